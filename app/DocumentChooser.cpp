@@ -1,0 +1,64 @@
+#include "DocumentChooser.h"
+
+#include "Edition.h"
+#include "FileDialogs.h"
+#include "Files.h"
+#include "Forms.h"
+#include "Resources.h"
+#include "Session.h"
+
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+
+Tfrmfiledlg::Tfrmfiledlg(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
+{
+    setObjectName("frmfiledlg");
+    setWindowTitle(WelcomeTitleText);
+    setFont(WindowFont());
+    setFixedSize(211, 138);
+    auto button = [this](const char* name, const QString& caption, int top) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        b->setGeometry(33, top, 145, 25);
+        b->setAutoDefault(false);
+        return b;
+    };
+    BitBtn1 = button("BitBtn1", QStringLiteral("新建项目申请书"), 16);
+    BitBtn2 = button("BitBtn2", QStringLiteral("打开项目申请书"), 56);
+    BitBtn4 = button("BitBtn4", QStringLiteral("退出系统"), 96);
+    setTabOrder(BitBtn2, BitBtn1);
+    setTabOrder(BitBtn1, BitBtn4);
+    connect(BitBtn1, &QPushButton::clicked, this, &Tfrmfiledlg::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &Tfrmfiledlg::BitBtn2Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &Tfrmfiledlg::reject);
+}
+
+void Tfrmfiledlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    BitBtn2->setFocus();
+}
+
+void Tfrmfiledlg::BitBtn1Click()
+{
+    ChosenPath = FreeDocPath(QStringLiteral("申请书"));
+    createxms(ChosenPath);
+    done(ResultNew);
+}
+
+void Tfrmfiledlg::BitBtn2Click()
+{
+    frmunivForm->OpenDlgOne(QStringLiteral("请选择项目申请书或个人上报文件"), DocFolder,
+                            DocumentsAndPackagesFilter(), ChosenPath);
+    if (!ChosenPath.isEmpty())
+        done(ResultChosen);
+}
+
+void Tfrmfiledlg::reject()
+{
+    done(ResultExit);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The program's windows, each created once at start in a fixed order and kept for the run.
+#include <QFont>
+#include <QString>
+
+class TFrmVantraMain;
+class Tfrmmsgbox;
+class TfrmunivForm;
+class Tfrmfiledlg;
+class Tfrmzipx;
+class TfrmAbout;
+
+extern TFrmVantraMain* FrmVantraMain;
+extern Tfrmmsgbox* frmmsgbox;
+extern TfrmunivForm* frmunivForm;
+extern Tfrmfiledlg* frmfiledlg;
+extern Tfrmzipx* frmzipx;
+extern TfrmAbout* frmAbout;
+
+// Creates every window in order; the main window first, before the others exist.
+void CreateForms();
+// Frees them in reverse order.
+void FreeForms();
+
+// 宋体 at 12 pixels, with the CJK faces a Linux desktop has.
+QFont WindowFont();
+
+// Said by the buttons whose function arrives in a later version.
+inline const QString NotAvailableText = QStringLiteral("本功能暂未开放，敬请期待。");

@@ -1,0 +1,343 @@
+#include "MainWindow.h"
+
+#include "AboutBox.h"
+#include "Background.h"
+#include "Drives.h"
+#include "Edition.h"
+#include "Failure.h"
+#include "FieldCatalogue.h"
+#include "FileDialogs.h"
+#include "FileTypes.h"
+#include "Files.h"
+#include "Forms.h"
+#include "DocumentChooser.h"
+#include "PackageWindow.h"
+#include "Resources.h"
+#include "Seams.h"
+#include "Session.h"
+#include "Startup.h"
+#include "Tags.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+QString SettingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/vantra/vantra.ini";
+}
+
+// The settings value of the version stamp; a missing or unreadable file reads as empty.
+QString ReadVersionStamp()
+{
+    QSettings settings(SettingsFile(), QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError)
+        return {};
+    return settings.value("qen/" + VersionStampKey()).toString();
+}
+
+void WriteVersionStamp(const QString& stamp)
+{
+    const QString path = SettingsFile();
+    QDir().mkpath(QFileInfo(path).path());
+    {
+        QSettings probe(path, QSettings::IniFormat);
+        if (probe.status() == QSettings::FormatError)
+            QFile::remove(path);  // a damaged file holds nothing worth keeping but the stamp
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    settings.setValue("qen/" + VersionStampKey(), stamp);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        throw Failure(QStringLiteral("无法写入设置文件 %1").arg(QDir::toNativeSeparators(path)));
+}
+
+QString DocumentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+} // namespace
+
+TFrmVantraMain::TFrmVantraMain(QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
+{
+    setObjectName("FrmVantraMain");
+    setWindowTitle(QStringLiteral("Arvel省基础研究计划(自然科学基金)项目申报系统(个人版)"));
+    setFont(WindowFont());
+    if (const auto icon = ResourceBytes("png", "mainicon")) {
+        QPixmap pixmap;
+        pixmap.loadFromData(*icon);
+        setWindowIcon(QIcon(pixmap));
+    }
+
+    ToolBarx = new QToolBar(this);
+    ToolBarx->setObjectName("ToolBarx");
+    ToolBarx->setMovable(false);
+    ToolBarx->setFloatable(false);
+    ToolBarx->setIconSize(QSize(32, 32));
+    ToolBarx->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ToolBarx->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, ToolBarx);
+    auto* lead = new QWidget(ToolBarx);
+    lead->setFixedWidth(20);
+    ToolBarx->addWidget(lead);
+    auto item = [this](const char* name, const QString& caption, QStyle::StandardPixmap image, bool separator) {
+        if (separator)
+            ToolBarx->addSeparator();
+        QAction* action = ToolBarx->addAction(style()->standardIcon(image), caption);
+        action->setObjectName(name);
+        if (auto* button = qobject_cast<QToolButton*>(ToolBarx->widgetForAction(action)))
+            button->setFixedSize(67, 51);
+        return action;
+    };
+    TbSimpleform = item("TbSimpleform", QStringLiteral("申请书简表"), QStyle::SP_FileDialogDetailedView, false);
+    Tbtext = item("Tbtext", QStringLiteral("申请书正文"), QStyle::SP_FileIcon, true);
+    tbExport = item("tbExport", QStringLiteral("申请书提交"), QStyle::SP_DialogSaveButton, true);
+    tbabout = item("tbabout", QStringLiteral("系统帮助"), QStyle::SP_MessageBoxQuestion, true);
+    tbabout->setToolTip(QStringLiteral("您有问题，请点我一下好吗？"));
+    tbexit = item("tbexit", QStringLiteral("退出系统"), QStyle::SP_DialogCloseButton, true);
+    connect(TbSimpleform, &QAction::triggered, this, &TFrmVantraMain::TbSimpleformClick);
+    connect(Tbtext, &QAction::triggered, this, &TFrmVantraMain::TbtextClick);
+    connect(tbExport, &QAction::triggered, this, &TFrmVantraMain::tbExportClick);
+    connect(tbabout, &QAction::triggered, this, &TFrmVantraMain::tbaboutClick);
+    connect(tbexit, &QAction::triggered, this, &TFrmVantraMain::tbexitClick);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setScaledContents(true);
+    setCentralWidget(Image1);
+
+    StatusPanel = new QLabel(this);
+    StatusPanel->setFixedWidth(360);
+    statusBar()->addWidget(StatusPanel);
+    statusBar()->setSizeGripEnabled(false);
+
+    resize(600, 420);
+    FormCreate();
+}
+
+TFrmVantraMain::~TFrmVantraMain()
+{
+    FreeBanner(TitleBanner);
+    FreeBanner(EditionBanner);
+}
+
+void TFrmVantraMain::FormCreate()
+{
+    CurDocPath.clear();
+    NamingBase.clear();
+    StatusPanel->setText(QStringLiteral("欢迎使用 ") + TitleText + QStringLiteral("科研项目申报系统") +
+                         QStringLiteral("  版本：") + VersionText);
+    YearText = StringResource(1);
+    MaxProjectYears = StringResource(2).toInt();
+    try {
+        StampVersionAndExtract();
+    } catch (const Failure& failure) {
+        ShowError(failure.text());
+        return;
+    }
+    SetTag(this, 2);
+    LoadBackground(Image1);
+}
+
+void TFrmVantraMain::StampVersionAndExtract()
+{
+    ExeFolder = QCoreApplication::applicationDirPath() + "/";
+    const QString documents = DocumentsFolder();
+    // The user's documents folder may not exist yet on a new account; it is theirs, not ours.
+    QDir().mkpath(documents);
+    DocFolder = DocFolderIn(documents, YearText);
+    bool force = false;
+    if (!FolderExists(DocFolder)) {
+        EnsureFolder(DocFolder);
+        force = true;
+    }
+
+    QString sizeText, timeText;
+    FileInfoText(QCoreApplication::applicationFilePath(), FileTime::LastWrite, sizeText, timeText);
+    if (ReadVersionStamp() != timeText) {
+        WriteVersionStamp(timeText);
+        force = true;
+    }
+
+    const QString windowsFolder = WindowsFolder();
+    ExtractResource("ficon", "jxs", windowsFolder + IconFileName(), force);
+    HelpDocPath = windowsFolder + HelpDocFileName();
+    ExtractResource("text", "help", HelpDocPath, force);
+    RegisterTypes(windowsFolder);
+}
+
+void TFrmVantraMain::RegisterTypes(const QString& windowsFolder)
+{
+    // The desktop wants PNG icons; they sit beside the extracted icon file.
+    const QString packageIcon = windowsFolder + "vantra_jxs" + ExtPrefix + ".png";
+    ExtractResource("png", "jxs", packageIcon, true);
+    const QString iconTheme = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                              + "/icons/hicolor/32x32/apps/";
+    QDir().mkpath(iconTheme);
+    ExtractResource("png", "mainicon", iconTheme + ProgramIconName + ".png", true);
+
+    const QString command = QCoreApplication::applicationFilePath();
+    bool changed = false;
+    RegisterFileType(DocExtension(), DocClassName(), "vantras", QString(), command, QString(), &changed);
+    RegisterFileType(PackageExtension(), PackageClassName(), "kygrsbwj", QString(), command, packageIcon, &changed);
+    if (changed)
+        RefreshDesktopDatabases();
+}
+
+void TFrmVantraMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // Posted, so that the window is on the screen before the chooser or a notice appears.
+    QTimer::singleShot(0, this, &TFrmVantraMain::FormShow);
+}
+
+void TFrmVantraMain::Quit()
+{
+    CloseWithoutAsking = true;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void TFrmVantraMain::FormShow()
+{
+    const QString argument = Arguments.value(0);
+    CloseWithoutAsking = !argument.isEmpty();
+    if (!argument.isEmpty())
+        CurDocPath = argument;
+    try {
+        TempFolder = TempFolderPath();
+        bool markerExisted = true;
+        bool defaultExists = false;
+        if (argument.isEmpty() || argument == QLatin1String("_link")) {
+            CurDocPath = DefaultDocPath(DocFolder);
+            markerExisted = EnsureMarkerFile(MarkerFilePath(DocFolder));
+            defaultExists = QFileInfo::exists(CurDocPath);
+        }
+        switch (DecideStart(argument, markerExisted, defaultExists, Tag(this))) {
+        case StartAction::UseArgument:
+            break;
+        case StartAction::ShowChooser: {
+            const int result = frmfiledlg->exec();
+            if (result == Tfrmfiledlg::ResultExit) {
+                Quit();
+                emit FirstShowDone();
+                return;
+            }
+            CurDocPath = frmfiledlg->ChosenPath;
+            if (result == Tfrmfiledlg::ResultNew)
+                SetTag(this, 1);
+            break;
+        }
+        case StartAction::CreateDefault:
+            createxms(CurDocPath);
+            SetTag(this, 1);
+            break;
+        }
+
+        if (IsPackagePath(CurDocPath)) {
+            QString target = UnpackTarget(CurDocPath);
+            if (QFileInfo::exists(target)) {
+                QString answer;
+                frmunivForm->SaveDlg(QStringLiteral("本文件已打包，请输入解压的文件名。"), DocFolder, DocumentsFilter(),
+                                     target, answer);
+                if (answer.isEmpty()) {
+                    Quit();
+                    emit FirstShowDone();
+                    return;
+                }
+                target = ChangeExtension(answer, ExtPrefix + "x");
+            }
+            frmzipx->ExtractPackage(CurDocPath, target);
+            CurDocPath = target;
+        }
+
+        setWindowTitle(WindowTitleFor(CurDocPath));
+        const int count = LoadFieldCatalogue();
+        LoadedValues = QStringList(count, QString());
+        EditValues = QStringList(count, QString());
+
+        setFixedSize(600, 420);
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const int screenWidth = screen ? screen->geometry().width() : frameGeometry().width();
+        move((screenWidth - frameGeometry().width()) / 2, 0);
+        AutoNameEnabled = true;
+    } catch (const Failure& failure) {
+        ShowError(failure.text());
+    }
+    emit FirstShowDone();
+}
+
+void TFrmVantraMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TFrmVantraMain::FormResize()
+{
+    const int w = width();
+    const int h = height();
+    ShowBanner(TitleBanner, this, QString(), TitleText, w, h * 3 / 10, 26, 0);
+    ShowBanner(EditionBanner, this, QString(), YearText + QStringLiteral("年度  个人版"), w, h * 7 / 10, 24, 1);
+}
+
+void TFrmVantraMain::closeEvent(QCloseEvent* event)
+{
+    if (CloseWithoutAsking) {
+        event->accept();
+        return;
+    }
+    if (!AskConfirm(QStringLiteral("请问真的要退出系统吗？"), NoticeCaption)) {
+        event->ignore();
+        return;
+    }
+    LoadedValues.clear();
+    EditValues.clear();
+    FieldData.clear();
+    FieldHigh = -1;
+    event->accept();
+}
+
+void TFrmVantraMain::TbSimpleformClick()
+{
+    ShowNotice(NotAvailableText, NoticeCaption);
+}
+
+void TFrmVantraMain::TbtextClick()
+{
+    ShowNotice(NotAvailableText, NoticeCaption);
+}
+
+void TFrmVantraMain::tbExportClick()
+{
+    ShowNotice(NotAvailableText, NoticeCaption);
+}
+
+void TFrmVantraMain::tbaboutClick()
+{
+    frmAbout->BannerText = QStringLiteral("科研项目申报系统");
+    frmAbout->exec();
+}
+
+void TFrmVantraMain::tbexitClick()
+{
+    close();
+}

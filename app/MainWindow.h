@@ -1,0 +1,61 @@
+#pragma once
+// TFrmVantraMain: the program's entry window with its five-button toolbar.
+#include "FormHelpers.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QToolBar;
+
+class TFrmVantraMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFrmVantraMain(QWidget* parent = nullptr);
+    ~TFrmVantraMain() override;  // FormDestroy
+
+    bool CloseWithoutAsking = false;
+    bool SaveAsWarned = false;
+    qint32 MaxProjectYears = 0;
+    QString NamingBase;
+    QString ApplicantId;
+    bool AutoNameEnabled = false;
+
+    QToolBar* ToolBarx;
+    QAction* TbSimpleform;
+    QAction* Tbtext;
+    QAction* tbExport;
+    QAction* tbabout;
+    QAction* tbexit;
+    QLabel* Image1;
+    QLabel* StatusPanel;
+    BannerSet TitleBanner;
+    BannerSet EditionBanner;
+
+    // Command-line arguments after the program name; set before the window is shown.
+    QStringList Arguments;
+
+    void FormShow();
+    void FormResize();
+    void TbSimpleformClick();
+    void TbtextClick();
+    void tbExportClick();
+    void tbaboutClick();
+    void tbexitClick();
+
+signals:
+    // The first showing has finished deciding the document (or has asked to quit).
+    void FirstShowDone();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;  // FormClose
+
+private:
+    void FormCreate();
+    void StampVersionAndExtract();
+    void RegisterTypes(const QString& windowsFolder);
+    void Quit();
+    bool m_shown = false;
+};

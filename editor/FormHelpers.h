@@ -1,0 +1,35 @@
+#pragma once
+// Input and layout helpers shared by the windows: the shadowed title banner, Enter as Tab,
+// key filters of numeric fields, and hiding the short form's code-carrier fields.
+#include <QChar>
+#include <QColor>
+#include <QLabel>
+#include <QPointer>
+#include <QString>
+#include <array>
+
+class QWidget;
+
+// Four stacked labels, slot 0 in front. They belong to the window that shows the banner.
+struct BannerSet {
+    std::array<QPointer<QLabel>, 4> slot;
+};
+
+// Colour of a slot in one of the three colour sets.
+QColor BannerColour(int colourSet, int slot);
+
+// Creates the labels on the first call and only moves them on later calls (caption, size and
+// colours given then are ignored). parentName empty: the window itself is the parent.
+void ShowBanner(BannerSet& set, QWidget* window, const QString& parentName, const QString& caption,
+                int width, int top, int fontSize, int colourSet);
+void FreeBanner(BannerSet& set);
+
+// Enter is consumed (key becomes 0) and the focus moves to the next control in tab order.
+void EnterToNextControl(QWidget* window, QChar& key);
+
+enum FilterMode { FilterPhone = 1, FilterIdNumber = 2, FilterAmount = 3, FilterDigits = 4 };
+// Lets the typed character through or replaces it by 0 (nothing reaches the control).
+void FilterKey(QWidget* control, QChar& key, int mode);
+
+// Hides every tag-2 control directly inside the area's "GroupBox…" panels.
+void HideCodeFields(QWidget* scrollingArea);

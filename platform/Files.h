@@ -1,0 +1,28 @@
+#pragma once
+// File routines shared by the windows and the submission flow.
+#include <QString>
+
+// The path with its extension (from the last '.' of the file-name part) replaced by '.' + ext.
+QString ChangeExtension(const QString& path, const QString& ext);
+
+// First of base, base1, base2 … for which folder + DocPrefix + name + ".qvx" does not exist.
+QString FreeDocName(const QString& base, const QString& folder);
+// DocFolder + DocPrefix + FreeDocName(base, DocFolder) + ".qvx".
+QString FreeDocPath(const QString& base);
+
+bool FolderExists(const QString& path);
+// Creates one missing folder level; throws Failure when that fails.
+void EnsureFolder(const QString& path);
+
+// Copies through one 8192-byte buffer. A dest naming a folder receives the source's file name.
+// Throws Failure("Cannot open file …"), ("Cannot create file …") or a write failure.
+void CopyFileChunked(const QString& source, const QString& dest);
+// True when no file is there. Otherwise makes the file writable (false when that fails) and
+// deletes it.
+bool ForceDelete(const QString& path);
+// Nothing when the two texts are equal (true); else ForceDelete(dest) and copy. False on error.
+bool ReplaceCopy(const QString& source, const QString& dest);
+
+enum class FileTime { Creation = 0, LastWrite = 1, LastAccess = 2 };
+// sizeText like "0.52兆(M)"; timeText like "2013年3月9日 07:34", empty when the file is missing.
+void FileInfoText(const QString& path, FileTime which, QString& sizeText, QString& timeText);

@@ -1,0 +1,66 @@
+#pragma once
+// Everything that waits for a person or the world goes through one of these units, so that
+// tests can replace it. The program installs the widget-based ones at start; without them the
+// defaults below answer as a person who is not there would (no, cancel, nothing).
+#include <QString>
+
+enum class NoticeIcon { Information, Warning, Question, Error };
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    virtual void notice(const QString& text, const QString& caption, NoticeIcon icon) = 0;
+    // OK and Cancel, Cancel the default; true only for OK.
+    virtual bool confirm(const QString& text, const QString& caption) = 0;
+};
+
+class FilePicker {
+public:
+    virtual ~FilePicker() = default;
+    // Filters are pipe-separated pairs: "描述(*.x)|*.x|…". Empty answer: cancelled.
+    virtual QString openFile(const QString& title, const QString& folder, const QString& filter) = 0;
+    virtual QString saveFile(const QString& title, const QString& folder, const QString& filter,
+                             const QString& proposedName) = 0;
+};
+
+class UrlOpener {
+public:
+    virtual ~UrlOpener() = default;
+    virtual bool openUrl(const QString& url) = 0;
+};
+
+// The progress window as the layers below the windows see it.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    virtual void FrmShow(unsigned kind, int steps) = 0;
+    virtual void run(const QString& text) = 0;
+    virtual void zipxMsg(const QString& text) = 0;
+    virtual void setGauge(int percent) = 0;
+    virtual void Close() = 0;  // the window's ordinary close (hide)
+};
+
+class Sleeper {
+public:
+    virtual ~Sleeper() = default;
+    virtual void sleep(int milliseconds) = 0;
+};
+
+Prompter& prompter();
+FilePicker& filePicker();
+UrlOpener& urlOpener();
+ProgressSink& progress();
+Sleeper& sleeper();
+
+// Install a replacement; nullptr restores the default. The caller keeps ownership.
+void installPrompter(Prompter* p);
+void installFilePicker(FilePicker* p);
+void installUrlOpener(UrlOpener* p);
+void installProgress(ProgressSink* p);
+void installSleeper(Sleeper* p);
+
+// The system's two message boxes. The warning icon shows exactly when the caption is "请注意".
+void ShowNotice(const QString& text, const QString& caption);
+bool AskConfirm(const QString& text, const QString& caption);
+// A failure that ended a user action, shown with its own text.
+void ShowError(const QString& text);
