@@ -1,0 +1,222 @@
+#include "DocumentChooser.h"
+#include "Edition.h"
+#include "FieldCatalogue.h"
+#include "Forms.h"
+#include "Gbk.h"
+#include "MainWindow.h"
+#include "Resources.h"
+#include "Session.h"
+#include "Startup.h"
+#include "Tags.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSettings>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+TEST(DecideStart, TheDecisionTable)
+{
+    // argument, marker existed, default exists, tag
+    EXPECT_EQ(DecideStart("", false, false, 2), StartAction::CreateDefault);
+    EXPECT_EQ(DecideStart("", false, true, 2), StartAction::ShowChooser);
+    EXPECT_EQ(DecideStart("", true, false, 2), StartAction::ShowChooser);
+    EXPECT_EQ(DecideStart("", true, true, 2), StartAction::ShowChooser);
+    EXPECT_EQ(DecideStart("", false, false, 1), StartAction::ShowChooser);
+    EXPECT_EQ(DecideStart("_link", false, false, 2), StartAction::CreateDefault);
+    EXPECT_EQ(DecideStart("_link", true, false, 2), StartAction::ShowChooser);
+    EXPECT_EQ(DecideStart("/x/a.qvx", true, true, 2), StartAction::UseArgument);
+    EXPECT_EQ(DecideStart("_LINK", false, false, 2), StartAction::UseArgument);
+    EXPECT_TRUE(IsPackagePath("/x/a.qvs"));
+    EXPECT_FALSE(IsPackagePath("/x/a.QVS"));
+    EXPECT_FALSE(IsPackagePath("/x/a.qvx"));
+}
+
+namespace {
+
+struct Start : ::testing::Test {
+    TestHome home;
+    QString docs;
+
+    Start() { docs = home.path() + QStringLiteral("/Documents/省高校申请书2013/"); }
+    ~Start() override { FreeForms(); }
+
+    // One run of the program up to the end of the first showing.
+    void Run(const QStringList& arguments, std::function<void()> whileModal = {})
+    {
+        FreeForms();
+        CreateForms();
+        FrmVantraMain->Arguments = arguments;
+        // A window that waits for a person and was not expected fails the test instead of hanging it.
+        QTimer::singleShot(0, FrmVantraMain, whileModal ? whileModal : [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ADD_FAILURE() << "unexpected modal window " << modal->objectName().toStdString();
+                modal->close();
+            }
+        });
+        FrmVantraMain->FormShow();
+    }
+    bool AsksOnClose()
+    {
+        const qsizetype before = home.prompter.shown.size();
+        home.prompter.answers = {false};
+        QCloseEvent event;
+        QCoreApplication::sendEvent(FrmVantraMain, &event);
+        home.prompter.answers.clear();
+        return home.prompter.shown.size() > before && !event.isAccepted();
+    }
+};
+
+} // namespace
+
+TEST_F(Start, FirstRunMakesTheDefaultDocumentSilently)
+{
+    Run({});
+    EXPECT_TRUE(home.prompter.shown.isEmpty()) << home.prompter.texts().join('\n').toStdString();
+    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校申请书.qvx"));
+    EXPECT_EQ(ReadAll(CurDocPath), *ResourceBytes("word", "xms"));
+    EXPECT_EQ(ReadAll(docs + QStringLiteral("省高校vantra.txt")), ToGbk(QStringLiteral("没有问题请不要删除本文件!")) + "\r\n");
+    EXPECT_EQ(FrmVantraMain->windowTitle(), QStringLiteral("省高校申请书.qvx -Arvel省高校自然科学研究项目项目申报系统"));
+    EXPECT_EQ(Tag(FrmVantraMain), 1);
+    EXPECT_EQ(FieldData.size(), 96);
+    EXPECT_EQ(LoadedValues.size(), 96);
+    EXPECT_EQ(EditValues.size(), 96);
+    EXPECT_TRUE(FrmVantraMain->AutoNameEnabled);
+    EXPECT_EQ(FrmVantraMain->size(), QSize(600, 420));
+    EXPECT_EQ(FrmVantraMain->y(), 0);
+    EXPECT_EQ(YearText, "2013");
+    EXPECT_EQ(FrmVantraMain->MaxProjectYears, 3);
+    EXPECT_TRUE(QFileInfo::exists(HelpDocPath));
+    EXPECT_TRUE(QFileInfo::exists(home.path() + "/.local/share/vantra/vantra_jxsqv.ico"));
+    EXPECT_TRUE(QFileInfo::exists(home.path() + "/.local/share/applications/qvs_auto_file.desktop"));
+    EXPECT_TRUE(QFileInfo(TempFolder).isDir());
+    QSettings settings(home.path() + "/.config/vantra/vantra.ini", QSettings::IniFormat);
+    EXPECT_FALSE(settings.value("qen/vantraqv").toString().isEmpty());
+    EXPECT_TRUE(AsksOnClose());
+}
+
+TEST_F(Start, LaterStartsShowTheChooserEvenWithoutTheDefaultDocument)
+{
+    Run({});
+    QFile::remove(CurDocPath);
+    bool chooserShown = false;
+    Run({}, [&] {
+        chooserShown = frmfiledlg->isVisible();
+        frmfiledlg->BitBtn4->click();
+    });
+    EXPECT_TRUE(chooserShown);
+    EXPECT_TRUE(FrmVantraMain->CloseWithoutAsking);
+    EXPECT_FALSE(AsksOnClose());
+}
+
+TEST_F(Start, ChoosersNewDocumentBecomesCurrent)
+{
+    Run({});
+    Run({}, [&] { frmfiledlg->BitBtn1->click(); });
+    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校申请书1.qvx"));
+    EXPECT_EQ(Tag(FrmVantraMain), 1);
+    EXPECT_TRUE(AsksOnClose());
+}
+
+TEST_F(Start, LinkStartsLikeNoArgumentButClosesWithoutAsking)
+{
+    Run({"_link"});
+    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校申请书.qvx"));
+    EXPECT_TRUE(QFileInfo::exists(CurDocPath));
+    EXPECT_FALSE(AsksOnClose());
+}
+
+TEST_F(Start, ADocumentArgumentIsTakenAsItIs)
+{
+    Run({home.path() + "/elsewhere/a.qvx"});
+    EXPECT_EQ(CurDocPath, home.path() + "/elsewhere/a.qvx");
+    EXPECT_FALSE(QFileInfo::exists(docs + QStringLiteral("省高校vantra.txt")));
+    EXPECT_EQ(FrmVantraMain->windowTitle(), WindowTitleFor("a.qvx"));
+    EXPECT_FALSE(AsksOnClose());
+}
+
+TEST_F(Start, APackageUnpacksToItsTarget)
+{
+    Run({home.path() + "/in/x.y.qvs"});
+    EXPECT_EQ(CurDocPath, home.path() + QStringLiteral("/in/x申请书.qvx"));
+    EXPECT_TRUE(home.picker.asked.isEmpty());
+}
+
+TEST_F(Start, AnOccupiedTargetAsksForAnotherName)
+{
+    const QString target = home.path() + QStringLiteral("/in/x申请书.qvx");
+    WriteFile(target, "taken");
+    home.picker.answers = {home.path() + "/in/mine.txt"};
+    Run({home.path() + "/in/x.qvs"});
+    ASSERT_EQ(home.picker.asked.size(), 1);
+    EXPECT_EQ(home.picker.asked[0].title, QStringLiteral("本文件已打包，请输入解压的文件名。"));
+    EXPECT_EQ(home.picker.asked[0].proposed, target);
+    EXPECT_EQ(home.picker.asked[0].folder, docs);
+    EXPECT_EQ(home.picker.asked[0].filter, DocumentsFilter());
+    EXPECT_EQ(CurDocPath, home.path() + "/in/mine.qvx");
+    EXPECT_EQ(ReadAll(target), "taken");
+
+    Run({home.path() + "/in/x.qvs"});  // cancelled: the program ends without the question
+    EXPECT_TRUE(FrmVantraMain->CloseWithoutAsking);
+    EXPECT_EQ(FieldData.size(), 96);  // from the earlier run; this one stopped before the catalogue
+}
+
+TEST_F(Start, ExitQuestionDeclinedKeepsTheWindowConfirmedEmptiesTheValues)
+{
+    Run({});
+    home.prompter.answers = {true};
+    QCloseEvent event;
+    QCoreApplication::sendEvent(FrmVantraMain, &event);
+    EXPECT_TRUE(event.isAccepted());
+    EXPECT_EQ(home.prompter.shown.last().text, QStringLiteral("请问真的要退出系统吗？"));
+    EXPECT_EQ(home.prompter.shown.last().caption, NoticeCaption);
+    EXPECT_TRUE(FieldData.isEmpty());
+    EXPECT_TRUE(LoadedValues.isEmpty());
+}
+
+TEST_F(Start, ExtractedFilesAreRefreshedOnlyWhenTheProgramChanged)
+{
+    Run({});
+    WriteFile(HelpDocPath, "edited by hand");
+    Run({home.path() + "/a.qvx"});
+    EXPECT_EQ(ReadAll(HelpDocPath), "edited by hand");
+    QSettings(home.path() + "/.config/vantra/vantra.ini", QSettings::IniFormat).setValue("qen/vantraqv", "old");
+    Run({home.path() + "/a.qvx"});
+    EXPECT_EQ(ReadAll(HelpDocPath), *ResourceBytes("text", "help"));
+}
+
+TEST_F(Start, ADamagedSettingsFileIsReplaced)
+{
+    WriteFile(home.path() + "/.config/vantra/vantra.ini", QByteArray("\xff\xfe[qen\x00\x01garbage=", 18));
+    Run({});
+    EXPECT_TRUE(home.prompter.shown.isEmpty()) << home.prompter.texts().join('\n').toStdString();
+    QSettings settings(home.path() + "/.config/vantra/vantra.ini", QSettings::IniFormat);
+    EXPECT_FALSE(settings.value("qen/vantraqv").toString().isEmpty());
+}
+
+TEST_F(Start, AnUnwritableDocumentFolderIsReported)
+{
+    WriteFile(home.path() + "/Documents", "a file, not a folder");
+    Run({"_link"});
+    ASSERT_FALSE(home.prompter.shown.isEmpty());
+    EXPECT_EQ(home.prompter.shown.first().icon, NoticeIcon::Error);
+    EXPECT_TRUE(home.prompter.shown.first().text.contains(QStringLiteral("省高校申请书2013")));
+    EXPECT_NE(Tag(FrmVantraMain), 2);
+}
+
+TEST_F(Start, UnfinishedToolbarButtonsSaySo)
+{
+    Run({});
+    const qsizetype before = home.prompter.shown.size();
+    FrmVantraMain->TbSimpleform->trigger();
+    FrmVantraMain->Tbtext->trigger();
+    FrmVantraMain->tbExport->trigger();
+    ASSERT_EQ(home.prompter.shown.size(), before + 3);
+    EXPECT_EQ(home.prompter.shown.last().text, NotAvailableText);
+    EXPECT_EQ(home.prompter.shown.last().icon, NoticeIcon::Warning);
+}
