@@ -265,7 +265,8 @@ void TFrmVantraMain::FormShow()
                 }
                 target = ChangeExtension(answer, ExtPrefix + "x");
             }
-            frmzipx->ExtractPackage(CurDocPath, target);
+            if (!frmzipx->ExtractPackage(CurDocPath, target))
+                ShowNotice(QStringLiteral("上报文件解压失败，请检查文件是否完好!"), NoticeCaption);
             CurDocPath = target;
         }
 

@@ -1,5 +1,6 @@
 #include "Files.h"
 
+#include "DosTime.h"
 #include "Edition.h"
 #include "Failure.h"
 #include "Session.h"
@@ -123,9 +124,5 @@ void FileInfoText(const QString& path, FileTime which, QString& sizeText, QStrin
         when = info.lastRead();
         break;
     }
-    when = when.toLocalTime();
-    // DOS date-time keeps even seconds only.
-    const QTime t = when.time();
-    when.setTime(QTime(t.hour(), t.minute(), t.second() & ~1));
-    timeText = when.toString(QStringLiteral("yyyy'年'M'月'd'日' HH:mm"));
+    timeText = FromDosDateTime(ToDosDateTime(when)).toString(QStringLiteral("yyyy'年'M'月'd'日' HH:mm"));
 }

@@ -1,12 +1,69 @@
 #include "PackageWindow.h"
 
-Tfrmzipx::Tfrmzipx(QWidget* parent) : QWidget(parent)
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+Tfrmzipx::Tfrmzipx(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName("frmzipx");
+    setWindowTitle(QStringLiteral("数据包校验"));
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    Button2 = new QPushButton(QStringLiteral("返    回"), this);
+    top->addWidget(Button2);
+    top->addStretch();
+    layout->addLayout(top);
+    ListBox1 = new QListWidget(this);
+    layout->addWidget(ListBox1);
+    auto* bottom = new QHBoxLayout;
+    const int widths[3] = {280, 40, 50};
+    for (int i = 0; i < 3; ++i) {
+        StatusPanel[i] = new QLabel(this);
+        StatusPanel[i]->setFixedWidth(widths[i]);
+        bottom->addWidget(StatusPanel[i]);
+    }
+    Gauge2 = new QProgressBar(this);
+    Gauge2->setFixedWidth(120);
+    Gauge1 = new QProgressBar(this);
+    Gauge1->setFixedWidth(108);
+    bottom->addWidget(Gauge2);
+    bottom->addWidget(Gauge1);
+    layout->addLayout(bottom);
+    connect(Button2, &QPushButton::clicked, this, &QWidget::close);
+
+    State.changed = [this] { ShowState(); };
+    State.gauges = [this](int entry, int archive) {
+        if (!isVisible())
+            return;
+        Gauge1->setValue(entry);
+        Gauge2->setValue(archive);
+    };
 }
 
-bool Tfrmzipx::ExtractPackage(const QString&, const QString&)
+void Tfrmzipx::ShowState()
 {
-    // The archive engine is not built yet: every package counts as one that cannot be unpacked.
-    return false;
+    ListBox1->clear();
+    ListBox1->addItems(State.ListBox1);
+    ListBox1->setCurrentRow(ListBox1->count() - 1);
+    StatusPanel[1]->setText(State.StatusName);
+    StatusPanel[2]->setText(QString::number(State.BegunCount));
+}
+
+bool Tfrmzipx::CompressPackage(const QString& document, const QString& package, int deflateType)
+{
+    return ::CompressPackage(State, document, package, deflateType);
+}
+
+bool Tfrmzipx::CheckPackage(const QString& package, QString& message)
+{
+    return ::CheckPackage(State, package, message);
+}
+
+bool Tfrmzipx::ExtractPackage(const QString& package, const QString& target)
+{
+    return ::ExtractPackage(State, package, target);
 }

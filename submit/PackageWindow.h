@@ -1,11 +1,31 @@
 #pragma once
-// Tfrmzipx: packs, checks and unpacks submission packages.
+// Tfrmzipx: the package window. It is never shown; its controls carry the state of the three
+// package operations while the progress window is on the screen.
+#include "Package.h"
+
 #include <QWidget>
+
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
 
 class Tfrmzipx : public QWidget {
     Q_OBJECT
 public:
     explicit Tfrmzipx(QWidget* parent = nullptr);
-    // Unpacks the package's document to target; false on failure.
+
+    bool CompressPackage(const QString& document, const QString& package, int deflateType);
+    bool CheckPackage(const QString& package, QString& message);
     bool ExtractPackage(const QString& package, const QString& target);
+
+    PackageState State;
+    QListWidget* ListBox1;
+    QPushButton* Button2;
+    QLabel* StatusPanel[3];
+    QProgressBar* Gauge1;  // entry percentage
+    QProgressBar* Gauge2;  // archive percentage
+
+private:
+    void ShowState();
 };

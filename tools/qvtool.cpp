@@ -1,7 +1,11 @@
 // qvtool: the command-line companion for scripts and the receiving office.
 // Exit codes: 0 done, 1 refused input (with the system's own message), 2 bad usage.
 #include "FieldCatalogue.h"
+#include "Package.h"
 #include "Resources.h"
+#include "Failure.h"
+#include "ZipFormat.h"
+#include "ZipReader.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -12,7 +16,12 @@ namespace {
 int Usage()
 {
     std::fputs("usage: qvtool new PATH\n"
-               "       qvtool catalogue\n", stderr);
+               "       qvtool catalogue\n"
+               "       qvtool pack DOC PKG\n"
+               "       qvtool check PKG\n"
+               "       qvtool unpack PKG TARGET\n"
+               "       qvtool list PKG\n",
+               stderr);
     return 2;
 }
 
@@ -21,13 +30,15 @@ void Print(const QString& text)
     std::fputs(text.toUtf8().constData(), stdout);
 }
 
+int Refuse(const QString& message)
+{
+    Print(message + "\n");
+    return 1;
+}
+
 int New(const QString& path)
 {
-    if (!createxms(path)) {
-        Print(QStringLiteral("无法写入文件 %1\n").arg(path));
-        return 1;
-    }
-    return 0;
+    return createxms(path) ? 0 : Refuse(QStringLiteral("无法写入文件 %1").arg(path));
 }
 
 int Catalogue()
@@ -42,6 +53,56 @@ int Catalogue()
     return 0;
 }
 
+int Pack(const QString& document, const QString& package)
+{
+    if (!QFileInfo(document).isFile())
+        return Refuse(QStringLiteral("无法打开文件 %1").arg(document));
+    PackageState state;
+    CompressPackage(state, document, package, zip::dtDeflateN);
+    QString message;
+    return CheckPackage(state, package, message) ? 0 : Refuse(message);
+}
+
+int Check(const QString& package)
+{
+    PackageState state;
+    QString message;
+    const bool good = CheckPackage(state, package, message);
+    Print(message + "\n");
+    return good ? 0 : 1;
+}
+
+int Unpack(const QString& package, const QString& target)
+{
+    PackageState state;
+    QString message;
+    if (!CheckPackage(state, package, message))
+        return Refuse(message);
+    try {
+        if (!ExtractPackage(state, package, target))
+            return Refuse(QStringLiteral("无法解压到 %1").arg(target));
+    } catch (const Failure& failure) {
+        return Refuse(failure.text());
+    }
+    return 0;
+}
+
+int List(const QString& package)
+{
+    QString error;
+    const auto reader = ZipReader::openFile(package, &error);
+    if (!reader)
+        return Refuse(error);
+    for (const zip::EntryInfo& e : reader->entries())
+        Print(QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
+                  .arg(e.name)
+                  .arg(e.compressedSize)
+                  .arg(e.uncompressedSize)
+                  .arg(e.crc32, 8, 16, QChar('0'))
+                  .arg(e.headersEnciphered ? "enciphered" : "plain"));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -50,9 +111,18 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName("vantra");
     const QStringList args = QCoreApplication::arguments().mid(1);
     const QString command = args.value(0);
-    if (command == "new" && args.size() == 2)
+    const qsizetype n = args.size();
+    if (command == "new" && n == 2)
         return New(args.at(1));
-    if (command == "catalogue" && args.size() == 1)
+    if (command == "catalogue" && n == 1)
         return Catalogue();
+    if (command == "pack" && n == 3)
+        return Pack(args.at(1), args.at(2));
+    if (command == "check" && n == 2)
+        return Check(args.at(1));
+    if (command == "unpack" && n == 3)
+        return Unpack(args.at(1), args.at(2));
+    if (command == "list" && n == 2)
+        return List(args.at(1));
     return Usage();
 }

@@ -1,0 +1,60 @@
+#pragma once
+// ZIP archive records as this engine reads and writes them (APPNOTE), with the header
+// encryption of submission packages: signatures "PL" instead of "PK", the fixed fields and the
+// name after them enciphered under PkCipher::HeaderKey, the keys reset before every header.
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+namespace zip {
+
+inline constexpr quint32 LocalSignature = 0x04034b50;      // PK 03 04
+inline constexpr quint32 CentralSignature = 0x02014b50;    // PK 01 02
+inline constexpr quint32 EndSignature = 0x06054b50;        // PK 05 06
+inline constexpr unsigned char PlainMark = 0x4b;            // 'K'
+inline constexpr unsigned char EncipheredMark = 0x4c;       // 'L'
+inline constexpr int LocalFixedSize = 30;
+inline constexpr int CentralFixedSize = 46;
+inline constexpr int EndRecordSize = 22;
+inline constexpr quint16 FlagEncrypted = 0x0001;
+inline constexpr quint16 FlagUtf8Name = 0x0800;
+inline constexpr quint16 MethodStored = 0;
+inline constexpr quint16 MethodDeflated = 8;
+// An entry that would inflate beyond this is not an application document: refuse it.
+inline constexpr qint64 MaxEntrySize = 512LL * 1024 * 1024;
+
+// The deflate levels of the archive components and their flag bits 1-2.
+enum DeflateType { dtDeflateS = 0, dtDeflateF = 1, dtDeflateN = 2, dtDeflateX = 3 };
+quint16 DeflateFlags(int deflateType);
+int ZlibLevel(int deflateType);
+
+struct EntryInfo {
+    QByteArray rawName;     // the name's bytes as stored
+    QString name;           // decoded: UTF-8 when flagged, else GBK
+    quint16 versionMadeBy = 0;
+    quint16 versionNeeded = 0;
+    quint16 flags = 0;
+    quint16 method = 0;
+    quint16 dosTime = 0;
+    quint16 dosDate = 0;
+    quint32 crc32 = 0;
+    quint32 compressedSize = 0;
+    quint32 uncompressedSize = 0;
+    quint16 internalAttributes = 0;
+    quint32 externalAttributes = 0;
+    quint32 localHeaderOffset = 0;
+    qint64 dataOffset = 0;        // where the compressed data starts
+    bool headersEnciphered = false;
+};
+
+// What the archive operations tell their caller while they run. Every member may be empty.
+struct Events {
+    std::function<void(const QString& path)> begin;                     // an entry begins
+    std::function<void(int entryPercent, int archivePercent)> progress;
+    std::function<void()> end;                                          // the run ended
+    std::function<void(const QString& name, bool passed)> tested;       // one entry tested
+    // The output file exists: the handler may give another path and allow overwriting.
+    std::function<void(const QString& path, QString& newPath, bool& overwrite)> fileExists;
+};
+
+} // namespace zip

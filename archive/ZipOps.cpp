@@ -1,0 +1,178 @@
+#include "ZipOps.h"
+
+#include "DosTime.h"
+#include "Gbk.h"
+#include "ZipReader.h"
+#include "ZipWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace zip {
+
+namespace {
+
+int Percent(qint64 part, qint64 whole)
+{
+    return whole <= 0 ? 100 : int(qBound(qint64(0), part * 100 / whole, qint64(100)));
+}
+
+// DOS attributes: read-only when the owner may not write; archive always.
+quint32 DosAttributes(const QFileInfo& info)
+{
+    return 0x20u | (info.isWritable() ? 0u : 0x01u);
+}
+
+} // namespace
+
+QString SafeEntryName(const QString& storedName)
+{
+    QString name = storedName;
+    name.replace('\\', '/');
+    name = name.mid(name.lastIndexOf('/') + 1);
+    if (name.size() >= 2 && name.at(1) == ':')  // a drive letter without a folder part
+        name = name.mid(2);
+    if (name.isEmpty() || name == "." || name == ".." || name.contains(QChar(0)))
+        return {};
+    return name;
+}
+
+bool IsStoredType(const QString& filePath)
+{
+    static const QStringList stored = {"ace", "arc", "arj", "bh", "cab", "enc", "gz", "ha", "jar", "lha", "lzh",
+                                       "pak", "pk3", "pk_", "rar", "tar", "tgz", "uue", "uu", "war", "xxe", "z",
+                                       "zip", "zoo"};
+    return stored.contains(QFileInfo(filePath).suffix().toLower());
+}
+
+bool PackFile(const QString& archivePath, const QString& filePath, int deflateType, bool encryptHeaders,
+              const Events& events, QString* error)
+{
+    auto fail = [&](const QString& text) {
+        if (error)
+            *error = text;
+        if (events.end)
+            events.end();
+        return false;
+    };
+    QFile source(filePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("无法打开文件 %1").arg(filePath));
+    const QFileInfo info(filePath);
+    const qint64 size = source.size();
+    // One read of the data: map it, or read it whole where mapping is not possible.
+    QByteArray held;
+    const char* data = size > 0 ? reinterpret_cast<const char*>(source.map(0, size)) : "";
+    if (!data) {
+        held = source.readAll();
+        data = held.constData();
+    }
+    if (events.begin)
+        events.begin(filePath);
+
+    QSaveFile out(archivePath);
+    if (!out.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("无法创建文件 %1").arg(archivePath));
+    ZipWriter writer(&out, encryptHeaders);
+    ZipWriter::Entry entry;
+    entry.rawName = ToGbk(info.fileName());
+    entry.deflateType = IsStoredType(filePath) ? -1 : deflateType;
+    const DosDateTime when = ToDosDateTime(info.lastModified());
+    entry.dosTime = when.time;
+    entry.dosDate = when.date;
+    entry.internalAttributes = 1;
+    entry.externalAttributes = DosAttributes(info);
+    const auto progress = [&](qint64 done) {
+        if (events.progress)
+            events.progress(Percent(done, size), Percent(done, size));
+    };
+    if (!writer.add(entry, data, size, progress) || !writer.finish()) {
+        out.cancelWriting();
+        return fail(writer.error());
+    }
+    if (!out.commit())
+        return fail(QStringLiteral("无法写入文件 %1").arg(archivePath));
+    if (events.end)
+        events.end();
+    return true;
+}
+
+bool TestArchive(const QString& archivePath, const Events& events, QString* error)
+{
+    const auto reader = ZipReader::openFile(archivePath, error);
+    if (!reader)
+        return false;
+    const qint64 total = reader->totalCompressed();
+    qint64 before = 0;
+    for (int i = 0; i < reader->entries().size(); ++i) {
+        const EntryInfo& e = reader->entries().at(i);
+        const auto progress = [&](qint64 done) {
+            if (events.progress)
+                events.progress(Percent(done, e.compressedSize), Percent(before + done, total));
+        };
+        const bool passed = reader->read(i, [](const char*, qint64) { return true; }, progress, nullptr);
+        before += e.compressedSize;
+        if (events.tested)
+            events.tested(e.name, passed);
+    }
+    if (events.end)
+        events.end();
+    return true;
+}
+
+bool ExtractArchive(const QString& archivePath, const QString& folder, const Events& events, QString* error)
+{
+    const auto reader = ZipReader::openFile(archivePath, error);
+    if (!reader)
+        return false;
+    const QString base = folder.endsWith('/') ? folder : folder + '/';
+    const qint64 total = reader->totalCompressed();
+    qint64 before = 0;
+    bool allGood = true;
+    for (int i = 0; i < reader->entries().size(); ++i) {
+        const EntryInfo& e = reader->entries().at(i);
+        const QString name = SafeEntryName(e.name);
+        if (name.isEmpty()) {
+            if (error)
+                *error = QStringLiteral("文件名无效: %1").arg(e.name);
+            allGood = false;
+            continue;
+        }
+        QString path = base + name;
+        if (QFileInfo::exists(path) && events.fileExists) {
+            QString newPath = path;
+            bool overwrite = false;
+            events.fileExists(path, newPath, overwrite);
+            if (!overwrite && QFileInfo::exists(newPath)) {
+                before += e.compressedSize;
+                continue;
+            }
+            path = newPath;
+        }
+        if (events.begin)
+            events.begin(path);
+        QSaveFile out(path);
+        const auto progress = [&](qint64 done) {
+            if (events.progress)
+                events.progress(Percent(done, e.compressedSize), Percent(before + done, total));
+        };
+        QString why;
+        const bool ok = out.open(QIODevice::WriteOnly)
+                        && reader->read(i, [&out](const char* d, qint64 n) { return out.write(d, n) == n; },
+                                        progress, &why)
+                        && out.commit();
+        if (!ok) {
+            out.cancelWriting();
+            if (error)
+                *error = why.isEmpty() ? QStringLiteral("无法写入文件 %1").arg(path) : why;
+            allGood = false;
+        }
+        before += e.compressedSize;
+    }
+    if (events.end)
+        events.end();
+    return allGood;
+}
+
+} // namespace zip

@@ -1,0 +1,38 @@
+#pragma once
+// Writes a new ZIP archive entry by entry to a seekable device, plain or with enciphered headers.
+#include "ZipFormat.h"
+
+#include <QVector>
+
+class QIODevice;
+
+class ZipWriter {
+public:
+    ZipWriter(QIODevice* out, bool encryptHeaders);
+
+    struct Entry {
+        QByteArray rawName;            // bytes as stored (GBK for packages)
+        bool utf8Name = false;         // sets the UTF-8 flag (OOXML part names)
+        int deflateType = zip::dtDeflateN;  // -1 stores the data
+        quint16 dosTime = 0;
+        quint16 dosDate = 0x21;        // 1980-01-01
+        quint16 internalAttributes = 0;
+        quint32 externalAttributes = 0;
+    };
+    // progress gets the bytes of data consumed so far.
+    bool add(const Entry& entry, const char* data, qint64 size, const std::function<void(qint64)>& progress = {});
+    bool finish();
+    const QString& error() const { return m_error; }
+
+private:
+    QByteArray header(const zip::EntryInfo& e, bool central) const;
+    bool fail(const QString& text);
+
+    QIODevice* m_out;
+    bool m_encrypt;
+    QVector<zip::EntryInfo> m_written;
+    QString m_error;
+};
+
+// An archive in memory from named parts, for containers such as OOXML packages.
+QByteArray ZipInMemory(const QVector<std::pair<QString, QByteArray>>& parts, int deflateType = zip::dtDeflateN);

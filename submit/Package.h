@@ -1,0 +1,28 @@
+#pragma once
+// The three operations on submission packages (.qvs): pack a document, check a package, and
+// unpack its document to a chosen path. They keep the log and state the package window shows.
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+struct PackageState {
+    QStringList ListBox1;          // one line per entry of the last operation
+    QString CurrentEntryPath;      // path of the entry the engine began last
+    QString RenameTarget;          // where ExtractPackage must deliver the document
+    bool Redirected = false;       // the engine already wrote the entry to RenameTarget
+    qint32 BegunCount = 0;         // entries begun since start; never reset
+    QString StatusName;            // file-name part of the entry in work, empty when idle
+    std::function<void()> changed;       // the state above changed
+    std::function<void(int, int)> gauges;  // entry and archive percentages
+};
+
+inline const QString PersonalDocumentText = QStringLiteral("本文件是个人申请书!");
+inline const QString UnitPackageText = QStringLiteral("本文件可能是单位提交数据,无法在个人版打开!");
+
+// Always true; a failure to write shows up in the CheckPackage that follows.
+bool CompressPackage(PackageState& state, const QString& document, const QString& package, int deflateType);
+// True with the entry's name in message when the package holds exactly one good entry.
+bool CheckPackage(PackageState& state, const QString& package, QString& message);
+// True when the unpacked document stands at target. Throws Failure when the package's folder
+// is missing and cannot be made.
+bool ExtractPackage(PackageState& state, const QString& package, const QString& target);
