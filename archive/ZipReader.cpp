@@ -4,6 +4,8 @@
 #include "PkCipher.h"
 
 #include <QFile>
+#include <QStringDecoder>
+#include <algorithm>
 #include <QtEndian>
 #include <cstring>
 #include <zlib.h>
@@ -56,6 +58,22 @@ bool ReadHeader(const unsigned char* base, qint64 size, qint64 at, quint32 plain
     if (out.enciphered)
         cipher.decrypt(reinterpret_cast<unsigned char*>(out.name.data()), nameLength);
     return true;
+}
+
+// Names are GBK in packages; tools on UTF-8 systems store UTF-8 without saying so. Strictly
+// valid UTF-8 with non-ASCII bytes is taken as UTF-8: realistic GBK names are never valid UTF-8.
+QString DecodeName(const QByteArray& raw, quint16 flags)
+{
+    if (flags & FlagUtf8Name)
+        return QString::fromUtf8(raw);
+    const bool ascii = std::all_of(raw.cbegin(), raw.cend(), [](char c) { return uchar(c) < 0x80; });
+    if (!ascii) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = utf8.decode(raw);
+        if (!utf8.hasError())
+            return decoded;
+    }
+    return FromGbk(raw);
 }
 
 } // namespace
@@ -162,7 +180,7 @@ bool ZipReader::parse(QString* error)
         entry.externalAttributes = U32(f + 34);
         entry.localHeaderOffset = U32(f + 38);
         entry.rawName = h.name;
-        entry.name = (entry.flags & FlagUtf8Name) ? QString::fromUtf8(h.name) : FromGbk(h.name);
+        entry.name = DecodeName(h.name, entry.flags);
         entry.headersEnciphered = h.enciphered;
         at += CentralFixedSize + h.name.size() + extra + comment;
         if (at > cdEnd)

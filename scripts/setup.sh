@@ -9,7 +9,7 @@ mode=${1:-run}
 RUNTIME_PACKAGES=(cmake ninja-build g++ pkg-config python3 qt6-base-dev qt6-base-dev-tools libgl-dev
   zlib1g-dev libjpeg62-turbo-dev libpugixml-dev libcurl4-openssl-dev
   fonts-noto-cjk fonts-arphic-ukai shared-mime-info desktop-file-utils)
-TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth)
+TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth zip unzip)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "Gbk.h"
 #include "MainWindow.h"
+#include "Package.h"
 #include "Resources.h"
 #include "Session.h"
 #include "Startup.h"
@@ -142,9 +143,25 @@ TEST_F(Start, ADocumentArgumentIsTakenAsItIs)
 
 TEST_F(Start, APackageUnpacksToItsTarget)
 {
+    const QString doc = home.path() + QStringLiteral("/in/王五A.qvx");
+    WriteFile(doc, *ResourceBytes("word", "xms"));
+    PackageState state;
+    CompressPackage(state, doc, home.path() + "/in/x.y.qvs", 2);
+    QFile::remove(doc);
     Run({home.path() + "/in/x.y.qvs"});
     EXPECT_EQ(CurDocPath, home.path() + QStringLiteral("/in/x申请书.qvx"));
+    EXPECT_EQ(ReadAll(CurDocPath), *ResourceBytes("word", "xms"));
     EXPECT_TRUE(home.picker.asked.isEmpty());
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
+}
+
+TEST_F(Start, ADamagedPackageIsReportedAndItsTargetStaysCurrent)
+{
+    WriteFile(home.path() + "/in/bad.qvs", "not a package");
+    Run({home.path() + "/in/bad.qvs"});
+    EXPECT_EQ(CurDocPath, home.path() + QStringLiteral("/in/bad申请书.qvx"));
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_EQ(home.prompter.shown[0].caption, NoticeCaption);
 }
 
 TEST_F(Start, AnOccupiedTargetAsksForAnotherName)

@@ -1,0 +1,287 @@
+#include "Gbk.h"
+#include "PkCipher.h"
+#include "TestSupport.h"
+#include "ZipOps.h"
+#include "ZipReader.h"
+#include "ZipWriter.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray MixedContent(int size)
+{
+    QByteArray data;
+    data.reserve(size);
+    quint32 x = 12345;
+    while (data.size() < size) {
+        x = x * 1103515245u + 12345u;
+        if ((x >> 16) % 3 == 0)
+            data += QByteArray("申请书正文 research text, repeated often. ").repeated(3);
+        else
+            data += char(x >> 24);
+    }
+    data.truncate(size);
+    return data;
+}
+
+QByteArray Archive(const QVector<std::pair<QByteArray, QByteArray>>& entries, bool encrypt, int type = zip::dtDeflateN)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ZipWriter writer(&buffer, encrypt);
+    for (const auto& [name, data] : entries) {
+        ZipWriter::Entry e;
+        e.rawName = name;
+        e.deflateType = type;
+        EXPECT_TRUE(writer.add(e, data.constData(), data.size()));
+    }
+    EXPECT_TRUE(writer.finish());
+    return bytes;
+}
+
+int RunTool(const QString& program, const QStringList& args, QByteArray* out = nullptr)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    p.waitForFinished(60000);
+    if (out)
+        *out = p.readAll();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+} // namespace
+
+TEST(PkCipher, HeaderKeyComesFromTheInitialWords)
+{
+    EXPECT_EQ(PkCipher::HeaderKey.k0, 0x12345678u & 0x34567890u);
+    EXPECT_EQ(PkCipher::HeaderKey.k1, 0x12345678u & 0x23456789u);
+    EXPECT_EQ(PkCipher::HeaderKey.k2, 0x34567890u & 0x23456789u);
+    QByteArray text = "a header and a name";
+    const QByteArray plain = text;
+    PkCipher(PkCipher::HeaderKey).encrypt(reinterpret_cast<unsigned char*>(text.data()), text.size());
+    EXPECT_NE(text, plain);
+    PkCipher(PkCipher::HeaderKey).decrypt(reinterpret_cast<unsigned char*>(text.data()), text.size());
+    EXPECT_EQ(text, plain);
+}
+
+TEST(PkCipher, MatchesTheTraditionalCipherOfInfoZip)
+{
+    // A password-protected entry made by Info-ZIP decrypts with keys seeded by the password:
+    // its 12-byte header's last byte equals the high byte of the CRC (or of the time).
+    if (QStandardPaths::findExecutable("zip").isEmpty())
+        GTEST_SKIP() << "zip is not installed";
+    QTemporaryDir dir;
+    WriteFile(dir.path() + "/t.txt", "hello hello hello");
+    ASSERT_EQ(RunTool("zip", {"-q", "-0", "-P", "pw", dir.path() + "/t.zip", dir.path() + "/t.txt"}), 0);
+    QString error;
+    const auto reader = ZipReader::openFile(dir.path() + "/t.zip", &error);
+    ASSERT_TRUE(reader) << error.toStdString();
+    const zip::EntryInfo& e = reader->entries().at(0);
+    QByteArray raw = ReadAll(dir.path() + "/t.zip").mid(e.dataOffset, e.compressedSize);
+    PkCipher cipher;
+    for (char c : QByteArray("pw")) {
+        unsigned char b = static_cast<unsigned char>(c);
+        // Seeding is the key update with the password bytes; decrypting a byte that comes out
+        // as c performs the same update.
+        PkCipher probe(cipher.keys());
+        unsigned char enc = b;
+        probe.encrypt(&enc, 1);
+        cipher.reset(probe.keys());
+    }
+    cipher.decrypt(reinterpret_cast<unsigned char*>(raw.data()), raw.size());
+    EXPECT_EQ(raw.mid(12), "hello hello hello");
+}
+
+TEST(ZipWriter, RoundTripsEveryLevelPlainAndEnciphered)
+{
+    const QByteArray data = MixedContent(300000);
+    for (bool encrypt : {false, true}) {
+        for (int type : {-1, 0, 1, 2, 3}) {
+            const QByteArray bytes = Archive({{"a.qvx", data}, {"empty", QByteArray()}}, encrypt, type);
+            QString error;
+            const auto reader = ZipReader::openData(bytes, &error);
+            ASSERT_TRUE(reader) << error.toStdString();
+            ASSERT_EQ(reader->entries().size(), 2);
+            const zip::EntryInfo& e = reader->entries().at(0);
+            EXPECT_EQ(e.headersEnciphered, encrypt);
+            EXPECT_EQ(e.method, type < 0 ? 0 : 8);
+            EXPECT_EQ(e.flags & 0x6, type < 0 ? 0 : zip::DeflateFlags(type));
+            EXPECT_EQ(reader->readAll(0, &error), data);
+            EXPECT_EQ(reader->readAll(1, &error), QByteArray());
+        }
+    }
+    EXPECT_EQ(zip::DeflateFlags(zip::dtDeflateS), 6);
+    EXPECT_EQ(zip::DeflateFlags(zip::dtDeflateF), 4);
+    EXPECT_EQ(zip::DeflateFlags(zip::dtDeflateN), 0);
+    EXPECT_EQ(zip::DeflateFlags(zip::dtDeflateX), 2);
+}
+
+TEST(ZipWriter, InMemoryContainersFlagUtf8Names)
+{
+    const QByteArray bytes = ZipInMemory({{"word/document.xml", "<w/>"}, {QStringLiteral("图.png"), "x"}});
+    const auto reader = ZipReader::openData(bytes, nullptr);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->entries().at(0).flags & zip::FlagUtf8Name, 0);
+    EXPECT_EQ(reader->entries().at(1).name, QStringLiteral("图.png"));
+    EXPECT_EQ(reader->readAll("word/document.xml", nullptr), QByteArray("<w/>"));
+    EXPECT_FALSE(reader->readAll("missing", nullptr).has_value());
+}
+
+TEST(PackFile, PackageLayoutWithEncipheredHeaders)
+{
+    QTemporaryDir dir;
+    const QString doc = dir.path() + QStringLiteral("/张三A.qvx");
+    const QByteArray data = MixedContent(100000);
+    WriteFile(doc, data);
+    ASSERT_TRUE(zip::PackFile(dir.path() + "/p.qvs", doc, zip::dtDeflateN, true, {}, nullptr));
+    const QByteArray pkg = ReadAll(dir.path() + "/p.qvs");
+    ASSERT_TRUE(pkg.startsWith(QByteArray("\x50\x4c\x03\x04")));
+    EXPECT_TRUE(pkg.right(22).startsWith(QByteArray("\x50\x4b\x05\x06")));
+    const qsizetype central = pkg.indexOf(QByteArray("\x50\x4c\x01\x02"));
+    ASSERT_GT(central, 0);
+
+    QByteArray fixed = pkg.mid(4, 26);
+    PkCipher cipher(PkCipher::HeaderKey);
+    cipher.decrypt(reinterpret_cast<unsigned char*>(fixed.data()), fixed.size());
+    EXPECT_EQ(qFromLittleEndian<quint16>(fixed.constData()), 20);        // version needed
+    EXPECT_EQ(qFromLittleEndian<quint16>(fixed.constData() + 2) & 7, 0); // flags 0-2 clear
+    EXPECT_EQ(qFromLittleEndian<quint16>(fixed.constData() + 4), 8);     // deflate
+    const quint16 nameLength = qFromLittleEndian<quint16>(fixed.constData() + 22);
+    QByteArray name = pkg.mid(30, nameLength);
+    cipher.decrypt(reinterpret_cast<unsigned char*>(name.data()), name.size());
+    EXPECT_EQ(name, ToGbk(QStringLiteral("张三A.qvx")));
+
+    const auto reader = ZipReader::openData(pkg, nullptr);
+    ASSERT_TRUE(reader);
+    const zip::EntryInfo& e = reader->entries().at(0);
+    EXPECT_EQ(e.versionMadeBy, 20);
+    EXPECT_EQ(e.internalAttributes, 1);
+    EXPECT_EQ(reader->readAll(0, nullptr), data);
+}
+
+TEST(Interop, PlainArchivesPassInfoZipAndPython)
+{
+    if (QStandardPaths::findExecutable("unzip").isEmpty())
+        GTEST_SKIP() << "unzip is not installed";
+    QTemporaryDir dir;
+    WriteFile(dir.path() + "/doc.qvx", MixedContent(200000));
+    for (int type : {0, 1, 2, 3}) {
+        const QString pkg = dir.path() + QString("/plain%1.zip").arg(type);
+        ASSERT_TRUE(zip::PackFile(pkg, dir.path() + "/doc.qvx", type, false, {}, nullptr));
+        QByteArray out;
+        EXPECT_EQ(RunTool("unzip", {"-t", pkg}, &out), 0) << out.toStdString();
+        EXPECT_EQ(RunTool("python3", {"-c", "import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
+                                        "assert z.testzip() is None; assert z.namelist() == ['doc.qvx']",
+                                  pkg}, &out), 0) << out.toStdString();
+    }
+    const QByteArray memory = ZipInMemory({{"a/b.xml", "<x/>"}, {"c.txt", MixedContent(5000)}});
+    WriteFile(dir.path() + "/mem.zip", memory);
+    EXPECT_EQ(RunTool("unzip", {"-t", dir.path() + "/mem.zip"}), 0);
+}
+
+TEST(ExtractArchive, StoredNamesNeverReachOutsideTheFolder)
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = Archive({{"../evil1.txt", "1"}, {"/tmp/evil2.txt", "2"}, {"C:\\win\\evil3.txt", "3"},
+                                      {"C:evil4.txt", "4"}, {"sub/dir/ok.txt", "5"}, {"..", "6"}},
+                                     true);
+    WriteFile(dir.path() + "/bad.qvs", bytes);
+    QDir().mkdir(dir.path() + "/out");
+    QString error;
+    EXPECT_FALSE(zip::ExtractArchive(dir.path() + "/bad.qvs", dir.path() + "/out", {}, &error));  // ".." refused
+    QStringList written = QDir(dir.path() + "/out").entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    written.sort();
+    EXPECT_EQ(written, QStringList({"evil1.txt", "evil2.txt", "evil3.txt", "evil4.txt", "ok.txt"}));
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + "/evil1.txt"));
+    EXPECT_EQ(zip::SafeEntryName("a\\b\\c"), "c");
+    EXPECT_EQ(zip::SafeEntryName("dir/"), "");
+}
+
+TEST(ZipReader, DamagedArchivesAreRefusedNotFollowed)
+{
+    const QByteArray data = MixedContent(50000);
+    const QByteArray good = Archive({{"doc.qvx", data}}, false);
+    const auto reader = ZipReader::openData(good, nullptr);
+    ASSERT_TRUE(reader);
+    const qsizetype cd = good.indexOf(QByteArray("PK\1\2"));
+    const qsizetype end = good.size() - 22;
+    QString error;
+
+    // Truncated anywhere: refused on opening or on reading, never a crash.
+    for (qsizetype cut : {qsizetype(10), qsizetype(100), cd, cd + 20, end, good.size() - 1}) {
+        const auto r = ZipReader::openData(good.left(cut), &error);
+        EXPECT_TRUE(!r || !r->readAll(0, nullptr).has_value()) << cut;
+    }
+    // The central directory pointing outside the file.
+    QByteArray outside = good;
+    qToLittleEndian<quint32>(quint32(good.size() + 1000), outside.data() + end + 16);
+    EXPECT_FALSE(ZipReader::openData(outside, &error));
+    // A local header offset pointing past the data.
+    QByteArray wild = good;
+    qToLittleEndian<quint32>(0x7fffffff, wild.data() + cd + 42);
+    EXPECT_FALSE(ZipReader::openData(wild, &error));
+    // Declared sizes that disagree with the data.
+    QByteArray smaller = good;
+    qToLittleEndian<quint32>(quint32(data.size() - 1), smaller.data() + cd + 24);
+    EXPECT_FALSE(ZipReader::openData(smaller, nullptr)->readAll(0, &error).has_value());
+    QByteArray larger = good;
+    qToLittleEndian<quint32>(quint32(data.size() + 1), larger.data() + cd + 24);
+    EXPECT_FALSE(ZipReader::openData(larger, nullptr)->readAll(0, &error).has_value());
+    // A wrong CRC.
+    QByteArray crc = good;
+    crc[cd + 16] = char(crc[cd + 16] ^ 1);
+    EXPECT_FALSE(ZipReader::openData(crc, nullptr)->readAll(0, &error).has_value());
+    EXPECT_TRUE(error.contains(QStringLiteral("校验")));
+}
+
+TEST(ZipReader, EntriesDeclaringMoreThanTheBoundAreRefusedQuickly)
+{
+    // A small deflate stream of zeros that would inflate to 600 MiB.
+    const QByteArray zeros(1 << 20, '\0');
+    QByteArray bytes = Archive({{"bomb", zeros}}, false);
+    const qsizetype cd = bytes.indexOf(QByteArray("PK\1\2"));
+    qToLittleEndian<quint32>(600u << 20, bytes.data() + cd + 24);
+    const auto reader = ZipReader::openData(bytes, nullptr);
+    ASSERT_TRUE(reader);
+    QString error;
+    EXPECT_FALSE(reader->read(0, [](const char*, qint64) { return true; }, {}, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("过大")));
+}
+
+TEST(ExtractArchive, AFailedEntryLeavesNoPartialFile)
+{
+    QTemporaryDir dir;
+    const QByteArray data = MixedContent(400000);
+    QByteArray bytes = Archive({{"doc.qvx", data}}, true);
+    const qsizetype middle = (30 + 7 + bytes.indexOf(QByteArray("PL\1\2", 4))) / 2;
+    bytes[middle] = char(bytes[middle] ^ 0xff);  // damage the middle of the data
+    WriteFile(dir.path() + "/d.qvs", bytes);
+    QDir().mkdir(dir.path() + "/out");
+    EXPECT_FALSE(zip::ExtractArchive(dir.path() + "/d.qvs", dir.path() + "/out", {}, nullptr));
+    EXPECT_TRUE(QDir(dir.path() + "/out").entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST(TestArchive, ReportsEachEntryAndRefusesNonArchives)
+{
+    QTemporaryDir dir;
+    WriteFile(dir.path() + "/two.zip", Archive({{"a", "1"}, {"b", "2"}}, false));
+    QStringList lines;
+    zip::Events events;
+    events.tested = [&](const QString& name, bool passed) { lines << name + (passed ? "+" : "-"); };
+    EXPECT_TRUE(zip::TestArchive(dir.path() + "/two.zip", events, nullptr));
+    EXPECT_EQ(lines, QStringList({"a+", "b+"}));
+    WriteFile(dir.path() + "/text.txt", "just text");
+    QString error;
+    EXPECT_FALSE(zip::TestArchive(dir.path() + "/text.txt", events, &error));
+    EXPECT_FALSE(zip::TestArchive(dir.path() + "/missing.qvs", events, &error));
+}
