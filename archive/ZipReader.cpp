@@ -206,6 +206,11 @@ int ZipReader::find(const QString& name) const
     return -1;
 }
 
+const char* ZipReader::rawData(int index) const
+{
+    return reinterpret_cast<const char*>(m_bytes + m_entries.at(index).dataOffset);
+}
+
 qint64 ZipReader::totalCompressed() const
 {
     qint64 total = 0;

@@ -26,6 +26,8 @@ public:
     bool read(int index, const Sink& sink, const std::function<void(qint64)>& progress, QString* error) const;
     std::optional<QByteArray> readAll(int index, QString* error) const;
     std::optional<QByteArray> readAll(const QString& name, QString* error) const;
+    // The stored (compressed) bytes of an entry, valid while the reader lives.
+    const char* rawData(int index) const;
 
 private:
     ZipReader() = default;

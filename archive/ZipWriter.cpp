@@ -151,6 +151,20 @@ bool ZipWriter::add(const Entry& entry, const char* data, qint64 size, const std
     return true;
 }
 
+bool ZipWriter::addRaw(const EntryInfo& entry, const char* compressed)
+{
+    EntryInfo e = entry;
+    e.versionMadeBy = Version;
+    e.flags &= quint16(~0x0008);  // sizes stand in the header; no data descriptor follows
+    e.localHeaderOffset = quint32(m_out->pos());
+    if (m_out->pos() > 0xffffffffLL)
+        return fail(QStringLiteral("压缩文件过大"));
+    if (m_out->write(header(e, false)) < 0 || m_out->write(compressed, e.compressedSize) != e.compressedSize)
+        return fail(m_out->errorString());
+    m_written.append(e);
+    return true;
+}
+
 bool ZipWriter::finish()
 {
     const qint64 cdAt = m_out->pos();

@@ -1,0 +1,583 @@
+#include "OoxmlDocument.h"
+
+#include "Failure.h"
+#include "Protection.h"
+#include "ZipReader.h"
+#include "ZipWriter.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const QString DocumentPart = QStringLiteral("word/document.xml");
+const QString SettingsPart = QStringLiteral("word/settings.xml");
+const QString ContentTypesPart = QStringLiteral("[Content_Types].xml");
+const QString DocumentRelsPart = QStringLiteral("word/_rels/document.xml.rels");
+constexpr unsigned ParseFlags = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
+constexpr unsigned SaveFlags = pugi::format_raw | pugi::format_no_declaration;
+
+// Children that must come after a given element in its parent, in schema order. New elements
+// go before the first of these that is present, else at the end.
+const std::initializer_list<const char*> AfterFormProt = {
+    "w:vAlign", "w:noEndnote", "w:titlePg", "w:textDirection", "w:bidi", "w:rtlGutter", "w:docGrid",
+    "w:printerSettings", "w:sectPrChange"};
+const std::initializer_list<const char*> AfterNoWrap = {
+    "w:tcMar", "w:textDirection", "w:tcFitText", "w:vAlign", "w:hideMark", "w:headers", "w:cellIns",
+    "w:cellDel", "w:cellMerge", "w:tcPrChange"};
+const std::initializer_list<const char*> AfterFitText = {
+    "w:vAlign", "w:hideMark", "w:headers", "w:cellIns", "w:cellDel", "w:cellMerge", "w:tcPrChange"};
+const std::initializer_list<const char*> AfterDocumentProtection = {
+    "w:autoFormatOverride", "w:styleLockTheme", "w:styleLockQFSet", "w:defaultTabStop", "w:autoHyphenation",
+    "w:consecutiveHyphenLimit", "w:hyphenationZone", "w:doNotHyphenateCaps", "w:showEnvelope",
+    "w:summaryLength", "w:clickAndTypeStyle", "w:defaultTableStyle", "w:evenAndOddHeaders",
+    "w:bookFoldRevPrinting", "w:bookFoldPrinting", "w:bookFoldPrintingSheets",
+    "w:drawingGridHorizontalSpacing", "w:drawingGridVerticalSpacing", "w:displayHorizontalDrawingGridEvery",
+    "w:displayVerticalDrawingGridEvery", "w:doNotUseMarginsForDrawingGridOrigin",
+    "w:drawingGridHorizontalOrigin", "w:drawingGridVerticalOrigin", "w:doNotShadeFormData",
+    "w:noPunctuationKerning", "w:characterSpacingControl", "w:printTwoOnOne", "w:strictFirstAndLastChars",
+    "w:noLineBreaksAfter", "w:noLineBreaksBefore", "w:savePreviewPicture", "w:doNotValidateAgainstSchema",
+    "w:saveInvalidXml", "w:ignoreMixedContent", "w:alwaysShowPlaceholderText", "w:doNotDemarcateInvalidXml",
+    "w:saveXmlDataOnly", "w:useXSLTWhenSaving", "w:saveThroughXslt", "w:showXMLTags",
+    "w:alwaysMergeEmptyNamespace", "w:updateFields", "w:hdrShapeDefaults", "w:footnotePr", "w:endnotePr",
+    "w:compat", "w:docVars", "w:rsids", "m:mathPr", "w:attachedSchema", "w:themeFontLang",
+    "w:clrSchemeMapping", "w:doNotIncludeSubdocsInStats", "w:doNotAutoCompressPictures", "w:forceUpgrade",
+    "w:captions", "w:readModeInkLockDown", "w:smartTagType", "sl:schemaLibrary", "w:shapeDefaults",
+    "w:doNotEmbedSmartTags", "w:decimalSymbol", "w:listSeparator"};
+
+pugi::xml_node ChildInOrder(pugi::xml_node parent, const char* name, std::initializer_list<const char*> after)
+{
+    if (pugi::xml_node existing = parent.child(name))
+        return existing;
+    for (pugi::xml_node child : parent.children())
+        for (const char* later : after)
+            if (std::strcmp(child.name(), later) == 0)
+                return parent.insert_child_before(name, child);
+    return parent.append_child(name);
+}
+
+// On/off values as word processors write them; an absent value means on.
+bool OnOff(pugi::xml_attribute value)
+{
+    if (!value)
+        return true;
+    const char* v = value.value();
+    return !(std::strcmp(v, "0") == 0 || std::strcmp(v, "false") == 0 || std::strcmp(v, "off") == 0);
+}
+
+class ByteWriter : public pugi::xml_writer {
+public:
+    QByteArray bytes;
+    void write(const void* data, size_t size) override { bytes.append(static_cast<const char*>(data), qsizetype(size)); }
+};
+
+QByteArray Serialized(const pugi::xml_document& doc)
+{
+    ByteWriter writer;
+    doc.save(writer, "", SaveFlags, pugi::encoding_utf8);
+    return writer.bytes;
+}
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// The visible text of a paragraph, as the word processor's Range.Text shows it: text, tabs and
+// breaks; deleted text, field codes and text boxes are not part of the main text.
+void CollectText(pugi::xml_node node, QString& out)
+{
+    for (pugi::xml_node child : node.children()) {
+        const char* name = child.name();
+        if (std::strcmp(name, "w:t") == 0) {
+            out += Text(child.text().get());
+        } else if (std::strcmp(name, "w:tab") == 0 || std::strcmp(name, "w:ptab") == 0) {
+            out += '\t';
+        } else if (std::strcmp(name, "w:br") == 0 || std::strcmp(name, "w:cr") == 0) {
+            out += std::strcmp(child.attribute("w:type").value(), "page") == 0 ? QChar('\f') : QChar('\v');
+        } else if (std::strcmp(name, "w:noBreakHyphen") == 0 || std::strcmp(name, "w:softHyphen") == 0
+                   || std::strcmp(name, "w:sym") == 0) {
+            out += '-';
+        } else if (std::strcmp(name, "w:del") == 0 || std::strcmp(name, "w:instrText") == 0
+                   || std::strcmp(name, "w:txbxContent") == 0 || std::strcmp(name, "w:pPr") == 0
+                   || std::strcmp(name, "w:rPr") == 0 || std::strcmp(name, "w:moveFrom") == 0) {
+            continue;
+        } else {
+            CollectText(child, out);
+        }
+    }
+}
+
+QString ParagraphText(pugi::xml_node paragraph)
+{
+    QString text;
+    CollectText(paragraph, text);
+    return text;
+}
+
+// Characters.Count, as this engine defines it over the main text (headers, footers and text
+// boxes are not counted):
+//   - every character of text, every tab and every break counts 1;
+//   - every paragraph outside tables counts 1 more for its paragraph mark;
+//   - a table cell counts its paragraphs' text, 1 for each paragraph mark between them, and 2
+//     for the end-of-cell mark (CR BEL, as the cell's text reads); a vertically merged
+//     continuation cell counts its end-of-cell mark like any other;
+//   - every table row counts 2 more for its end-of-row mark.
+// Content controls (w:sdt) count as the content they hold.
+int CountBlocks(pugi::xml_node container);
+
+int CountTable(pugi::xml_node table)
+{
+    int count = 0;
+    for (pugi::xml_node row : table.children("w:tr")) {
+        for (pugi::xml_node cell : row.children("w:tc")) {
+            int paragraphs = 0;
+            for (pugi::xml_node block : cell.children()) {
+                if (std::strcmp(block.name(), "w:p") == 0) {
+                    count += int(ParagraphText(block).size());
+                    ++paragraphs;
+                } else if (std::strcmp(block.name(), "w:tbl") == 0) {
+                    count += CountTable(block);
+                }
+            }
+            count += qMax(0, paragraphs - 1) + 2;
+        }
+        count += 2;
+    }
+    return count;
+}
+
+int CountBlocks(pugi::xml_node container)
+{
+    int count = 0;
+    for (pugi::xml_node block : container.children()) {
+        const char* name = block.name();
+        if (std::strcmp(name, "w:p") == 0)
+            count += int(ParagraphText(block).size()) + 1;
+        else if (std::strcmp(name, "w:tbl") == 0)
+            count += CountTable(block);
+        else if (std::strcmp(name, "w:sdt") == 0)
+            count += CountBlocks(block.child("w:sdtContent"));
+    }
+    return count;
+}
+
+// Writes text into a run: tabs and breaks become their elements, other control characters are
+// dropped (XML cannot carry them).
+void AppendRunText(pugi::xml_node run, const QString& text)
+{
+    QString pending;
+    auto flush = [&] {
+        if (pending.isEmpty())
+            return;
+        pugi::xml_node t = run.append_child("w:t");
+        t.append_attribute("xml:space") = "preserve";
+        t.text().set(pending.toUtf8().constData());
+        pending.clear();
+    };
+    for (const QChar c : text) {
+        if (c == '\t') {
+            flush();
+            run.append_child("w:tab");
+        } else if (c == '\v' || c == '\f') {
+            flush();
+            pugi::xml_node br = run.append_child("w:br");
+            if (c == '\f')
+                br.append_attribute("w:type") = "page";
+        } else if (c.unicode() >= 0x20 && c.unicode() != 0xfffe && c.unicode() != 0xffff) {
+            pending += c;
+        }
+    }
+    flush();
+}
+
+} // namespace
+
+OoxmlDocument::OoxmlDocument(OoxmlApplication* app, const QString& path) : m_app(app), m_path(path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("无法打开文档 %1").arg(shown));
+    m_file = file.readAll();
+    QString why;
+    m_zip = ZipReader::openData(m_file, &why);
+    if (!m_zip)
+        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
+    const auto document = m_zip->readAll(DocumentPart, &why);
+    if (!document)
+        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
+    const pugi::xml_parse_result parsed =
+        m_document.load_buffer(document->constData(), size_t(document->size()), ParseFlags, pugi::encoding_utf8);
+    if (!parsed)
+        throw Failure(QStringLiteral("文档 %1 的内容已损坏：%2（位置 %3）")
+                          .arg(shown, QString::fromUtf8(parsed.description()))
+                          .arg(parsed.offset));
+    if (!m_document.child("w:document").child("w:body"))
+        throw Failure(QStringLiteral("文档 %1 的内容已损坏：没有正文").arg(shown));
+    if (m_zip->find(SettingsPart) >= 0) {
+        const auto settings = m_zip->readAll(SettingsPart, &why);
+        if (!settings)
+            throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
+        if (!m_settings.load_buffer(settings->constData(), size_t(settings->size()), ParseFlags, pugi::encoding_utf8)
+            || !m_settings.child("w:settings"))
+            throw Failure(QStringLiteral("文档 %1 的设置已损坏").arg(shown));
+        m_hasSettings = true;
+    }
+    index();
+}
+
+OoxmlDocument::~OoxmlDocument() = default;
+
+void OoxmlDocument::index()
+{
+    m_sections.clear();
+    m_tables.clear();
+    const pugi::xml_node body = m_document.child("w:document").child("w:body");
+    for (pugi::xml_node block : body.children()) {
+        if (std::strcmp(block.name(), "w:p") == 0) {
+            if (pugi::xml_node sect = block.child("w:pPr").child("w:sectPr"))
+                m_sections.append(sect);
+        } else if (std::strcmp(block.name(), "w:tbl") == 0) {
+            Table table{block, {}};
+            for (pugi::xml_node row : block.children("w:tr"))
+                for (pugi::xml_node cell : row.children("w:tc")) {
+                    const pugi::xml_node merge = cell.child("w:tcPr").child("w:vMerge");
+                    if (merge && std::strcmp(merge.attribute("w:val").value(), "restart") != 0)
+                        continue;  // continues the cell above, which counts once
+                    table.cells.append(cell);
+                }
+            m_tables.append(table);
+        }
+    }
+    if (pugi::xml_node last = body.child("w:sectPr"))
+        m_sections.append(last);
+}
+
+void OoxmlDocument::ensureOpen() const
+{
+    if (m_closed)
+        throw Failure(QStringLiteral("文档已关闭"));
+}
+
+int OoxmlDocument::SectionsCount()
+{
+    ensureOpen();
+    return int(m_sections.size());
+}
+
+bool OoxmlDocument::ProtectedForForms(int section)
+{
+    ensureOpen();
+    if (section < 1 || section > m_sections.size())
+        throw Failure(QStringLiteral("文档中没有第 %1 节").arg(section));
+    const pugi::xml_node mark = m_sections.at(section - 1).child("w:formProt");
+    return mark && OnOff(mark.attribute("w:val"));
+}
+
+void OoxmlDocument::SetProtectedForForms(int section, bool on)
+{
+    ensureOpen();
+    if (section < 1 || section > m_sections.size())
+        throw Failure(QStringLiteral("文档中没有第 %1 节").arg(section));
+    // Always explicit: some word processors read a missing element as protected.
+    pugi::xml_node mark = ChildInOrder(m_sections.at(section - 1), "w:formProt", AfterFormProt);
+    mark.remove_attribute("w:val");
+    if (!on)
+        mark.append_attribute("w:val") = "0";
+}
+
+pugi::xml_node OoxmlDocument::settingsRoot(bool create)
+{
+    if (!m_hasSettings && create) {
+        m_settings.load_string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+                               "<w:settings xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"/>",
+                               ParseFlags);
+        m_hasSettings = true;
+        m_settingsCreated = true;
+    }
+    return m_settings.child("w:settings");
+}
+
+pugi::xml_node OoxmlDocument::protectionNode()
+{
+    return settingsRoot(false).child("w:documentProtection");
+}
+
+bool OoxmlDocument::IsProtected()
+{
+    ensureOpen();
+    const pugi::xml_node node = protectionNode();
+    const pugi::xml_attribute enforcement = node.attribute("w:enforcement");
+    return node && enforcement && OnOff(enforcement);
+}
+
+void OoxmlDocument::Unprotect(const QString& password)
+{
+    ensureOpen();
+    if (!IsProtected())
+        throw Failure(UnprotectNotProtectedText);
+    pugi::xml_node node = protectionNode();
+    auto either = [&node](const char* a, const char* b) {
+        const pugi::xml_attribute first = node.attribute(a);
+        return QString::fromUtf8(first ? first.value() : node.attribute(b).value());
+    };
+    RememberedProtection found;
+    found.hash = either("w:hash", "w:hashValue");
+    found.salt = either("w:salt", "w:saltValue");
+    found.spin = either("w:cryptSpinCount", "w:spinCount");
+    found.sid = QString::fromUtf8(node.attribute("w:cryptAlgorithmSid").value());
+    if (found.sid.isEmpty()) {
+        const QString name = QString::fromUtf8(node.attribute("w:algorithmName").value()).toUpper();
+        found.sid = name == "SHA-1" ? "4" : name == "SHA-256" ? "12" : name == "SHA-384" ? "13" : "14";
+    }
+    // Protection without a hash has no password: anyone may lift it.
+    if (!found.hash.isEmpty()) {
+        const QByteArray computed = ProtectionHash(password, QByteArray::fromBase64(found.salt.toLatin1()),
+                                                   found.spin.toInt(), found.sid.toInt());
+        if (computed.toBase64() != found.hash.toLatin1())
+            throw Failure(WrongPasswordText);
+    }
+    found.password = password;
+    found.valid = !found.hash.isEmpty();
+    m_removed = found;
+    settingsRoot(false).remove_child(node);
+}
+
+void OoxmlDocument::Protect(int type, bool, const QString& password)
+{
+    ensureOpen();
+    static const char* const Edits[] = {"trackedChanges", "comments", "forms", "readOnly"};
+    pugi::xml_node settings = settingsRoot(true);
+    settings.remove_child("w:documentProtection");
+    pugi::xml_node node = ChildInOrder(settings, "w:documentProtection", AfterDocumentProtection);
+    node.append_attribute("w:edit") = Edits[type >= 0 && type <= 3 ? type : 2];
+    node.append_attribute("w:enforcement") = "1";
+    if (password.isEmpty())
+        return;
+    QString hash, salt;
+    if (m_removed.valid && m_removed.password == password && m_removed.sid == "14" && m_removed.spin == "100000") {
+        // The protection lifted at opening, put back as it was: no need to spin the hash again.
+        hash = m_removed.hash;
+        salt = m_removed.salt;
+    } else {
+        QByteArray saltBytes(16, Qt::Uninitialized);
+        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(saltBytes.data()), 4);
+        salt = QString::fromLatin1(saltBytes.toBase64());
+        hash = QString::fromLatin1(ProtectionHash(password, saltBytes, 100000, 14).toBase64());
+    }
+    node.append_attribute("w:cryptProviderType") = "rsaAES";
+    node.append_attribute("w:cryptAlgorithmClass") = "hash";
+    node.append_attribute("w:cryptAlgorithmType") = "typeAny";
+    node.append_attribute("w:cryptAlgorithmSid") = "14";
+    node.append_attribute("w:cryptSpinCount") = "100000";
+    node.append_attribute("w:hash") = hash.toLatin1().constData();
+    node.append_attribute("w:salt") = salt.toLatin1().constData();
+}
+
+int OoxmlDocument::TablesCount()
+{
+    ensureOpen();
+    return int(m_tables.size());
+}
+
+int OoxmlDocument::CellsCount(int table)
+{
+    ensureOpen();
+    if (table < 1 || table > m_tables.size())
+        throw Failure(QStringLiteral("文档中没有第 %1 个表格").arg(table));
+    return int(m_tables.at(table - 1).cells.size());
+}
+
+pugi::xml_node OoxmlDocument::cellNode(int table, int cell)
+{
+    const int count = CellsCount(table);
+    if (cell < 1 || cell > count)
+        throw Failure(QStringLiteral("第 %1 个表格中没有第 %2 个单元格").arg(table).arg(cell));
+    return m_tables.at(table - 1).cells.at(cell - 1);
+}
+
+QString OoxmlDocument::CellText(int table, int cell)
+{
+    const pugi::xml_node tc = cellNode(table, cell);
+    QStringList paragraphs;
+    for (pugi::xml_node p : tc.children("w:p"))
+        paragraphs << ParagraphText(p);
+    return paragraphs.join('\r') + "\r\a";
+}
+
+void OoxmlDocument::SetCellText(int table, int cell, const QString& text)
+{
+    pugi::xml_node tc = cellNode(table, cell);
+    // The formatting to keep: the first paragraph's properties and its first run's.
+    pugi::xml_document keep;
+    const pugi::xml_node first = tc.child("w:p");
+    const pugi::xml_node pPr = keep.append_copy(first.child("w:pPr"));
+    pugi::xml_node rPr;
+    for (pugi::xml_node run : first.children("w:r"))
+        if (run.child("w:rPr")) {
+            rPr = keep.append_copy(run.child("w:rPr"));
+            break;
+        }
+    if (!rPr && first.child("w:pPr").child("w:rPr"))
+        rPr = keep.append_copy(first.child("w:pPr").child("w:rPr"));
+
+    for (pugi::xml_node child = tc.first_child(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        if (std::strcmp(child.name(), "w:tcPr") != 0)
+            tc.remove_child(child);
+        child = next;
+    }
+    QString normalized = text;
+    normalized.replace("\r\n", "\n").replace('\r', '\n');
+    for (const QString& line : normalized.split('\n')) {
+        pugi::xml_node p = tc.append_child("w:p");
+        if (pPr)
+            p.append_copy(pPr);
+        if (line.isEmpty())
+            continue;
+        pugi::xml_node run = p.append_child("w:r");
+        if (rPr)
+            run.append_copy(rPr);
+        AppendRunText(run, line);
+    }
+}
+
+void OoxmlDocument::SetCellWordWrap(int table, int cell, bool on)
+{
+    pugi::xml_node tc = cellNode(table, cell);
+    pugi::xml_node tcPr = tc.child("w:tcPr") ? tc.child("w:tcPr") : tc.prepend_child("w:tcPr");
+    if (on)
+        tcPr.remove_child("w:noWrap");
+    else
+        ChildInOrder(tcPr, "w:noWrap", AfterNoWrap);
+}
+
+void OoxmlDocument::SetCellFitText(int table, int cell, bool on)
+{
+    pugi::xml_node tc = cellNode(table, cell);
+    pugi::xml_node tcPr = tc.child("w:tcPr") ? tc.child("w:tcPr") : tc.prepend_child("w:tcPr");
+    if (on)
+        ChildInOrder(tcPr, "w:tcFitText", AfterFitText).remove_attribute("w:val");
+    else
+        tcPr.remove_child("w:tcFitText");
+}
+
+int OoxmlDocument::CharactersCount()
+{
+    ensureOpen();
+    return CountBlocks(m_document.child("w:document").child("w:body"));
+}
+
+void OoxmlDocument::SaveAs(const QString& path)
+{
+    ensureOpen();
+    const QString shown = QDir::toNativeSeparators(path);
+    QByteArray contentTypes, relations;
+    if (m_settingsCreated) {
+        // A settings part made here must be announced to the package.
+        QString why;
+        contentTypes = m_zip->readAll(ContentTypesPart, &why).value_or(QByteArray());
+        contentTypes.replace("</Types>", "<Override PartName=\"/word/settings.xml\" ContentType=\"application/"
+                                         "vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\"/></Types>");
+        relations = m_zip->readAll(DocumentRelsPart, &why)
+                        .value_or("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><Relationships "
+                                  "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"></Relationships>");
+        relations.replace("</Relationships>",
+                          "<Relationship Id=\"rIdVantraSettings\" Type=\"http://schemas.openxmlformats.org/"
+                          "officeDocument/2006/relationships/settings\" Target=\"settings.xml\"/></Relationships>");
+    }
+
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        throw Failure(QStringLiteral("无法保存文档 %1：%2").arg(shown, out.errorString()));
+    ZipWriter writer(&out, false);
+    auto addNew = [&writer](const QString& name, const QByteArray& data) {
+        ZipWriter::Entry entry;
+        entry.rawName = name.toUtf8();
+        entry.deflateType = zip::dtDeflateF;
+        return writer.add(entry, data.constData(), data.size());
+    };
+    bool ok = true;
+    bool relationsWritten = false;
+    for (int i = 0; ok && i < m_zip->entries().size(); ++i) {
+        const zip::EntryInfo& e = m_zip->entries().at(i);
+        if (e.name == DocumentPart)
+            ok = addNew(e.name, Serialized(m_document));
+        else if (e.name == SettingsPart)
+            ok = addNew(e.name, Serialized(m_settings));
+        else if (m_settingsCreated && e.name == ContentTypesPart)
+            ok = addNew(e.name, contentTypes);
+        else if (m_settingsCreated && e.name == DocumentRelsPart)
+            ok = addNew(e.name, relations), relationsWritten = true;
+        else
+            ok = writer.addRaw(e, m_zip->rawData(i));
+    }
+    if (ok && m_settingsCreated) {
+        ok = addNew(SettingsPart, Serialized(m_settings));
+        if (ok && !relationsWritten)
+            ok = addNew(DocumentRelsPart, relations);
+    }
+    if (!ok || !writer.finish()) {
+        out.cancelWriting();
+        throw Failure(QStringLiteral("无法保存文档 %1：%2").arg(shown, writer.error()));
+    }
+    // The old file is replaced only once the new one is complete.
+    if (!out.commit())
+        throw Failure(QStringLiteral("无法保存文档 %1：%2").arg(shown, out.errorString()));
+    m_path = path;
+}
+
+void OoxmlDocument::Close(bool saveChanges)
+{
+    ensureOpen();
+    if (saveChanges)
+        SaveAs(m_path);
+    m_closed = true;
+    m_sections.clear();
+    m_tables.clear();
+    m_document.reset();
+    m_settings.reset();
+    m_zip.reset();
+    m_file.clear();
+}
+
+int OoxmlApplication::DocumentsCount()
+{
+    return int(std::count_if(m_documents.cbegin(), m_documents.cend(), [](const std::weak_ptr<OoxmlDocument>& d) {
+        const auto doc = d.lock();
+        return doc && !doc->isClosed();
+    }));
+}
+
+std::shared_ptr<WordDocument> OoxmlApplication::Open(const QString& path, bool, bool)
+{
+    auto document = std::make_shared<OoxmlDocument>(this, path);
+    m_documents.erase(std::remove_if(m_documents.begin(), m_documents.end(),
+                                     [](const std::weak_ptr<OoxmlDocument>& d) { return d.expired(); }),
+                      m_documents.end());
+    m_documents.append(document);
+    return document;
+}
+
+void OoxmlApplication::Quit(bool saveChanges)
+{
+    for (const auto& weak : m_documents)
+        if (const auto doc = weak.lock(); doc && !doc->isClosed()) {
+            try {
+                doc->Close(saveChanges);
+            } catch (const Failure&) {
+            }
+        }
+    m_documents.clear();
+}
+
+std::unique_ptr<WordApplication> CreateWordApplication()
+{
+    return std::make_unique<OoxmlApplication>();
+}

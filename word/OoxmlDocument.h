@@ -1,0 +1,82 @@
+#pragma once
+// The in-process WordprocessingML engine behind WordHost: opens an OOXML package, edits the
+// main document part and the settings part with pugixml, and writes the package back with the
+// other parts copied as they were stored.
+#include "WordHost.h"
+
+#include <QByteArray>
+#include <QVector>
+#include <memory>
+#include <pugixml.hpp>
+
+class ZipReader;
+class OoxmlApplication;
+
+class OoxmlDocument : public WordDocument {
+public:
+    // Throws Failure with a clear message when the file is no readable WordprocessingML package.
+    OoxmlDocument(OoxmlApplication* app, const QString& path);
+    ~OoxmlDocument() override;
+
+    int SectionsCount() override;
+    bool ProtectedForForms(int section) override;
+    void SetProtectedForForms(int section, bool on) override;
+    void Unprotect(const QString& password) override;
+    void Protect(int type, bool noReset, const QString& password) override;
+    int TablesCount() override;
+    int CellsCount(int table) override;
+    QString CellText(int table, int cell) override;
+    void SetCellText(int table, int cell, const QString& text) override;
+    void SetCellWordWrap(int table, int cell, bool on) override;
+    void SetCellFitText(int table, int cell, bool on) override;
+    int CharactersCount() override;
+    void SaveAs(const QString& path) override;
+    void Close(bool saveChanges) override;
+
+    bool isClosed() const { return m_closed; }
+    // Whether the document is protected (enforced), for reports.
+    bool IsProtected();
+
+private:
+    struct Table {
+        pugi::xml_node node;
+        QVector<pugi::xml_node> cells;  // counted cells, row by row
+    };
+    struct RememberedProtection {
+        QString password;
+        QString hash, salt, spin, sid;
+        bool valid = false;
+    };
+
+    void ensureOpen() const;
+    pugi::xml_node cellNode(int table, int cell);
+    pugi::xml_node protectionNode();
+    pugi::xml_node settingsRoot(bool create);
+    void index();
+
+    OoxmlApplication* m_app;
+    QString m_path;
+    QByteArray m_file;                  // the package as read, kept for copying parts
+    std::unique_ptr<ZipReader> m_zip;
+    pugi::xml_document m_document;
+    pugi::xml_document m_settings;
+    bool m_hasSettings = false;
+    bool m_settingsCreated = false;
+    QVector<pugi::xml_node> m_sections;
+    QVector<Table> m_tables;
+    RememberedProtection m_removed;
+    bool m_closed = false;
+};
+
+class OoxmlApplication : public WordApplication {
+public:
+    void SetCheckSpellingAsYouType(bool) override {}
+    void SetCheckGrammarAsYouType(bool) override {}
+    void SetVisible(bool) override {}
+    int DocumentsCount() override;
+    std::shared_ptr<WordDocument> Open(const QString& path, bool readOnly, bool visible) override;
+    void Quit(bool saveChanges) override;
+
+private:
+    QVector<std::weak_ptr<OoxmlDocument>> m_documents;
+};

@@ -1,0 +1,50 @@
+#pragma once
+// The word-processor operations the system uses, and nothing more: the application with its
+// documents, a document's sections, protection, tables and cells, its character count, saving
+// and closing. Every failure is a Failure carrying its message text.
+#include <QString>
+#include <memory>
+
+class WordDocument {
+public:
+    virtual ~WordDocument() = default;
+
+    virtual int SectionsCount() = 0;
+    virtual bool ProtectedForForms(int section) = 0;  // sections count from 1
+    virtual void SetProtectedForForms(int section, bool on) = 0;
+    // Fails with UnprotectNotProtectedText when the document is not protected.
+    virtual void Unprotect(const QString& password) = 0;
+    // type 2: only form fields may be filled in; the rest as the word processor numbers them.
+    virtual void Protect(int type, bool noReset, const QString& password) = 0;
+
+    virtual int TablesCount() = 0;
+    virtual int CellsCount(int table) = 0;  // tables and cells count from 1
+    // The cell's paragraphs joined by CR, then the end-of-cell mark CR BEL.
+    virtual QString CellText(int table, int cell) = 0;
+    // Splits at CR LF, CR or LF into paragraphs that keep the formatting of the first run.
+    virtual void SetCellText(int table, int cell, const QString& text) = 0;
+    virtual void SetCellWordWrap(int table, int cell, bool on) = 0;
+    virtual void SetCellFitText(int table, int cell, bool on) = 0;
+
+    virtual int CharactersCount() = 0;
+    virtual void SaveAs(const QString& path) = 0;
+    virtual void Close(bool saveChanges) = 0;  // the document object stays; calls on it fail
+};
+
+class WordApplication {
+public:
+    virtual ~WordApplication() = default;
+    virtual void SetCheckSpellingAsYouType(bool on) = 0;
+    virtual void SetCheckGrammarAsYouType(bool on) = 0;
+    virtual void SetVisible(bool on) = 0;
+    virtual int DocumentsCount() = 0;
+    virtual std::shared_ptr<WordDocument> Open(const QString& path, bool readOnly, bool visible) = 0;
+    virtual void Quit(bool saveChanges) = 0;
+};
+
+// The text of the failure when unprotecting a document that is not protected.
+inline const QString UnprotectNotProtectedText = QStringLiteral("Unprotect 方法或属性无效因为已解除文挡保护");
+inline const QString WrongPasswordText = QStringLiteral("密码不正确，无法解除文档保护。");
+
+// A new application object: the in-process OOXML engine.
+std::unique_ptr<WordApplication> CreateWordApplication();
