@@ -6,6 +6,7 @@
 #include "Failure.h"
 #include "ZipFormat.h"
 #include "ZipReader.h"
+#include "OoxmlDocument.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -20,7 +21,8 @@ int Usage()
                "       qvtool pack DOC PKG\n"
                "       qvtool check PKG\n"
                "       qvtool unpack PKG TARGET\n"
-               "       qvtool list PKG\n",
+               "       qvtool list PKG\n"
+               "       qvtool info DOC\n",
                stderr);
     return 2;
 }
@@ -104,6 +106,26 @@ int List(const QString& package)
     return 0;
 }
 
+int Info(const QString& path)
+{
+    try {
+        OoxmlApplication app;
+        const auto opened = app.Open(path, false, false);
+        auto* doc = static_cast<OoxmlDocument*>(opened.get());
+        for (int s = 1; s <= doc->SectionsCount(); ++s)
+            Print(QStringLiteral("section %1\tProtectedForForms %2\n").arg(s).arg(doc->ProtectedForForms(s) ? "true" : "false"));
+        Print(QStringLiteral("protected\t%1\n").arg(doc->IsProtected() ? "true" : "false"));
+        Print(QStringLiteral("tables\t%1\n").arg(doc->TablesCount()));
+        for (int t = 1; t <= qMin(4, doc->TablesCount()); ++t)
+            Print(QStringLiteral("table %1\tcells %2\n").arg(t).arg(doc->CellsCount(t)));
+        Print(QStringLiteral("characters\t%1\n").arg(doc->CharactersCount()));
+        doc->Close(false);
+    } catch (const Failure& failure) {
+        return Refuse(failure.text());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -125,5 +147,7 @@ int main(int argc, char** argv)
         return Unpack(args.at(1), args.at(2));
     if (command == "list" && n == 2)
         return List(args.at(1));
+    if (command == "info" && n == 2)
+        return Info(args.at(1));
     return Usage();
 }

@@ -1,0 +1,356 @@
+#!/usr/bin/env python3
+"""The blank application document, written out as the parts of an OOXML package.
+
+  template.py OUTDIR FIELDINFO_TSV PASSWORD
+
+Section 1 (protected for forms) holds the cover and tables 1 to 4, whose value cells are where
+the field catalogue says; the build stops when a catalogue cell is missing or is a label.
+Section 2 (editable) holds the body headings, the budget table and the commitments.
+The body starts directly with table 1, so that select-all and delete in section 2 cannot reach
+into section 1. BODY_SPACING below tunes the blank document's character count (see the engine).
+"""
+import base64
+import hashlib
+import struct
+import sys
+from pathlib import Path
+from xml.sax.saxutils import escape
+
+W = "http://schemas.openxmlformats.org/wordprocessingml/2006/main"
+R = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+YEAR = "2013"
+# Empty paragraphs left under each body heading for the applicant's text; the first heading gets
+# FIRST_EXTRA more. Together they set the blank document's character count (2880).
+BODY_SPACING = 20
+FIRST_EXTRA = 19
+SONG = '<w:rFonts w:ascii="Times New Roman" w:hAnsi="Times New Roman" w:eastAsia="宋体" w:hint="eastAsia"/>'
+HEI = '<w:rFonts w:ascii="Times New Roman" w:hAnsi="Times New Roman" w:eastAsia="黑体" w:hint="eastAsia"/>'
+
+
+def rpr(size=21, bold=False, font=SONG):
+    return f'<w:rPr>{font}{"<w:b/>" if bold else ""}<w:sz w:val="{size}"/><w:szCs w:val="{size}"/></w:rPr>'
+
+
+def para(text="", size=21, bold=False, align=None, font=SONG, before=0, after=0, indent=False):
+    ppr = "<w:pPr>"
+    ppr += f'<w:spacing w:before="{before}" w:after="{after}"/>'
+    if indent:
+        ppr += '<w:ind w:firstLineChars="200" w:firstLine="420"/>'
+    if align:
+        ppr += f'<w:jc w:val="{align}"/>'
+    ppr += rpr(size, bold, font) + "</w:pPr>"
+    run = f'<w:r>{rpr(size, bold, font)}<w:t xml:space="preserve">{escape(text)}</w:t></w:r>' if text else ""
+    return f"<w:p>{ppr}{run}</w:p>"
+
+
+class Cell:
+    def __init__(self, text="", span=1, merge=None, value=False, align="center", size=21, bold=False):
+        self.text, self.span, self.merge, self.value = text, span, merge, value
+        self.align, self.size, self.bold = align, size, bold
+
+
+def L(text, span=1, **kw):  # a label cell
+    return Cell(text, span, **kw)
+
+
+def V(text="", span=1, **kw):  # a value cell the system writes
+    return Cell(text, span, value=True, **kw)
+
+
+def G(text):  # first cell of a vertically merged group label
+    return Cell(text, 1, merge="restart", bold=True)
+
+
+CONT = Cell(merge="continue")
+
+
+def table(widths, rows, number):
+    """Builds a table and returns its XML and its counted cells (row by row, merged once)."""
+    total = sum(widths)
+    xml = ['<w:tbl><w:tblPr>', f'<w:tblW w:w="{total}" w:type="dxa"/><w:jc w:val="center"/>',
+           '<w:tblBorders>' + "".join(f'<w:{s} w:val="single" w:sz="4" w:space="0" w:color="000000"/>'
+                                      for s in ("top", "left", "bottom", "right", "insideH", "insideV"))
+           + '</w:tblBorders><w:tblLayout w:type="fixed"/>',
+           '<w:tblCellMar><w:left w:w="57" w:type="dxa"/><w:right w:w="57" w:type="dxa"/></w:tblCellMar>',
+           '</w:tblPr><w:tblGrid>' + "".join(f'<w:gridCol w:w="{w}"/>' for w in widths) + '</w:tblGrid>']
+    counted = []
+    for row in rows:
+        height, cells = row
+        if sum(c.span for c in cells) != len(widths):
+            raise SystemExit(f"table {number}: a row spans {sum(c.span for c in cells)} of {len(widths)} columns")
+        xml.append(f'<w:tr><w:trPr><w:trHeight w:val="{height}"/></w:trPr>')
+        col = 0
+        for c in cells:
+            width = sum(widths[col:col + c.span])
+            col += c.span
+            tcpr = f'<w:tcW w:w="{width}" w:type="dxa"/>'
+            if c.span > 1:
+                tcpr += f'<w:gridSpan w:val="{c.span}"/>'
+            if c.merge == "restart":
+                tcpr += '<w:vMerge w:val="restart"/>'
+            elif c.merge == "continue":
+                tcpr += '<w:vMerge/>'
+            tcpr += '<w:vAlign w:val="center"/>'
+            xml.append(f'<w:tc><w:tcPr>{tcpr}</w:tcPr>'
+                       + para(c.text, c.size, c.bold, "left" if c.value and c.align == "left" else c.align)
+                       + '</w:tc>')
+            if c.merge != "continue":
+                counted.append(c)
+        xml.append('</w:tr>')
+    xml.append('</w:tbl>')
+    return "".join(xml), counted
+
+
+def cover_tables():
+    t1 = table([1300, 1300, 1700, 1300],
+               [(400, [L("项目类别"), L("学科代码"), L("是否同意转自筹"), L("编  号")]),
+                (400, [V(), V(), V(), L("")])], 1)
+    t2 = table([2400, 4800],
+               [(560, [L(t, size=28, bold=True, align="distribute"), V(v, size=28, align="left")])
+                for t, v in (("学 科 门 类：", ""), ("项 目 名 称：", ""), ("项目 负责人：", ""),
+                             ("所 在 学 校：", ""), ("填 表 日 期：", YEAR + "年"))], 2)
+    t3 = table([1400] * 6, [(300, [V(size=10) for _ in range(6)])], 3)
+    return t1, t2, t3
+
+
+def basic_table():
+    w = [700, 1000, 900, 700, 800, 900, 900, 800, 900, 1100]
+    rows = [
+        (500, [G("项目概况"), L("项目名称"), V(span=8, align="left")]),
+        (500, [CONT, L("项目类别"), V(), L("A.重大项目  B.面上项目", span=2), L("研究类别"), V(),
+               L("A.基础研究  B.应用基础", span=3)]),
+        (500, [CONT, L("申请经费"), V(), L("万元"), L("指南领域名称", span=2), V(span=4, align="left")]),
+        (500, [CONT, L("学科代码"), V(span=2), L("学科名称", span=2), V(span=4, align="left")]),
+        (500, [CONT, L("起止年限"), V(YEAR), L("年"), V(), L("月至"), V(), L("年"), V(), L("月")]),
+        (500, [G("项目负责人"), L("姓  名"), V(span=2), L("性别"), V(), L("出生年月", span=2), V(span=2)]),
+        (500, [CONT, L("身份证号"), V(span=2), L("学位"), V(), L("学位授予时间", span=2), V(span=2)]),
+        (500, [CONT, L("职称"), V(span=3), L("人才计划", span=2), V(span=3)]),
+        (500, [CONT, L("联系电话"), V(span=3), L("电子信箱", span=2), V(span=3)]),
+        (500, [CONT, L("所在研究基地", span=2), V(span=7, align="left")]),
+        (500, [G("所在单位"), L("学校名称"), V(span=3), L("所在院系", span=2), V(span=3)]),
+        (500, [CONT, L("参加单位一"), V(span=3), L("参加单位二", span=2), V(span=3)]),
+        (400, [G("项目组"), L("总人数", span=2), L("高级"), L("中级"), L("初级"), L("博士生"), L("硕士生"),
+               L("总单位数", span=2)]),
+        (400, [CONT, V("0", span=2), V("0"), V("0"), V("0"), V("0"), V("0"), V("0", span=2)]),
+        (400, [CONT, Cell("主要参加人员", merge="restart"), L("姓  名"), L("职  称"), L("身份证号", span=2),
+               L("工作单位", span=2), L("项目分工"), L("签名")]),
+    ]
+    for _ in range(2, 11):
+        rows.append((400, [CONT, CONT, V(), V(), V(span=2), V(span=2), V(), L("")]))
+    rows.append((2400, [L("主要研究内容及技术指标", span=2), L("（限200字）"), V(span=7, align="left")]))
+    rows.append((500, [L("主题词（不超过3个）", span=3), V(span=2), V(span=2), V(span=3)]))
+    return table(w, rows, 4)
+
+
+def check_catalogue(tables, tsv):
+    for line in Path(tsv).read_text(encoding="utf-8").splitlines():
+        if not line.strip() or line.startswith("#") or line.startswith("TableNo"):
+            continue
+        cols = line.split("\t")
+        t, c, name = int(cols[0]), int(cols[1]), cols[3]
+        cells = tables[t - 1][1]
+        if c > len(cells) or not cells[c - 1].value:
+            raise SystemExit(f"template: catalogue field {name} (table {t}, cell {c}) is not a value cell")
+
+
+def sect(protected, footer_id, first=False):
+    return ('<w:sectPr>' + f'<w:footerReference w:type="default" r:id="{footer_id}"/>'
+            + ('' if first else '<w:type w:val="nextPage"/>')
+            + '<w:pgSz w:w="11906" w:h="16838"/>'
+            + '<w:pgMar w:top="1440" w:right="1247" w:bottom="1440" w:left="1247" w:header="851" w:footer="851" w:gutter="0"/>'
+            + '<w:cols w:space="425"/>'
+            + ('<w:formProt/>' if protected else '<w:formProt w:val="0"/>')
+            + '<w:docGrid w:type="lines" w:linePitch="312"/></w:sectPr>')
+
+
+def body():
+    (t1, c1), (t2, c2), (t3, c3) = cover_tables()
+    t4, c4 = basic_table()
+    parts = [t1, para(), para(), para("Arvel省高校自然科学研究", 44, True, "center", HEI, before=600),
+             para("项目申请书", 44, True, "center", HEI),
+             para("（基础研究项目）", 32, False, "center", before=200, after=600), t2,
+             para(), para("Arvel省教育厅制", 30, True, "center", before=800),
+             '<w:p><w:r><w:br w:type="page"/></w:r></w:p>', t3,
+             para("填  表  说  明", 32, True, "center", HEI, before=200, after=200)]
+    notes = [
+        "一、申请书各项内容均须填写，不适用的项目填写“/”，数字项目无内容的填写“0”。",
+        "二、项目名称应确切反映研究内容，最多不超过25个汉字（包括标点符号）。",
+        "三、学科代码按国家标准《学科分类与代码》(GB/T13745-92)填写，范围为110至620。",
+        "四、封面的学科门类填写一级学科名称；项目基本信息表中的学科代码和学科名称填写到三级学科，"
+        "没有三级学科的填写到二级学科。",
+        "五、人才计划指获得省级及以上人才计划资助的情况。",
+        "六、申请书用A4纸双面打印，于左侧装订成册。",
+    ]
+    parts += [para(n, 24, indent=True, after=60) for n in notes]
+    parts += ['<w:p><w:r><w:br w:type="page"/></w:r></w:p>',
+              para("一、项目基本信息：", 28, True, font=HEI, after=120), t4,
+              f'<w:p><w:pPr>{sect(True, "rIdFooter1", first=True)}</w:pPr></w:p>']
+
+    headings = [
+        ("二、立项依据（包括项目研究意义，国内外研究现状、水平和发展趋势，并附主要参考文献及出处）",
+         "（填写说明：结合本学科发展和经济社会发展的需要，阐述项目的科学意义或应用前景；"
+         "分析国内外研究现状、已达到的水平和发展趋势，说明尚待解决的问题；列出主要参考文献，"
+         "注明作者、题目、刊物或出版单位、年份、卷期和页码。此段说明在填写时可以删除。）"),
+        ("三、研究目标、研究内容和拟解决的关键问题",
+         "（填写说明：研究目标应具体、明确、可考核；研究内容应围绕目标展开，层次清楚，"
+         "重点突出；拟解决的关键问题指实现研究目标必须解决的科学问题或技术难点，"
+         "应说明解决的思路。此段说明在填写时可以删除。）"),
+        ("四、课题的研究方法、技术路线、实验方案及可行性分析",
+         "（填写说明：说明采用的研究方法和技术路线，可用流程图表示；实验方案应写明实验对象、"
+         "条件、步骤和数据处理方法；可行性分析应从理论依据、研究基础、实验条件、人员结构"
+         "和经费保障等方面论证项目能够按计划完成。此段说明在填写时可以删除。）"),
+        ("五、项目创新点",
+         "（填写说明：与国内外同类研究相比，说明本项目在学术思想、研究方法、技术路线"
+         "或预期成果等方面的特色与创新之处，一般不超过三条，每条应简明扼要。"
+         "此段说明在填写时可以删除。）"),
+        ("六、申请人简历与已具备的研究基础",
+         "（填写说明：申请人简历包括学习和工作经历、主要研究方向、近五年承担的科研项目、"
+         "发表的主要论文与著作、获得的科研奖励和专利；研究基础包括与本项目有关的前期研究工作"
+         "积累和已取得的研究成果，已具备的实验条件，尚缺少的实验条件和拟解决的途径。"
+         "此段说明在填写时可以删除。）"),
+        ("七、项目进度安排及提供成果形式",
+         "（填写说明：按年度或半年度列出研究进度安排，写明各阶段的研究内容和预期进展；"
+         "成果形式包括学术论文、专著、专利、研究报告、新产品、新工艺、软件和人才培养等，"
+         "应写明数量和水平。此段说明在填写时可以删除。）"),
+    ]
+    for h, guide in headings:
+        parts.append(para(h, 24, True, font=HEI, before=240, after=120))
+        parts.append(para(guide, 21, indent=True))
+        spacing = BODY_SPACING + (FIRST_EXTRA if h.startswith("二") else 0)
+        parts += [para("", 24, indent=True) for _ in range(spacing)]
+    parts.append(para("八、经费概算（单位：万元）", 24, True, font=HEI, before=240, after=120))
+    budget_w = [2200, 1500, 2000, 3600]
+    budget_rows = [(450, [L("申请经费"), V(), L("申请省教育厅经费"), V()]),
+                   (450, [L("学校配套经费"), V(), L("其他自筹经费"), V()]),
+                   (450, [L("总经费"), V(span=3)]),
+                   (450, [L("支 出 科 目", bold=True), L("总预算", bold=True), L("其中拟申请教育厅资助", bold=True),
+                          L("计  算  根  据  及  理  由", bold=True)])]
+    budget_rows += [(450, [V(), V(), V(), V()]) for _ in range(8)]
+    budget_rows.append((450, [L("合    计"), V(), V(), V()]))
+    parts.append(para("（填写说明：经费概算应实事求是，支出科目包括设备费、材料费、测试化验加工费、燃料动力费、"
+                      "差旅费、会议费、国际合作与交流费、出版/文献/信息传播/知识产权事务费、劳务费和专家咨询费等，"
+                      "每一科目均须写明计算根据及理由。此段说明在填写时可以删除。）", 21, indent=True, after=120))
+    parts.append(table(budget_w, budget_rows, 5)[0])
+    parts.append(para("九、项目负责人承诺", 24, True, font=HEI, before=240, after=120))
+    parts.append(para("本人保证申请书所填写的内容真实、准确，不存在知识产权争议，所列参加人员均已同意参加"
+                      "本项目并在签名栏亲笔签名。如获资助，本人将严格遵守省教育厅科研项目管理的有关规定，"
+                      "按计划认真开展研究工作，合理使用研究经费，按时报送年度进展报告和结题材料，"
+                      "及时报告项目执行中的重大情况变动，并在发表与本项目有关的成果时注明资助来源。"
+                      "如有弄虚作假，本人愿意承担相应责任。", 24, indent=True))
+    parts.append(para("负责人签字：", 24, align="right", before=240))
+    parts.append(para("年    月    日", 24, align="right"))
+    parts.append(para("十、项目承担单位承诺", 24, True, font=HEI, before=240, after=120))
+    parts.append(para("本单位已按照申报通知的要求审核申请书的全部内容，确认申请人和参加人员具备承担本项目"
+                      "的资格和能力，申请书所填写的内容真实可靠。如获资助，本单位将按要求提供研究所需的"
+                      "实验条件、工作时间和配套经费，对项目的实施进行管理和监督，保证研究经费专款专用，"
+                      "并督促项目组按时完成研究任务和报送有关材料。", 24, indent=True))
+    parts.append(para("单位（公章）：            负责人签字：", 24, align="right", before=240))
+    parts.append(para("年    月    日", 24, align="right"))
+    parts.append(para("十一、项目申请书附件内容说明", 24, True, font=HEI, before=240, after=120))
+    attachments = ["1．申请人及主要参加人员近五年发表的与本项目有关的代表性论文、著作的目录及首页复印件；",
+                   "2．申请人近五年获得的主要科研奖励证书复印件；",
+                   "3．与本项目有关的已授权专利证书复印件；",
+                   "4．有合作研究单位的，提供双方签署的合作协议，写明分工和经费分配；",
+                   "5．其他需要说明的材料。附件材料装订在申请书之后，不另行装订。"]
+    parts += [para(a, 24, indent=True) for a in attachments]
+    parts.append(sect(False, "rIdFooter1"))
+    return "".join(parts), [(t1, c1), (t2, c2), (t3, c3), (t4, c4)]
+
+
+# Document protection: the legacy key of the password, then SHA-512 spun 100000 times.
+INITIAL = [0xE1F0, 0x1D0F, 0xCC9C, 0x84C0, 0x110C, 0x0E10, 0xF1CE, 0x313E,
+           0x1872, 0xE139, 0xD40F, 0x84F9, 0x280C, 0xA96A, 0x4EC3]
+
+
+MATRIX = [
+    [0xAEFC, 0x4DD9, 0x9BB2, 0x2745, 0x4E8A, 0x9D14, 0x2A09], [0x7B61, 0xF6C2, 0xFDA5, 0xEB6B, 0xC6F7, 0x9DCF, 0x2BBF],
+    [0x4563, 0x8AC6, 0x05AD, 0x0B5A, 0x16B4, 0x2D68, 0x5AD0], [0x0375, 0x06EA, 0x0DD4, 0x1BA8, 0x3750, 0x6EA0, 0xDD40],
+    [0xD849, 0xA0B3, 0x5147, 0xA28E, 0x553D, 0xAA7A, 0x44D5], [0x6F45, 0xDE8A, 0xAD35, 0x4A4B, 0x9496, 0x390D, 0x721A],
+    [0xEB23, 0xC667, 0x9CEF, 0x29FF, 0x53FE, 0xA7FC, 0x5FD9], [0x47D3, 0x8FA6, 0x0F6D, 0x1EDA, 0x3DB4, 0x7B68, 0xF6D0],
+    [0xB861, 0x60E3, 0xC1C6, 0x93AD, 0x377B, 0x6EF6, 0xDDEC], [0x45A0, 0x8B40, 0x06A1, 0x0D42, 0x1A84, 0x3508, 0x6A10],
+    [0xAA51, 0x4483, 0x8906, 0x022D, 0x045A, 0x08B4, 0x1168], [0x76B4, 0xED68, 0xCAF1, 0x85C3, 0x1BA7, 0x374E, 0x6E9C],
+    [0x3730, 0x6E60, 0xDCC0, 0xA9A1, 0x4363, 0x86C6, 0x1DAD], [0x3331, 0x6662, 0xCCC4, 0x89A9, 0x0373, 0x06E6, 0x0DCC],
+    [0x1021, 0x2042, 0x4084, 0x8108, 0x1231, 0x2462, 0x48C4]]
+
+
+def legacy_key(password):
+    chars = [(ord(c) & 0xFF) or (ord(c) >> 8) for c in password[:15]]
+    n = len(chars)
+    high = INITIAL[n - 1]
+    for i, ch in enumerate(chars):
+        for bit in range(7):
+            if ch & (1 << bit):
+                high ^= MATRIX[15 - n + i][bit]
+    low = 0
+    rot = lambda w, b: (((w >> 14) & 1) | ((w << 1) & 0x7FFF)) ^ b
+    for ch in reversed(chars):
+        low = rot(low, ch)
+    low = rot(low, n) ^ 0xCE4B
+    key = (high << 16) | low
+    return "".join(f"{(key >> (8 * i)) & 0xFF:02X}" for i in range(4))
+
+
+def protection(password):
+    salt = hashlib.sha256(b"vantra blank application document").digest()[:16]
+    h = hashlib.sha512(salt + legacy_key(password).encode("utf-16-le")).digest()
+    for i in range(100000):
+        h = hashlib.sha512(h + struct.pack("<I", i)).digest()
+    return ('<w:documentProtection w:edit="forms" w:enforcement="1" w:cryptProviderType="rsaAES" '
+            'w:cryptAlgorithmClass="hash" w:cryptAlgorithmType="typeAny" w:cryptAlgorithmSid="14" '
+            f'w:cryptSpinCount="100000" w:hash="{base64.b64encode(h).decode()}" w:salt="{base64.b64encode(salt).decode()}"/>')
+
+
+def main(out, tsv, password):
+    out = Path(out)
+    text, tables = body()
+    check_catalogue(tables, tsv)
+    decl = '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
+    files = {
+        "[Content_Types].xml": decl + '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+        '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+        '<Default Extension="xml" ContentType="application/xml"/>'
+        '<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/>'
+        '<Override PartName="/word/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"/>'
+        '<Override PartName="/word/settings.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml"/>'
+        '<Override PartName="/word/fontTable.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.fontTable+xml"/>'
+        '<Override PartName="/word/footer1.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.footer+xml"/>'
+        '</Types>',
+        "_rels/.rels": decl + '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+        '<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/>'
+        '</Relationships>',
+        "word/_rels/document.xml.rels": decl + '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+        '<Relationship Id="rIdStyles" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>'
+        '<Relationship Id="rIdSettings" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/settings" Target="settings.xml"/>'
+        '<Relationship Id="rIdFonts" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/fontTable" Target="fontTable.xml"/>'
+        '<Relationship Id="rIdFooter1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/footer" Target="footer1.xml"/>'
+        '</Relationships>',
+        "word/document.xml": decl + f'<w:document xmlns:w="{W}" xmlns:r="{R}"><w:body>{text}</w:body></w:document>',
+        "word/styles.xml": decl + f'<w:styles xmlns:w="{W}"><w:docDefaults><w:rPrDefault><w:rPr>{SONG}'
+        '<w:kern w:val="2"/><w:sz w:val="21"/><w:szCs w:val="21"/><w:lang w:val="en-US" w:eastAsia="zh-CN" w:bidi="ar-SA"/>'
+        '</w:rPr></w:rPrDefault><w:pPrDefault><w:pPr><w:widowControl w:val="0"/><w:jc w:val="both"/></w:pPr></w:pPrDefault>'
+        '</w:docDefaults><w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:name w:val="Normal"/><w:qFormat/></w:style>'
+        '<w:style w:type="table" w:default="1" w:styleId="TableNormal"><w:name w:val="Normal Table"/><w:tblPr>'
+        '<w:tblInd w:w="0" w:type="dxa"/><w:tblCellMar><w:top w:w="0" w:type="dxa"/><w:left w:w="108" w:type="dxa"/>'
+        '<w:bottom w:w="0" w:type="dxa"/><w:right w:w="108" w:type="dxa"/></w:tblCellMar></w:tblPr></w:style></w:styles>',
+        "word/settings.xml": decl + f'<w:settings xmlns:w="{W}">{protection(password)}'
+        '<w:defaultTabStop w:val="420"/><w:characterSpacingControl w:val="compressPunctuation"/></w:settings>',
+        "word/fontTable.xml": decl + f'<w:fonts xmlns:w="{W}">'
+        '<w:font w:name="宋体"><w:altName w:val="SimSun"/><w:charset w:val="86"/><w:family w:val="auto"/><w:pitch w:val="variable"/></w:font>'
+        '<w:font w:name="黑体"><w:altName w:val="SimHei"/><w:charset w:val="86"/><w:family w:val="modern"/><w:pitch w:val="fixed"/></w:font>'
+        '<w:font w:name="Times New Roman"><w:charset w:val="00"/><w:family w:val="roman"/><w:pitch w:val="variable"/></w:font>'
+        '</w:fonts>',
+        "word/footer1.xml": decl + f'<w:ftr xmlns:w="{W}"><w:p><w:pPr><w:jc w:val="center"/></w:pPr>'
+        '<w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:instrText xml:space="preserve"> PAGE </w:instrText></w:r>'
+        '<w:r><w:fldChar w:fldCharType="separate"/></w:r><w:r><w:t>1</w:t></w:r><w:r><w:fldChar w:fldCharType="end"/></w:r>'
+        '</w:p></w:ftr>',
+    }
+    for name, content in files.items():
+        path = out / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_text(content, encoding="utf-8")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 4:
+        raise SystemExit(__doc__)
+    main(*sys.argv[1:])
