@@ -7,6 +7,8 @@
 #include "Seams.h"
 #include "Session.h"
 #include "Tags.h"
+#include "DocumentLock.h"
+#include "WordSession.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -194,7 +196,8 @@ void TfrmAbout::RevealTick()
 
 void TfrmAbout::BitBtn2Click()
 {
-    ShowNotice(NotAvailableText, NoticeCaption);
+    if (DocLock && DocLock->EnsureNotInUse(HelpDocPath))
+        DocLock->OpenWithProgram(HelpDocPath, "winword");
 }
 
 void TfrmAbout::OpenLink(const QString& link)

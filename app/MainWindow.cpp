@@ -15,8 +15,11 @@
 #include "Resources.h"
 #include "Seams.h"
 #include "Session.h"
+#include "Settings.h"
 #include "Startup.h"
 #include "Tags.h"
+#include "DocumentLock.h"
+#include "WordSession.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -35,23 +38,9 @@
 
 namespace {
 
-QString SettingsFile()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/vantra/vantra.ini";
-}
-
-// The settings value of the version stamp; a missing or unreadable file reads as empty.
-QString ReadVersionStamp()
-{
-    QSettings settings(SettingsFile(), QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
-        return {};
-    return settings.value("qen/" + VersionStampKey()).toString();
-}
-
 void WriteVersionStamp(const QString& stamp)
 {
-    const QString path = SettingsFile();
+    const QString path = SettingsFilePath();
     QDir().mkpath(QFileInfo(path).path());
     {
         QSettings probe(path, QSettings::IniFormat);
@@ -135,10 +124,16 @@ TFrmVantraMain::~TFrmVantraMain()
 {
     FreeBanner(TitleBanner);
     FreeBanner(EditionBanner);
+    delete DocLock;
+    DocLock = nullptr;
+    delete WordSession;  // quits its word processing engine
+    WordSession = nullptr;
 }
 
 void TFrmVantraMain::FormCreate()
 {
+    DocLock = new Tlockqen;
+    WordSession = new Twordqen;
     CurDocPath.clear();
     NamingBase.clear();
     StatusPanel->setText(QStringLiteral("欢迎使用 ") + TitleText + QStringLiteral("科研项目申报系统") +
@@ -170,7 +165,7 @@ void TFrmVantraMain::StampVersionAndExtract()
 
     QString sizeText, timeText;
     FileInfoText(QCoreApplication::applicationFilePath(), FileTime::LastWrite, sizeText, timeText);
-    if (ReadVersionStamp() != timeText) {
+    if (SettingValue(VersionStampKey()) != timeText) {
         WriteVersionStamp(timeText);
         force = true;
     }
@@ -218,6 +213,12 @@ void TFrmVantraMain::Quit()
 
 void TFrmVantraMain::FormShow()
 {
+    if (!WordSession || !WordSession->WordStarted) {
+        ShowNotice(QStringLiteral("打开Word程序出错!"), NoticeCaption);
+        Quit();
+        emit FirstShowDone();
+        return;
+    }
     const QString argument = Arguments.value(0);
     CloseWithoutAsking = !argument.isEmpty();
     if (!argument.isEmpty())
@@ -324,7 +325,13 @@ void TFrmVantraMain::TbSimpleformClick()
 
 void TFrmVantraMain::TbtextClick()
 {
-    ShowNotice(NotAvailableText, NoticeCaption);
+    if (!DocLock->EnsureNotInUse(CurDocPath))
+        return;
+    if (!SaveAsWarned) {
+        ShowNotice(QStringLiteral("在word中，您只能“保存”,禁止“另存为”!"), NoticeCaption);
+        SaveAsWarned = true;
+    }
+    DocLock->OpenWithProgram(CurDocPath, "winword");
 }
 
 void TFrmVantraMain::tbExportClick()

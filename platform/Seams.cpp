@@ -1,6 +1,7 @@
 #include "Seams.h"
 
 #include "Edition.h"
+#include "Processes.h"
 
 #include <QThread>
 #include <cstdio>
@@ -57,6 +58,7 @@ Slot<FilePicker, AbsentFilePicker> pickerSlot;
 Slot<UrlOpener, AbsentUrlOpener> urlSlot;
 Slot<ProgressSink, SilentProgress> progressSlot;
 Slot<Sleeper, RealSleeper> sleeperSlot;
+Slot<ProcessControl, SystemProcesses> processSlot;
 
 } // namespace
 
@@ -65,12 +67,14 @@ FilePicker& filePicker() { return pickerSlot.get(); }
 UrlOpener& urlOpener() { return urlSlot.get(); }
 ProgressSink& progress() { return progressSlot.get(); }
 Sleeper& sleeper() { return sleeperSlot.get(); }
+ProcessControl& processes() { return processSlot.get(); }
 
 void installPrompter(Prompter* p) { prompterSlot.current = p; }
 void installFilePicker(FilePicker* p) { pickerSlot.current = p; }
 void installUrlOpener(UrlOpener* p) { urlSlot.current = p; }
 void installProgress(ProgressSink* p) { progressSlot.current = p; }
 void installSleeper(Sleeper* p) { sleeperSlot.current = p; }
+void installProcesses(ProcessControl* p) { processSlot.current = p; }
 
 void ShowNotice(const QString& text, const QString& caption)
 {

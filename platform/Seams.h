@@ -2,7 +2,9 @@
 // Everything that waits for a person or the world goes through one of these units, so that
 // tests can replace it. The program installs the widget-based ones at start; without them the
 // defaults below answer as a person who is not there would (no, cancel, nothing).
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 enum class NoticeIcon { Information, Warning, Question, Error };
 
@@ -46,11 +48,26 @@ public:
     virtual void sleep(int milliseconds) = 0;
 };
 
+// Other programs: who holds a file, finding and ending processes, starting a program.
+class ProcessControl {
+public:
+    virtual ~ProcessControl() = default;
+    // Other processes that have the file open.
+    virtual QList<qint64> holdersOf(const QString& path) = 0;
+    // Processes whose executable is named so, letter case ignored.
+    virtual QList<qint64> processesNamed(const QString& executable) = 0;
+    virtual void terminate(qint64 pid) = 0;  // asks the process to end
+    virtual void kill(qint64 pid) = 0;       // ends it at once
+    virtual QString findExecutable(const QString& name) = 0;
+    virtual bool startDetached(const QString& program, const QStringList& arguments, const QString& folder) = 0;
+};
+
 Prompter& prompter();
 FilePicker& filePicker();
 UrlOpener& urlOpener();
 ProgressSink& progress();
 Sleeper& sleeper();
+ProcessControl& processes();
 
 // Install a replacement; nullptr restores the default. The caller keeps ownership.
 void installPrompter(Prompter* p);
@@ -58,6 +75,7 @@ void installFilePicker(FilePicker* p);
 void installUrlOpener(UrlOpener* p);
 void installProgress(ProgressSink* p);
 void installSleeper(Sleeper* p);
+void installProcesses(ProcessControl* p);
 
 // The system's two message boxes. The warning icon shows exactly when the caption is "请注意".
 void ShowNotice(const QString& text, const QString& caption);

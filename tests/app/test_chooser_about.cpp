@@ -1,4 +1,6 @@
 #include "AboutBox.h"
+#include "DocumentLock.h"
+#include "WordSession.h"
 #include "DocumentChooser.h"
 #include "Edition.h"
 #include "FileDialogs.h"
@@ -9,6 +11,7 @@
 #include "WidgetSeams.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -132,9 +135,23 @@ TEST(AboutBox, BannerOnceLinksAndHelp)
     EXPECT_EQ(home.opener.opened, QStringList({"mailto:" + SupportAddress, HomePageText}));
     EXPECT_TRUE(about.LabelHomePage->text().contains(HomePageText));
 
+    // The help document opens in the word processor once the lock finds it free.
+    Tlockqen lock;
+    DocLock = &lock;
+    HelpDocPath = home.path() + "/help.doc";
+    WriteFile(HelpDocPath, "help");
+    home.processes.installed = {"lowriter"};
     about.BitBtn2->click();
-    ASSERT_EQ(home.prompter.shown.size(), 1);
-    EXPECT_EQ(home.prompter.shown[0].caption, NoticeCaption);
+    ASSERT_EQ(home.processes.started.size(), 1);
+    EXPECT_EQ(home.processes.started[0].program, "/usr/bin/lowriter");
+    EXPECT_EQ(home.processes.started[0].arguments, QStringList({HelpDocPath}));
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
+    // A missing help document gets the lock's two notices and nothing opens.
+    QFile::remove(HelpDocPath);
+    about.BitBtn2->click();
+    EXPECT_EQ(home.processes.started.size(), 1);
+    EXPECT_EQ(home.prompter.shown.size(), 2);
+    DocLock = nullptr;
     about.BitBtn1->click();
     EXPECT_EQ(about.result(), 1);
 }

@@ -231,9 +231,30 @@ TEST_F(Start, UnfinishedToolbarButtonsSaySo)
     Run({});
     const qsizetype before = home.prompter.shown.size();
     FrmVantraMain->TbSimpleform->trigger();
-    FrmVantraMain->Tbtext->trigger();
     FrmVantraMain->tbExport->trigger();
-    ASSERT_EQ(home.prompter.shown.size(), before + 3);
+    ASSERT_EQ(home.prompter.shown.size(), before + 2);
     EXPECT_EQ(home.prompter.shown.last().text, NotAvailableText);
     EXPECT_EQ(home.prompter.shown.last().icon, NoticeIcon::Warning);
+}
+
+TEST_F(Start, BodyTextOpensInTheWordProcessorWithAOneTimeWarning)
+{
+    Run({});
+    home.processes.installed = {"soffice"};
+    FrmVantraMain->Tbtext->trigger();
+    FrmVantraMain->Tbtext->trigger();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("在word中，您只能“保存”,禁止“另存为”!"));
+    ASSERT_EQ(home.processes.started.size(), 2);
+    EXPECT_EQ(home.processes.started[0].arguments, QStringList({"--writer", CurDocPath}));
+    EXPECT_EQ(home.processes.started[0].folder, docs.chopped(1));
+}
+
+TEST_F(Start, NoWordProcessorInstalledIsSaid)
+{
+    Run({});
+    FrmVantraMain->SaveAsWarned = true;
+    FrmVantraMain->Tbtext->trigger();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_TRUE(home.prompter.shown[0].text.contains("LibreOffice"));
 }

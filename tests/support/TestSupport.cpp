@@ -13,6 +13,8 @@ TestHome::TestHome()
     installPrompter(&prompter);
     installFilePicker(&picker);
     installUrlOpener(&opener);
+    installProcesses(&processes);
+    installSleeper(&sleeper);
 }
 
 TestHome::~TestHome()
@@ -20,6 +22,8 @@ TestHome::~TestHome()
     installPrompter(nullptr);
     installFilePicker(nullptr);
     installUrlOpener(nullptr);
+    installProcesses(nullptr);
+    installSleeper(nullptr);
     qputenv("HOME", m_oldHome);
 }
 

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
+#include <functional>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -67,6 +69,52 @@ public:
     }
 };
 
+class ScriptedProcesses : public ProcessControl {
+public:
+    QMap<QString, QList<qint64>> holders;  // by file path
+    QMap<QString, QList<qint64>> named;    // by executable name, lower case
+    QStringList installed;                 // executables findExecutable knows
+    QList<qint64> terminated, killed;
+    struct Started {
+        QString program;
+        QStringList arguments;
+        QString folder;
+    };
+    QList<Started> started;
+    // Called after every terminate or kill, so a test can let the holder go.
+    std::function<void()> afterSignal;
+
+    QList<qint64> holdersOf(const QString& path) override { return holders.value(path); }
+    QList<qint64> processesNamed(const QString& name) override { return named.value(name.toLower()); }
+    void terminate(qint64 pid) override
+    {
+        terminated << pid;
+        if (afterSignal)
+            afterSignal();
+    }
+    void kill(qint64 pid) override
+    {
+        killed << pid;
+        if (afterSignal)
+            afterSignal();
+    }
+    QString findExecutable(const QString& name) override
+    {
+        return installed.contains(name) ? "/usr/bin/" + name : QString();
+    }
+    bool startDetached(const QString& program, const QStringList& arguments, const QString& folder) override
+    {
+        started.append({program, arguments, folder});
+        return true;
+    }
+};
+
+class RecordingSleeper : public Sleeper {
+public:
+    QList<int> slept;
+    void sleep(int milliseconds) override { slept << milliseconds; }
+};
+
 // Points HOME and the XDG folders at a fresh temporary folder for the life of the object,
 // and installs scripted seams.
 class TestHome {
@@ -78,6 +126,8 @@ public:
     ScriptedPrompter prompter;
     ScriptedFilePicker picker;
     RecordingUrlOpener opener;
+    ScriptedProcesses processes;
+    RecordingSleeper sleeper;
 
 private:
     QTemporaryDir m_dir;

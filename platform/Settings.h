@@ -1,0 +1,7 @@
+#pragma once
+// The program's settings file (INI): the version stamp and the user's choices.
+#include <QString>
+
+QString SettingsFilePath();  // ~/.config/vantra/vantra.ini
+// A value of group "qen"; empty when the file or the key is missing or unreadable.
+QString SettingValue(const QString& key);
