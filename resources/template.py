@@ -22,9 +22,14 @@ YEAR = "2013"
 # Empty paragraphs left under each body heading for the applicant's text; the first heading gets
 # FIRST_EXTRA more. Together they set the blank document's character count (2880).
 BODY_SPACING = 20
-FIRST_EXTRA = 19
+FIRST_EXTRA = 21
 SONG = '<w:rFonts w:ascii="Times New Roman" w:hAnsi="Times New Roman" w:eastAsia="宋体" w:hint="eastAsia"/>'
 HEI = '<w:rFonts w:ascii="Times New Roman" w:hAnsi="Times New Roman" w:eastAsia="黑体" w:hint="eastAsia"/>'
+
+
+# A new page through paragraph properties: LibreOffice turns a page-break character here into a
+# section break of its own on saving, which would leave part of section 1 unprotected.
+PAGE_BREAK = '<w:p><w:pPr><w:pageBreakBefore/></w:pPr></w:p>'
 
 
 def rpr(size=21, bold=False, font=SONG):
@@ -170,7 +175,7 @@ def body():
              para("项目申请书", 44, True, "center", HEI),
              para("（基础研究项目）", 32, False, "center", before=200, after=600), t2,
              para(), para("Arvel省教育厅制", 30, True, "center", before=800),
-             '<w:p><w:r><w:br w:type="page"/></w:r></w:p>', t3,
+             PAGE_BREAK, t3,
              para("填  表  说  明", 32, True, "center", HEI, before=200, after=200)]
     notes = [
         "一、申请书各项内容均须填写，不适用的项目填写“/”，数字项目无内容的填写“0”。",
@@ -182,7 +187,7 @@ def body():
         "六、申请书用A4纸双面打印，于左侧装订成册。",
     ]
     parts += [para(n, 24, indent=True, after=60) for n in notes]
-    parts += ['<w:p><w:r><w:br w:type="page"/></w:r></w:p>',
+    parts += [PAGE_BREAK,
               para("一、项目基本信息：", 28, True, font=HEI, after=120), t4,
               f'<w:p><w:pPr>{sect(True, "rIdFooter1", first=True)}</w:pPr></w:p>']
 

@@ -9,7 +9,10 @@ mode=${1:-run}
 RUNTIME_PACKAGES=(cmake ninja-build g++ pkg-config python3 qt6-base-dev qt6-base-dev-tools libgl-dev
   zlib1g-dev libjpeg62-turbo-dev libpugixml-dev libcurl4-openssl-dev
   fonts-noto-cjk fonts-arphic-ukai shared-mime-info desktop-file-utils)
-TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth zip unzip)
+# The applicant writes the body text in a word processor.
+DESKTOP_PACKAGES=(libreoffice-writer)
+# LibreOffice converts and re-saves documents in the interoperability tests.
+TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth zip unzip libreoffice-writer-nogui)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -31,7 +34,7 @@ build() {
 
 case "$mode" in
   run)
-    install_packages "${RUNTIME_PACKAGES[@]}"
+    install_packages "${RUNTIME_PACKAGES[@]}" "${DESKTOP_PACKAGES[@]}"
     build -DVANTRA_TESTS=OFF
     exec ./build/app/vantra
     ;;
