@@ -32,26 +32,52 @@ HEI = '<w:rFonts w:ascii="Times New Roman" w:hAnsi="Times New Roman" w:eastAsia=
 PAGE_BREAK = '<w:p><w:pPr><w:pageBreakBefore/></w:pPr></w:p>'
 
 
-def rpr(size=21, bold=False, font=SONG):
-    return f'<w:rPr>{font}{"<w:b/>" if bold else ""}<w:sz w:val="{size}"/><w:szCs w:val="{size}"/></w:rPr>'
+# Paragraph styles: the document's formatting lives in styles.xml, so that every paragraph and
+# cell carries only its style's name. That keeps the main part small, which is what opening and
+# saving spend their time on.
+STYLES = {
+    # id: (size, bold, font, justification, first-line indent, space before, space after)
+    "Cell": (21, False, SONG, "center", False, 0, 0),
+    "CellLeft": (21, False, SONG, "left", False, 0, 0),
+    "CellBold": (21, True, SONG, "center", False, 0, 0),
+    "CellSmall": (10, False, SONG, "center", False, 0, 0),
+    "CoverLabel": (28, True, SONG, "distribute", False, 0, 0),
+    "CoverValue": (28, False, SONG, "left", False, 0, 0),
+    "Title": (44, True, HEI, "center", False, 0, 0),
+    "Subtitle": (32, False, SONG, "center", False, 200, 600),
+    "Issuer": (30, True, SONG, "center", False, 800, 0),
+    "NotesTitle": (32, True, HEI, "center", False, 200, 200),
+    "Note": (24, False, SONG, None, True, 0, 60),
+    "Heading": (24, True, HEI, None, False, 240, 120),
+    "BasicHeading": (28, True, HEI, None, False, 0, 120),
+    "Guide": (21, False, SONG, None, True, 0, 0),
+    "Body": (24, False, SONG, None, True, 0, 0),
+    "Signature": (24, False, SONG, "right", False, 0, 0),
+}
 
 
-def para(text="", size=21, bold=False, align=None, font=SONG, before=0, after=0, indent=False):
-    ppr = "<w:pPr>"
-    ppr += f'<w:spacing w:before="{before}" w:after="{after}"/>'
+def style_xml(style_id, size, bold, font, align, indent, before, after):
+    ppr = f'<w:spacing w:before="{before}" w:after="{after}"/>'
     if indent:
         ppr += '<w:ind w:firstLineChars="200" w:firstLine="420"/>'
     if align:
         ppr += f'<w:jc w:val="{align}"/>'
-    ppr += rpr(size, bold, font) + "</w:pPr>"
-    run = f'<w:r>{rpr(size, bold, font)}<w:t xml:space="preserve">{escape(text)}</w:t></w:r>' if text else ""
-    return f"<w:p>{ppr}{run}</w:p>"
+    rpr = f'{font}{"<w:b/>" if bold else ""}<w:sz w:val="{size}"/><w:szCs w:val="{size}"/>'
+    return (f'<w:style w:type="paragraph" w:customStyle="1" w:styleId="{style_id}"><w:name w:val="{style_id}"/>'
+            f'<w:basedOn w:val="Normal"/><w:qFormat/><w:pPr>{ppr}</w:pPr><w:rPr>{rpr}</w:rPr></w:style>')
+
+
+def para(text="", style="Body", before=None):
+    if style not in STYLES:
+        raise SystemExit(f"no paragraph style {style}")
+    spacing = f'<w:spacing w:before="{before}"/>' if before is not None else ""
+    run = f'<w:r><w:t xml:space="preserve">{escape(text)}</w:t></w:r>' if text else ""
+    return f'<w:p><w:pPr><w:pStyle w:val="{style}"/>{spacing}</w:pPr>{run}</w:p>'
 
 
 class Cell:
-    def __init__(self, text="", span=1, merge=None, value=False, align="center", size=21, bold=False):
-        self.text, self.span, self.merge, self.value = text, span, merge, value
-        self.align, self.size, self.bold = align, size, bold
+    def __init__(self, text="", span=1, merge=None, value=False, style="Cell"):
+        self.text, self.span, self.merge, self.value, self.style = text, span, merge, value, style
 
 
 def L(text, span=1, **kw):  # a label cell
@@ -63,7 +89,7 @@ def V(text="", span=1, **kw):  # a value cell the system writes
 
 
 def G(text):  # first cell of a vertically merged group label
-    return Cell(text, 1, merge="restart", bold=True)
+    return Cell(text, 1, merge="restart", style="CellBold")
 
 
 CONT = Cell(merge="continue")
@@ -97,7 +123,7 @@ def table(widths, rows, number):
                 tcpr += '<w:vMerge/>'
             tcpr += '<w:vAlign w:val="center"/>'
             xml.append(f'<w:tc><w:tcPr>{tcpr}</w:tcPr>'
-                       + para(c.text, c.size, c.bold, "left" if c.value and c.align == "left" else c.align)
+                       + para(c.text, c.style)
                        + '</w:tc>')
             if c.merge != "continue":
                 counted.append(c)
@@ -111,27 +137,27 @@ def cover_tables():
                [(400, [L("项目类别"), L("学科代码"), L("是否同意转自筹"), L("编  号")]),
                 (400, [V(), V(), V(), L("")])], 1)
     t2 = table([2400, 4800],
-               [(560, [L(t, size=28, bold=True, align="distribute"), V(v, size=28, align="left")])
+               [(560, [L(t, style="CoverLabel"), V(v, style="CoverValue")])
                 for t, v in (("学 科 门 类：", ""), ("项 目 名 称：", ""), ("项目 负责人：", ""),
                              ("所 在 学 校：", ""), ("填 表 日 期：", YEAR + "年"))], 2)
-    t3 = table([1400] * 6, [(300, [V(size=10) for _ in range(6)])], 3)
+    t3 = table([1400] * 6, [(300, [V(style="CellSmall") for _ in range(6)])], 3)
     return t1, t2, t3
 
 
 def basic_table():
     w = [700, 1000, 900, 700, 800, 900, 900, 800, 900, 1100]
     rows = [
-        (500, [G("项目概况"), L("项目名称"), V(span=8, align="left")]),
+        (500, [G("项目概况"), L("项目名称"), V(span=8, style="CellLeft")]),
         (500, [CONT, L("项目类别"), V(), L("A.重大项目  B.面上项目", span=2), L("研究类别"), V(),
                L("A.基础研究  B.应用基础", span=3)]),
-        (500, [CONT, L("申请经费"), V(), L("万元"), L("指南领域名称", span=2), V(span=4, align="left")]),
-        (500, [CONT, L("学科代码"), V(span=2), L("学科名称", span=2), V(span=4, align="left")]),
+        (500, [CONT, L("申请经费"), V(), L("万元"), L("指南领域名称", span=2), V(span=4, style="CellLeft")]),
+        (500, [CONT, L("学科代码"), V(span=2), L("学科名称", span=2), V(span=4, style="CellLeft")]),
         (500, [CONT, L("起止年限"), V(YEAR), L("年"), V(), L("月至"), V(), L("年"), V(), L("月")]),
         (500, [G("项目负责人"), L("姓  名"), V(span=2), L("性别"), V(), L("出生年月", span=2), V(span=2)]),
         (500, [CONT, L("身份证号"), V(span=2), L("学位"), V(), L("学位授予时间", span=2), V(span=2)]),
         (500, [CONT, L("职称"), V(span=3), L("人才计划", span=2), V(span=3)]),
         (500, [CONT, L("联系电话"), V(span=3), L("电子信箱", span=2), V(span=3)]),
-        (500, [CONT, L("所在研究基地", span=2), V(span=7, align="left")]),
+        (500, [CONT, L("所在研究基地", span=2), V(span=7, style="CellLeft")]),
         (500, [G("所在单位"), L("学校名称"), V(span=3), L("所在院系", span=2), V(span=3)]),
         (500, [CONT, L("参加单位一"), V(span=3), L("参加单位二", span=2), V(span=3)]),
         (400, [G("项目组"), L("总人数", span=2), L("高级"), L("中级"), L("初级"), L("博士生"), L("硕士生"),
@@ -142,7 +168,7 @@ def basic_table():
     ]
     for _ in range(2, 11):
         rows.append((400, [CONT, CONT, V(), V(), V(span=2), V(span=2), V(), L("")]))
-    rows.append((2400, [L("主要研究内容及技术指标", span=2), L("（限200字）"), V(span=7, align="left")]))
+    rows.append((2400, [L("主要研究内容及技术指标", span=2), L("（限200字）"), V(span=7, style="CellLeft")]))
     rows.append((500, [L("主题词（不超过3个）", span=3), V(span=2), V(span=2), V(span=3)]))
     return table(w, rows, 4)
 
@@ -171,12 +197,12 @@ def sect(protected, footer_id, first=False):
 def body():
     (t1, c1), (t2, c2), (t3, c3) = cover_tables()
     t4, c4 = basic_table()
-    parts = [t1, para(), para(), para("Arvel省高校自然科学研究", 44, True, "center", HEI, before=600),
-             para("项目申请书", 44, True, "center", HEI),
-             para("（基础研究项目）", 32, False, "center", before=200, after=600), t2,
-             para(), para("Arvel省教育厅制", 30, True, "center", before=800),
+    parts = [t1, para(), para(), para("Arvel省高校自然科学研究", "Title", before=600),
+             para("项目申请书", "Title"),
+             para("（基础研究项目）", "Subtitle"), t2,
+             para(), para("Arvel省教育厅制", "Issuer"),
              PAGE_BREAK, t3,
-             para("填  表  说  明", 32, True, "center", HEI, before=200, after=200)]
+             para("填  表  说  明", "NotesTitle")]
     notes = [
         "一、申请书各项内容均须填写，不适用的项目填写“/”，数字项目无内容的填写“0”。",
         "二、项目名称应确切反映研究内容，最多不超过25个汉字（包括标点符号）。",
@@ -186,9 +212,9 @@ def body():
         "五、人才计划指获得省级及以上人才计划资助的情况。",
         "六、申请书用A4纸双面打印，于左侧装订成册。",
     ]
-    parts += [para(n, 24, indent=True, after=60) for n in notes]
+    parts += [para(n, "Note") for n in notes]
     parts += [PAGE_BREAK,
-              para("一、项目基本信息：", 28, True, font=HEI, after=120), t4,
+              para("一、项目基本信息：", "BasicHeading"), t4,
               f'<w:p><w:pPr>{sect(True, "rIdFooter1", first=True)}</w:pPr></w:p>']
 
     headings = [
@@ -219,45 +245,45 @@ def body():
          "应写明数量和水平。此段说明在填写时可以删除。）"),
     ]
     for h, guide in headings:
-        parts.append(para(h, 24, True, font=HEI, before=240, after=120))
-        parts.append(para(guide, 21, indent=True))
+        parts.append(para(h, "Heading"))
+        parts.append(para(guide, "Guide"))
         spacing = BODY_SPACING + (FIRST_EXTRA if h.startswith("二") else 0)
-        parts += [para("", 24, indent=True) for _ in range(spacing)]
-    parts.append(para("八、经费概算（单位：万元）", 24, True, font=HEI, before=240, after=120))
+        parts += [para("", "Body") for _ in range(spacing)]
+    parts.append(para("八、经费概算（单位：万元）", "Heading"))
     budget_w = [2200, 1500, 2000, 3600]
     budget_rows = [(450, [L("申请经费"), V(), L("申请省教育厅经费"), V()]),
                    (450, [L("学校配套经费"), V(), L("其他自筹经费"), V()]),
                    (450, [L("总经费"), V(span=3)]),
-                   (450, [L("支 出 科 目", bold=True), L("总预算", bold=True), L("其中拟申请教育厅资助", bold=True),
-                          L("计  算  根  据  及  理  由", bold=True)])]
+                   (450, [L("支 出 科 目", style="CellBold"), L("总预算", style="CellBold"),
+                          L("其中拟申请教育厅资助", style="CellBold"), L("计  算  根  据  及  理  由", style="CellBold")])]
     budget_rows += [(450, [V(), V(), V(), V()]) for _ in range(8)]
     budget_rows.append((450, [L("合    计"), V(), V(), V()]))
     parts.append(para("（填写说明：经费概算应实事求是，支出科目包括设备费、材料费、测试化验加工费、燃料动力费、"
                       "差旅费、会议费、国际合作与交流费、出版/文献/信息传播/知识产权事务费、劳务费和专家咨询费等，"
-                      "每一科目均须写明计算根据及理由。此段说明在填写时可以删除。）", 21, indent=True, after=120))
+                      "每一科目均须写明计算根据及理由。此段说明在填写时可以删除。）", "Guide"))
     parts.append(table(budget_w, budget_rows, 5)[0])
-    parts.append(para("九、项目负责人承诺", 24, True, font=HEI, before=240, after=120))
+    parts.append(para("九、项目负责人承诺", "Heading"))
     parts.append(para("本人保证申请书所填写的内容真实、准确，不存在知识产权争议，所列参加人员均已同意参加"
                       "本项目并在签名栏亲笔签名。如获资助，本人将严格遵守省教育厅科研项目管理的有关规定，"
                       "按计划认真开展研究工作，合理使用研究经费，按时报送年度进展报告和结题材料，"
                       "及时报告项目执行中的重大情况变动，并在发表与本项目有关的成果时注明资助来源。"
-                      "如有弄虚作假，本人愿意承担相应责任。", 24, indent=True))
-    parts.append(para("负责人签字：", 24, align="right", before=240))
-    parts.append(para("年    月    日", 24, align="right"))
-    parts.append(para("十、项目承担单位承诺", 24, True, font=HEI, before=240, after=120))
+                      "如有弄虚作假，本人愿意承担相应责任。", "Body"))
+    parts.append(para("负责人签字：", "Signature", before=240))
+    parts.append(para("年    月    日", "Signature"))
+    parts.append(para("十、项目承担单位承诺", "Heading"))
     parts.append(para("本单位已按照申报通知的要求审核申请书的全部内容，确认申请人和参加人员具备承担本项目"
                       "的资格和能力，申请书所填写的内容真实可靠。如获资助，本单位将按要求提供研究所需的"
                       "实验条件、工作时间和配套经费，对项目的实施进行管理和监督，保证研究经费专款专用，"
-                      "并督促项目组按时完成研究任务和报送有关材料。", 24, indent=True))
-    parts.append(para("单位（公章）：            负责人签字：", 24, align="right", before=240))
-    parts.append(para("年    月    日", 24, align="right"))
-    parts.append(para("十一、项目申请书附件内容说明", 24, True, font=HEI, before=240, after=120))
+                      "并督促项目组按时完成研究任务和报送有关材料。", "Body"))
+    parts.append(para("单位（公章）：            负责人签字：", "Signature", before=240))
+    parts.append(para("年    月    日", "Signature"))
+    parts.append(para("十一、项目申请书附件内容说明", "Heading"))
     attachments = ["1．申请人及主要参加人员近五年发表的与本项目有关的代表性论文、著作的目录及首页复印件；",
                    "2．申请人近五年获得的主要科研奖励证书复印件；",
                    "3．与本项目有关的已授权专利证书复印件；",
                    "4．有合作研究单位的，提供双方签署的合作协议，写明分工和经费分配；",
                    "5．其他需要说明的材料。附件材料装订在申请书之后，不另行装订。"]
-    parts += [para(a, 24, indent=True) for a in attachments]
+    parts += [para(a, "Body") for a in attachments]
     parts.append(sect(False, "rIdFooter1"))
     return "".join(parts), [(t1, c1), (t2, c2), (t3, c3), (t4, c4)]
 
@@ -336,7 +362,8 @@ def main(out, tsv, password):
         '</w:docDefaults><w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:name w:val="Normal"/><w:qFormat/></w:style>'
         '<w:style w:type="table" w:default="1" w:styleId="TableNormal"><w:name w:val="Normal Table"/><w:tblPr>'
         '<w:tblInd w:w="0" w:type="dxa"/><w:tblCellMar><w:top w:w="0" w:type="dxa"/><w:left w:w="108" w:type="dxa"/>'
-        '<w:bottom w:w="0" w:type="dxa"/><w:right w:w="108" w:type="dxa"/></w:tblCellMar></w:tblPr></w:style></w:styles>',
+        '<w:bottom w:w="0" w:type="dxa"/><w:right w:w="108" w:type="dxa"/></w:tblCellMar></w:tblPr></w:style>'
+        + "".join(style_xml(k, *v) for k, v in STYLES.items()) + '</w:styles>',
         "word/settings.xml": decl + f'<w:settings xmlns:w="{W}">{protection(password)}'
         '<w:defaultTabStop w:val="420"/><w:characterSpacingControl w:val="compressPunctuation"/></w:settings>',
         "word/fontTable.xml": decl + f'<w:fonts xmlns:w="{W}">'

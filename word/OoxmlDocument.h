@@ -58,6 +58,7 @@ private:
     QString m_path;
     QByteArray m_file;                  // the package as read, kept for copying parts
     std::unique_ptr<ZipReader> m_zip;
+    QByteArray m_documentText;          // the main part's text, parsed in place
     pugi::xml_document m_document;
     pugi::xml_document m_settings;
     bool m_hasSettings = false;

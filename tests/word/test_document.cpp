@@ -107,10 +107,10 @@ TEST_F(Blank, WrittenCellsSaveAndReadBack)
     QString error;
     const auto reader = ZipReader::openFile(path, &error);
     const QString xml = QString::fromUtf8(*reader->readAll("word/document.xml", &error));
-    // The cell keeps its first run's formatting (the cover's large type) in every paragraph.
+    // Every new paragraph keeps the cell's paragraph style (the cover's large type).
     const qsizetype at = xml.indexOf(QStringLiteral("第二段"));
-    const qsizetype run = xml.lastIndexOf("<w:r>", at);
-    EXPECT_TRUE(xml.mid(run, at - run).contains("<w:sz w:val=\"28\"/>"));
+    const qsizetype paragraph = xml.lastIndexOf("<w:p>", at);
+    EXPECT_TRUE(xml.mid(paragraph, at - paragraph).contains("<w:pStyle w:val=\"CoverValue\"/>"));
     // Cell properties stay in schema order.
     const qsizetype cellProps = xml.lastIndexOf("<w:tcPr>", at);
     const QString props = xml.mid(cellProps, xml.indexOf("</w:tcPr>", cellProps) - cellProps);
@@ -196,6 +196,26 @@ TEST(OoxmlDocument, CellsAndCharactersAsTheEngineCountsThem)
     EXPECT_EQ(doc->CharactersCount(), 5 + 3 + 5 + 2 + 2 + 3 + 4);
     doc->SetProtectedForForms(1, true);
     EXPECT_TRUE(doc->ProtectedForForms(1));
+}
+
+TEST(OoxmlDocument, WritingKeepsTheFirstRunsFormatting)
+{
+    QTemporaryDir dir;
+    OoxmlApplication app;
+    WriteFile(dir.path() + "/f.qvx",
+              Package("<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
+                      "<w:tbl><w:tr><w:tc><w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr>"
+                      "<w:r><w:rPr><w:b/><w:color w:val=\"FF0000\"/></w:rPr><w:t>old</w:t></w:r>"
+                      "<w:r><w:t>plain</w:t></w:r></w:p></w:tc></w:tr></w:tbl><w:sectPr/></w:body></w:document>"));
+    auto doc = app.Open(dir.path() + "/f.qvx", false, true);
+    doc->SetCellText(1, 1, "one\r\ntwo");
+    doc->Close(true);
+    const auto reader = ZipReader::openFile(dir.path() + "/f.qvx", nullptr);
+    const QString xml = QString::fromUtf8(*reader->readAll("word/document.xml", nullptr));
+    EXPECT_EQ(xml.count("<w:b/>"), 2);
+    EXPECT_EQ(xml.count("<w:jc w:val=\"center\"/>"), 2);
+    EXPECT_FALSE(xml.contains("plain"));
+    EXPECT_EQ(app.Open(dir.path() + "/f.qvx", false, true)->CellText(1, 1), "one\rtwo\r\a");
 }
 
 TEST(Protection, TheTemplatesHashFromItsBuildMatches)
