@@ -7,6 +7,11 @@
 #include "ZipFormat.h"
 #include "ZipReader.h"
 #include "OoxmlDocument.h"
+#include "CompletenessCheck.h"
+#include "DocumentLock.h"
+#include "ShortForm.h"
+#include "WordSession.h"
+#include "Seams.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -22,7 +27,10 @@ int Usage()
                "       qvtool check PKG\n"
                "       qvtool unpack PKG TARGET\n"
                "       qvtool list PKG\n"
-               "       qvtool info DOC\n",
+               "       qvtool info DOC\n"
+               "       qvtool dump DOC\n"
+               "       qvtool set DOC NAME=VALUE ...\n"
+               "       qvtool verify DOC [--names NAME,NAME...]\n",
                stderr);
     return 2;
 }
@@ -126,6 +134,119 @@ int Info(const QString& path)
     return 0;
 }
 
+// Notices are the system's messages: the tool prints the last one when it refuses.
+class LastNotice : public Prompter {
+public:
+    QString text;
+    void notice(const QString& t, const QString&, NoticeIcon) override { text = t; }
+    bool confirm(const QString& t, const QString&) override
+    {
+        text = t;
+        return false;
+    }
+};
+
+LastNotice notices;
+
+// CR, LF and the backslash itself as escapes, so that a value stays on one line.
+QString Escaped(QString value)
+{
+    return value.replace("\\", "\\\\").replace("\r", "\\r").replace("\n", "\\n");
+}
+
+QString Unescaped(const QString& value)
+{
+    QString out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value.at(i) == '\\' && i + 1 < value.size()) {
+            const QChar next = value.at(++i);
+            out += next == 'r' ? QChar('\r') : next == 'n' ? QChar('\n') : next;
+        } else {
+            out += value.at(i);
+        }
+    }
+    return out;
+}
+
+// The catalogue and a session, as the program has them after start-up.
+void PrepareSession()
+{
+    installPrompter(&notices);
+    const int count = LoadFieldCatalogue();
+    LoadedValues = QStringList(count, QString());
+    EditValues = QStringList(count, QString());
+    static Twordqen session;
+    WordSession = &session;
+}
+
+bool Load(FieldMap& fields, const QString& path)
+{
+    LoadShortForm(fields, path);
+    return fields.closedWithTag != 88;
+}
+
+int Dump(const QString& path)
+{
+    PrepareSession();
+    FieldMap fields;
+    try {
+        if (!Load(fields, path))
+            return Refuse(notices.text);
+    } catch (const Failure& failure) {
+        return Refuse(failure.text());
+    }
+    for (int i = 0; i <= FieldHigh; ++i)
+        if (FieldData.at(i).Source == -1)
+            Print(FieldData.at(i).Name + "\t" + Escaped(LoadedValues.at(i)) + "\n");
+    return 0;
+}
+
+int Set(const QString& path, const QStringList& assignments)
+{
+    PrepareSession();
+    Tlockqen lock;
+    // The tool never ends anybody's word processor: a document in use is refused.
+    if (lock.IsInUse(path))
+        return Refuse(QFileInfo(path).fileName() + QStringLiteral("文件已打开!!!"));
+    FieldMap fields;
+    try {
+        if (!Load(fields, path))
+            return Refuse(notices.text);
+        for (const QString& assignment : assignments) {
+            const qsizetype eq = assignment.indexOf('=');
+            const QString name = assignment.left(eq);
+            int record = -1;
+            for (int i = 0; i <= FieldHigh && record < 0; ++i)
+                if (FieldData.at(i).Source == -1 && FieldData.at(i).Name.compare(name, Qt::CaseInsensitive) == 0)
+                    record = i;
+            if (eq <= 0 || record < 0)
+                return Refuse(QStringLiteral("没有名为 %1 的字段").arg(name));
+            const QString value = Unescaped(assignment.mid(eq + 1));
+            EditValues[record] = value;
+            fields.setText("ed" + FieldData.at(record).Name, value);
+        }
+        SaveShortForm(fields, path, 8);
+    } catch (const Failure& failure) {
+        return Refuse(failure.text());
+    }
+    return 0;
+}
+
+int Verify(const QString& path, const QStringList& names)
+{
+    PrepareSession();
+    QString message;
+    QStringList values;
+    ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, names.isEmpty() ? ReadNothing : ReadValuesByName,
+                         message, values, names);
+    if (!message.isEmpty())
+        return Refuse(message);
+    Print("OK\n");
+    for (const QString& value : values)
+        Print(Escaped(value) + "\n");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -149,5 +270,13 @@ int main(int argc, char** argv)
         return List(args.at(1));
     if (command == "info" && n == 2)
         return Info(args.at(1));
+    if (command == "dump" && n == 2)
+        return Dump(args.at(1));
+    if (command == "set" && n >= 3)
+        return Set(args.at(1), args.mid(2));
+    if (command == "verify" && n == 2)
+        return Verify(args.at(1), {});
+    if (command == "verify" && n == 4 && args.at(2) == "--names")
+        return Verify(args.at(1), args.at(3).split(',', Qt::SkipEmptyParts));
     return Usage();
 }
