@@ -41,6 +41,11 @@ def gbk(src, out):
     Path(out).write_bytes(text.replace("\n", "\r\n").encode("gbk"))
 
 
+# The main document part is stored, not deflated: the program opens and saves it often, and
+# inflating it was the larger part of opening a document.
+STORED_PARTS = {"word/document.xml"}
+
+
 def ooxml(folder, out):
     root = Path(folder)
     parts = sorted(p for p in root.rglob("*") if p.is_file())
@@ -49,7 +54,8 @@ def ooxml(folder, out):
     with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
         for p in parts:
             info = zipfile.ZipInfo(p.relative_to(root).as_posix(), date_time=(1980, 1, 1, 0, 0, 0))
-            info.compress_type = zipfile.ZIP_DEFLATED
+            name = p.relative_to(root).as_posix()
+            info.compress_type = zipfile.ZIP_STORED if name in STORED_PARTS else zipfile.ZIP_DEFLATED
             z.writestr(info, p.read_bytes())
 
 

@@ -37,7 +37,6 @@ PAGE_BREAK = '<w:p><w:pPr><w:pageBreakBefore/></w:pPr></w:p>'
 # saving spend their time on.
 STYLES = {
     # id: (size, bold, font, justification, first-line indent, space before, space after)
-    "Cell": (21, False, SONG, "center", False, 0, 0),
     "CellLeft": (21, False, SONG, "left", False, 0, 0),
     "CellBold": (21, True, SONG, "center", False, 0, 0),
     "CellSmall": (10, False, SONG, "center", False, 0, 0),
@@ -60,24 +59,29 @@ def style_xml(style_id, size, bold, font, align, indent, before, after):
     ppr = f'<w:spacing w:before="{before}" w:after="{after}"/>'
     if indent:
         ppr += '<w:ind w:firstLineChars="200" w:firstLine="420"/>'
-    if align:
-        ppr += f'<w:jc w:val="{align}"/>'
+    # Normal centres (it is the cells' style), so every other style says how it aligns.
+    ppr += f'<w:jc w:val="{align or "both"}"/>'
     rpr = f'{font}{"<w:b/>" if bold else ""}<w:sz w:val="{size}"/><w:szCs w:val="{size}"/>'
     return (f'<w:style w:type="paragraph" w:customStyle="1" w:styleId="{style_id}"><w:name w:val="{style_id}"/>'
             f'<w:basedOn w:val="Normal"/><w:qFormat/><w:pPr>{ppr}</w:pPr><w:rPr>{rpr}</w:rPr></w:style>')
 
 
 def para(text="", style="Body", before=None):
-    if style not in STYLES:
+    """A paragraph; style "Normal" (centred table text) needs no properties at all."""
+    if style != "Normal" and style not in STYLES:
         raise SystemExit(f"no paragraph style {style}")
     spacing = f'<w:spacing w:before="{before}"/>' if before is not None else ""
-    run = f'<w:r><w:t xml:space="preserve">{escape(text)}</w:t></w:r>' if text else ""
-    return f'<w:p><w:pPr><w:pStyle w:val="{style}"/>{spacing}</w:pPr>{run}</w:p>'
+    props = f'<w:pStyle w:val="{style}"/>' if style != "Normal" else ""
+    ppr = f"<w:pPr>{props}{spacing}</w:pPr>" if props or spacing else ""
+    space = ' xml:space="preserve"' if text != text.strip() else ""
+    run = f'<w:r><w:t{space}>{escape(text)}</w:t></w:r>' if text else ""
+    return f"<w:p>{ppr}{run}</w:p>"
 
 
 class Cell:
-    def __init__(self, text="", span=1, merge=None, value=False, style="Cell"):
+    def __init__(self, text="", span=1, merge=None, value=False, style="Normal", middle=False):
         self.text, self.span, self.merge, self.value, self.style = text, span, merge, value, style
+        self.middle = middle  # centred vertically: group labels and the cover's rows
 
 
 def L(text, span=1, **kw):  # a label cell
@@ -89,7 +93,7 @@ def V(text="", span=1, **kw):  # a value cell the system writes
 
 
 def G(text):  # first cell of a vertically merged group label
-    return Cell(text, 1, merge="restart", style="CellBold")
+    return Cell(text, 1, merge="restart", style="CellBold", middle=True)
 
 
 CONT = Cell(merge="continue")
@@ -121,7 +125,8 @@ def table(widths, rows, number):
                 tcpr += '<w:vMerge w:val="restart"/>'
             elif c.merge == "continue":
                 tcpr += '<w:vMerge/>'
-            tcpr += '<w:vAlign w:val="center"/>'
+            if c.middle:
+                tcpr += '<w:vAlign w:val="center"/>'
             xml.append(f'<w:tc><w:tcPr>{tcpr}</w:tcPr>'
                        + para(c.text, c.style)
                        + '</w:tc>')
@@ -137,7 +142,7 @@ def cover_tables():
                [(400, [L("项目类别"), L("学科代码"), L("是否同意转自筹"), L("编  号")]),
                 (400, [V(), V(), V(), L("")])], 1)
     t2 = table([2400, 4800],
-               [(560, [L(t, style="CoverLabel"), V(v, style="CoverValue")])
+               [(560, [L(t, style="CoverLabel", middle=True), V(v, style="CoverValue", middle=True)])
                 for t, v in (("学 科 门 类：", ""), ("项 目 名 称：", ""), ("项目 负责人：", ""),
                              ("所 在 学 校：", ""), ("填 表 日 期：", YEAR + "年"))], 2)
     t3 = table([1400] * 6, [(300, [V(style="CellSmall") for _ in range(6)])], 3)
@@ -359,7 +364,9 @@ def main(out, tsv, password):
         "word/styles.xml": decl + f'<w:styles xmlns:w="{W}"><w:docDefaults><w:rPrDefault><w:rPr>{SONG}'
         '<w:kern w:val="2"/><w:sz w:val="21"/><w:szCs w:val="21"/><w:lang w:val="en-US" w:eastAsia="zh-CN" w:bidi="ar-SA"/>'
         '</w:rPr></w:rPrDefault><w:pPrDefault><w:pPr><w:widowControl w:val="0"/><w:jc w:val="both"/></w:pPr></w:pPrDefault>'
-        '</w:docDefaults><w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:name w:val="Normal"/><w:qFormat/></w:style>'
+        # Normal is the table cells' centred text: most paragraphs are cells and need no style.
+        '</w:docDefaults><w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:name w:val="Normal"/><w:qFormat/>'
+        '<w:pPr><w:spacing w:before="0" w:after="0"/><w:jc w:val="center"/></w:pPr></w:style>'
         '<w:style w:type="table" w:default="1" w:styleId="TableNormal"><w:name w:val="Normal Table"/><w:tblPr>'
         '<w:tblInd w:w="0" w:type="dxa"/><w:tblCellMar><w:top w:w="0" w:type="dxa"/><w:left w:w="108" w:type="dxa"/>'
         '<w:bottom w:w="0" w:type="dxa"/><w:right w:w="108" w:type="dxa"/></w:tblCellMar></w:tblPr></w:style>'

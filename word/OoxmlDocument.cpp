@@ -504,7 +504,8 @@ void OoxmlDocument::SaveAs(const QString& path)
     auto addNew = [&writer](const QString& name, const QByteArray& data) {
         ZipWriter::Entry entry;
         entry.rawName = name.toUtf8();
-        entry.deflateType = zip::dtDeflateF;
+        // The main part is stored: it is read at every opening and written at every save.
+        entry.deflateType = name == DocumentPart ? -1 : zip::dtDeflateF;
         return writer.add(entry, data.constData(), data.size());
     };
     bool ok = true;
