@@ -188,6 +188,17 @@ TEST_F(ShortFormTest, ResolveTableByKey)
 
 namespace {
 
+// Changes the document as a word processor would, keeping its protection.
+void EditDocument(const QString& path, const std::function<void(WordDocument&)>& change)
+{
+    OoxmlApplication app;
+    auto doc = app.Open(path, false, true);
+    doc->Unprotect(ProtectPassword);
+    change(*doc);
+    doc->Protect(2, false, ProtectPassword);
+    doc->Close(true);
+}
+
 // Fills every required own cell, and adds body text of the given length to section 2.
 void Complete(const QString& path, int bodyChars)
 {
@@ -229,50 +240,30 @@ TEST_F(ShortFormTest, CompletenessOrderMembersAndValues)
     EXPECT_EQ(message, BodyTooShortText);  // the body first, whatever else is missing
 
     Complete(path, MinBodyChars + 10);
-    {
-        OoxmlApplication app;
-        auto doc = app.Open(path, false, true);
-        doc->Unprotect(ProtectPassword);
-        doc->SetCellText(2, 4, "");  // the project name
-        doc->SetCellText(4, 50, "");  // the research base is optional
-        doc->Protect(2, false, ProtectPassword);
-        doc->Close(true);
-    }
+    EditDocument(path, [](WordDocument& doc) {
+        doc.SetCellText(2, 4, "");  // the project name
+        doc.SetCellText(4, 50, "");  // the research base is optional
+    });
     ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, message, values, {});
     EXPECT_EQ(message, IncompleteText);
 
     Complete(path, MinBodyChars + 10);
-    {
-        OoxmlApplication app;
-        auto doc = app.Open(path, false, true);
-        doc->Unprotect(ProtectPassword);
-        doc->SetCellText(4, 82, QStringLiteral("李四"));  // member 2's name, nothing else
-        doc->Protect(2, false, ProtectPassword);
-        doc->Close(true);
-    }
+    EditDocument(path, [](WordDocument& doc) {
+        doc.SetCellText(4, 82, QStringLiteral("李四"));  // member 2's name, nothing else
+    });
     ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, message, values, {});
     EXPECT_EQ(message, MembersIncompleteText);
-    {
-        OoxmlApplication app;
-        auto doc = app.Open(path, false, true);
-        doc->Unprotect(ProtectPassword);
+    EditDocument(path, [](WordDocument& doc) {
         for (int c = 83; c <= 86; ++c)
-            doc->SetCellText(4, c, "x");
-        doc->SetCellText(4, 87, "signature may be anything");
-        doc->SetCellText(4, 92, QStringLiteral("分工"));  // member 3: role only
-        doc->Protect(2, false, ProtectPassword);
-        doc->Close(true);
-    }
+            doc.SetCellText(4, c, "x");
+        doc.SetCellText(4, 87, "signature may be anything");
+        doc.SetCellText(4, 92, QStringLiteral("分工"));  // member 3: role only
+    });
     ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, message, values, {});
     EXPECT_EQ(message, MembersIncompleteText);
-    {
-        OoxmlApplication app;
-        auto doc = app.Open(path, false, true);
-        doc->Unprotect(ProtectPassword);
-        doc->SetCellText(4, 92, "");
-        doc->Protect(2, false, ProtectPassword);
-        doc->Close(true);
-    }
+    EditDocument(path, [](WordDocument& doc) {
+        doc.SetCellText(4, 92, "");
+    });
     window.shown.clear();
     ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadValuesByName, message, values,
                          {"XM1", "xmlbdm", "lxr", "xm1"});
