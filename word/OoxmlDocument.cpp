@@ -248,19 +248,27 @@ void OoxmlDocument::index()
             if (pugi::xml_node sect = block.child("w:pPr").child("w:sectPr"))
                 m_sections.append(sect);
         } else if (std::strcmp(block.name(), "w:tbl") == 0) {
-            Table table{block, {}};
-            for (pugi::xml_node row : block.children("w:tr"))
-                for (pugi::xml_node cell : row.children("w:tc")) {
-                    const pugi::xml_node merge = cell.child("w:tcPr").child("w:vMerge");
-                    if (merge && std::strcmp(merge.attribute("w:val").value(), "restart") != 0)
-                        continue;  // continues the cell above, which counts once
-                    table.cells.append(cell);
-                }
-            m_tables.append(table);
+            m_tables.append(Table{block, {}, false});
         }
     }
     if (pugi::xml_node last = body.child("w:sectPr"))
         m_sections.append(last);
+}
+
+const QVector<pugi::xml_node>& OoxmlDocument::cellsOf(int table)
+{
+    Table& t = m_tables[table - 1];
+    if (!t.indexed) {
+        for (pugi::xml_node row : t.node.children("w:tr"))
+            for (pugi::xml_node cell : row.children("w:tc")) {
+                const pugi::xml_node merge = cell.child("w:tcPr").child("w:vMerge");
+                if (merge && std::strcmp(merge.attribute("w:val").value(), "restart") != 0)
+                    continue;  // continues the cell above, which counts once
+                t.cells.append(cell);
+            }
+        t.indexed = true;
+    }
+    return t.cells;
 }
 
 void OoxmlDocument::ensureOpen() const
@@ -395,7 +403,7 @@ int OoxmlDocument::CellsCount(int table)
     ensureOpen();
     if (table < 1 || table > m_tables.size())
         throw Failure(QStringLiteral("文档中没有第 %1 个表格").arg(table));
-    return int(m_tables.at(table - 1).cells.size());
+    return int(cellsOf(table).size());
 }
 
 pugi::xml_node OoxmlDocument::cellNode(int table, int cell)
@@ -403,7 +411,7 @@ pugi::xml_node OoxmlDocument::cellNode(int table, int cell)
     const int count = CellsCount(table);
     if (cell < 1 || cell > count)
         throw Failure(QStringLiteral("第 %1 个表格中没有第 %2 个单元格").arg(table).arg(cell));
-    return m_tables.at(table - 1).cells.at(cell - 1);
+    return cellsOf(table).at(cell - 1);
 }
 
 QString OoxmlDocument::CellText(int table, int cell)

@@ -40,7 +40,8 @@ public:
 private:
     struct Table {
         pugi::xml_node node;
-        QVector<pugi::xml_node> cells;  // counted cells, row by row
+        QVector<pugi::xml_node> cells;  // counted cells, row by row; found at first use
+        bool indexed = false;
     };
     struct RememberedProtection {
         QString password;
@@ -53,6 +54,7 @@ private:
     pugi::xml_node protectionNode();
     pugi::xml_node settingsRoot(bool create);
     void index();
+    const QVector<pugi::xml_node>& cellsOf(int table);
 
     OoxmlApplication* m_app;
     QString m_path;
