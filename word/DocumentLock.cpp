@@ -95,12 +95,16 @@ bool Tlockqen::EnsureNotInUse(const QString& path)
     sleeper().sleep(1000);
     if (!IsInUse(path))
         return true;
-    if (WordSession)
-        WordSession->QuitWord();
-    for (const QString& executable : WordProcessorExecutables)
-        KillProcessByName(executable);
-    if (WordSession)
-        WordSession->StartWord();
+    // Ending every word processor frees a file one of them holds; a missing file nobody holds,
+    // and ending them then would only lose the user's unsaved work elsewhere.
+    if (QFileInfo::exists(path)) {
+        if (WordSession)
+            WordSession->QuitWord();
+        for (const QString& executable : WordProcessorExecutables)
+            KillProcessByName(executable);
+        if (WordSession)
+            WordSession->StartWord();
+    }
     sleeper().sleep(500);
     if (!IsInUse(path))
         return true;

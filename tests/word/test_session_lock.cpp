@@ -106,7 +106,9 @@ TEST_F(SessionTest, AFreeFileNeedsNoQuestions)
 
 TEST_F(SessionTest, AMissingFileIsInUseAfterEveryStep)
 {
+    home.processes.named["soffice.bin"] = {5};
     EXPECT_FALSE(lock.EnsureNotInUse(home.path() + "/missing.qvx"));
+    EXPECT_TRUE(home.processes.killed.isEmpty());  // nothing holds it: nobody's work is ended
     ASSERT_EQ(home.prompter.shown.size(), 2);
     EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("missing.qvx文件已打开，请关闭WORD后再按确认铵钮!"));
     EXPECT_EQ(home.prompter.shown[1].text, QStringLiteral("missing.qvx文件已打开!!!"));
