@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The command-line companion end to end: exit codes and what it prints.
+#   qvtool_test.sh QVTOOL
+set -u
+qv=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work
+passed=0 failed=0
+check() {  # description, then a command that must succeed
+  local what=$1; shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+}
+code() { "$@" >/dev/null 2>&1; echo $?; }
+
+check "new writes a document" "$qv" new "$work/a.qvx"
+check "info shows the blank count" bash -c "'$qv' info '$work/a.qvx' | grep -qx 'characters	2880'"
+check "dump shows the start year" bash -c "'$qv' dump '$work/a.qvx' | grep -qx 'yjqsjy	2013'"
+check "set stores a value with a line break" "$qv" set "$work/a.qvx" 'xmmc=项目' 'xmjj=一\r\n二'
+check "dump reads it back escaped" bash -c "'$qv' dump '$work/a.qvx' | grep -qx 'xmjj	一\\\\r\\\\n二'"
+check "verify refuses an incomplete document" bash -c "'$qv' verify '$work/a.qvx'; test \$? -eq 1"
+check "verify names the short body" bash -c "'$qv' verify '$work/a.qvx' | grep -qx '正文字数少于一千!'"
+check "unknown field is refused" test "$(code "$qv" set "$work/a.qvx" nosuch=1)" = 1
+check "bad usage exits 2" test "$(code "$qv" frobnicate)" = 2
+check "pack" "$qv" pack "$work/a.qvx" "$work/p.qvs"
+check "check names the entry" bash -c "'$qv' check '$work/p.qvs' | grep -qx 'a.qvx'"
+check "list says enciphered" bash -c "'$qv' list '$work/p.qvs' | grep -q 'enciphered\$'"
+check "unpack gives the same bytes" bash -c "'$qv' unpack '$work/p.qvs' '$work/b.qvx' && cmp -s '$work/a.qvx' '$work/b.qvx'"
+printf 'plain text' > "$work/t.qvs"
+check "a text file is no package" bash -c "'$qv' check '$work/t.qvs' | grep -qx '本文件是个人申请书!'"
+check "a text file is no document" test "$(code "$qv" dump "$work/t.qvs")" = 1
+check "catalogue has 96 records" test "$("$qv" catalogue | wc -l)" = 96
+
+echo "qvtool: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
