@@ -174,18 +174,19 @@ void TFrmVantraMain::StampVersionAndExtract()
     ExtractResource("ficon", "jxs", windowsFolder + IconFileName(), force);
     HelpDocPath = windowsFolder + HelpDocFileName();
     ExtractResource("text", "help", HelpDocPath, force);
-    RegisterTypes(windowsFolder);
+    RegisterTypes(windowsFolder, force);
 }
 
-void TFrmVantraMain::RegisterTypes(const QString& windowsFolder)
+void TFrmVantraMain::RegisterTypes(const QString& windowsFolder, bool force)
 {
-    // The desktop wants PNG icons; they sit beside the extracted icon file.
+    // The desktop wants PNG icons; they sit beside the extracted icon file and are refreshed
+    // like it: when missing, or when the program changed.
     const QString packageIcon = windowsFolder + "vantra_jxs" + ExtPrefix + ".png";
-    ExtractResource("png", "jxs", packageIcon, true);
+    ExtractResource("png", "jxs", packageIcon, force);
     const QString iconTheme = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                               + "/icons/hicolor/32x32/apps/";
     QDir().mkpath(iconTheme);
-    ExtractResource("png", "mainicon", iconTheme + ProgramIconName + ".png", true);
+    ExtractResource("png", "mainicon", iconTheme + ProgramIconName + ".png", force);
 
     const QString command = QCoreApplication::applicationFilePath();
     bool changed = false;

@@ -55,7 +55,7 @@ protected:
 private:
     void FormCreate();
     void StampVersionAndExtract();
-    void RegisterTypes(const QString& windowsFolder);
+    void RegisterTypes(const QString& windowsFolder, bool force);
     void Quit();
     bool m_shown = false;
 };

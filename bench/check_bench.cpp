@@ -2,6 +2,7 @@
 // median of N runs.   check_bench [RUNS]
 #include "CompletenessCheck.h"
 #include "Edition.h"
+#include "Median.h"
 #include "FieldCatalogue.h"
 #include "OoxmlDocument.h"
 #include "Resources.h"
@@ -49,9 +50,8 @@ int main(int argc, char** argv)
         if (i > 0)  // the first run also derives the password hash once for the process
             times.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::sort(times.begin(), times.end());
     std::printf("ReadAndCheckDocument: message \"%s\", median %.2f ms over %d runs\n", qPrintable(message),
-                times[times.size() / 2], runs);
+                Median(times), runs);
     WordSession = nullptr;
     return message.isEmpty() ? 0 : 1;
 }

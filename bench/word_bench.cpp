@@ -3,6 +3,7 @@
 //   (b) open + unprotect + write every own catalogue cell + protect + save + close
 // Prints the catalogue's cells as "table cell" lines to CELLS_FILE for the comparison script.
 #include "Edition.h"
+#include "Median.h"
 #include "FieldCatalogue.h"
 #include "OoxmlDocument.h"
 #include "Resources.h"
@@ -14,17 +15,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

@@ -1,6 +1,5 @@
 #include "Processes.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

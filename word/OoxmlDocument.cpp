@@ -200,7 +200,7 @@ void AppendRunText(pugi::xml_node run, const QString& text)
 
 } // namespace
 
-OoxmlDocument::OoxmlDocument(OoxmlApplication* app, const QString& path) : m_app(app), m_path(path)
+OoxmlDocument::OoxmlDocument(const QString& path) : m_path(path)
 {
     const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
@@ -571,7 +571,7 @@ int OoxmlApplication::DocumentsCount()
 
 std::shared_ptr<WordDocument> OoxmlApplication::Open(const QString& path, bool, bool)
 {
-    auto document = std::make_shared<OoxmlDocument>(this, path);
+    auto document = std::make_shared<OoxmlDocument>(path);
     m_documents.erase(std::remove_if(m_documents.begin(), m_documents.end(),
                                      [](const std::weak_ptr<OoxmlDocument>& d) { return d.expired(); }),
                       m_documents.end());

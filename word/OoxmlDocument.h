@@ -10,12 +10,11 @@
 #include <pugixml.hpp>
 
 class ZipReader;
-class OoxmlApplication;
 
 class OoxmlDocument : public WordDocument {
 public:
     // Throws Failure with a clear message when the file is no readable WordprocessingML package.
-    OoxmlDocument(OoxmlApplication* app, const QString& path);
+    explicit OoxmlDocument(const QString& path);
     ~OoxmlDocument() override;
 
     int SectionsCount() override;
@@ -56,7 +55,6 @@ private:
     void index();
     const QVector<pugi::xml_node>& cellsOf(int table);
 
-    OoxmlApplication* m_app;
     QString m_path;
     QByteArray m_file;                  // the package as read, kept for copying parts
     std::unique_ptr<ZipReader> m_zip;
