@@ -3,6 +3,7 @@
 #include "Background.h"
 #include "Edition.h"
 #include "Forms.h"
+#include "FormHelpers.h"
 #include "Resources.h"
 #include "Seams.h"
 #include "Session.h"
@@ -88,13 +89,6 @@ TfrmAbout::TfrmAbout(QWidget* parent)
 
     Image1 = new QLabel(this);
     Image1->setGeometry(16, 52, PictureWidth, PictureHeight);
-    const auto jpeg = ResourceBytes("jpgtype", "bkjpg");
-    if (jpeg) {
-        const QImage background = DecodeBackground(*jpeg);
-        if (!background.isNull())
-            m_picture = background.scaled(PictureWidth, PictureHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                            .convertToFormat(QImage::Format_RGB32);
-    }
 
     const int x = 170;
     TextLabel(this, QStringLiteral("版本号 ："), x, 56);
@@ -174,6 +168,14 @@ void TfrmAbout::changeEvent(QEvent* event)
 
 void TfrmAbout::StartReveal()
 {
+    // Decoded when first needed: most runs never open the box, and start-up stays short.
+    if (m_picture.isNull())
+        if (const auto jpeg = ResourceBytes("jpgtype", "bkjpg")) {
+            const QImage background = DecodeBackground(*jpeg);
+            if (!background.isNull())
+                m_picture = background.scaled(PictureWidth, PictureHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                .convertToFormat(QImage::Format_RGB32);
+        }
     if (m_picture.isNull())
         return;
     m_frame = QImage(m_picture.size(), QImage::Format_RGB32);
@@ -196,8 +198,7 @@ void TfrmAbout::RevealTick()
 
 void TfrmAbout::BitBtn2Click()
 {
-    if (DocLock && DocLock->EnsureNotInUse(HelpDocPath))
-        DocLock->OpenWithProgram(HelpDocPath, "winword");
+    OpenHelpDocument();
 }
 
 void TfrmAbout::OpenLink(const QString& link)

@@ -4,6 +4,7 @@
 #include "FileDialogs.h"
 #include "Files.h"
 #include "Forms.h"
+#include "FormHelpers.h"
 #include "Resources.h"
 #include "Session.h"
 

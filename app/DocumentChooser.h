@@ -1,5 +1,7 @@
 #pragma once
 // Tfrmfiledlg: asks at start which application document to work on.
+#include "ModalResult.h"
+
 #include <QDialog>
 
 class QPushButton;
@@ -9,7 +11,7 @@ class Tfrmfiledlg : public QDialog {
 public:
     explicit Tfrmfiledlg(QWidget* parent = nullptr);
 
-    enum Result { ResultNew = 1, ResultExit = 2, ResultChosen = 6 };
+    enum Result { ResultNew = ModalOk, ResultExit = ModalCancel, ResultChosen = ModalChosen };
     QString ChosenPath;
 
     QPushButton* BitBtn1;  // 新建项目申请书

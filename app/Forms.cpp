@@ -1,6 +1,10 @@
 #include "Forms.h"
 
 #include "AboutBox.h"
+#include "CodeLists.h"
+#include "DisciplineTree.h"
+#include "MemberOrder.h"
+#include "Simpleform.h"
 #include "DocumentChooser.h"
 #include "FileDialogs.h"
 #include "MainWindow.h"
@@ -24,6 +28,11 @@ void CreateForms()
     frmfiledlg = new Tfrmfiledlg;
     frmzipx = new Tfrmzipx;
     frmAbout = new TfrmAbout;
+    FrmSimpleform = new TFrmSimpleform(FrmVantraMain);  // kept above the main window
+    FrmVantraMain->ConnectShortForm(FrmSimpleform);
+    frmcode = new Tfrmcode;
+    frmxkdm_tree = new Tfrmxkdm_tree;
+    frmmemberorder = new Tfrmmemberorder;
 }
 
 template <class T>
@@ -35,6 +44,10 @@ static void Free(T*& window)
 
 void FreeForms()
 {
+    Free(frmmemberorder);
+    Free(frmxkdm_tree);
+    Free(frmcode);
+    Free(FrmSimpleform);
     Free(frmAbout);
     Free(frmzipx);
     Free(frmfiledlg);
@@ -42,13 +55,4 @@ void FreeForms()
     installProgress(nullptr);
     Free(frmmsgbox);
     Free(FrmVantraMain);
-}
-
-QFont WindowFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
-                      QStringLiteral("Noto Sans CJK SC")});
-    font.setPixelSize(12);
-    return font;
 }

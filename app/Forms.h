@@ -1,6 +1,5 @@
 #pragma once
 // The program's windows, each created once at start in a fixed order and kept for the run.
-#include <QFont>
 #include <QString>
 
 class TFrmVantraMain;
@@ -22,8 +21,6 @@ void CreateForms();
 // Frees them in reverse order.
 void FreeForms();
 
-// 宋体 at 12 pixels, with the CJK faces a Linux desktop has.
-QFont WindowFont();
 
 // Said by the buttons whose function arrives in a later version.
 inline const QString NotAvailableText = QStringLiteral("本功能暂未开放，敬请期待。");

@@ -16,7 +16,9 @@
 #include "Seams.h"
 #include "Session.h"
 #include "Settings.h"
+#include "Simpleform.h"
 #include "Startup.h"
+#include "ModalResult.h"
 #include "Tags.h"
 #include "DocumentLock.h"
 #include "WordSession.h"
@@ -319,9 +321,56 @@ void TFrmVantraMain::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void TFrmVantraMain::ConnectShortForm(TFrmSimpleform* screen)
+{
+    screen->MaxProjectYears = MaxProjectYears;
+    connect(screen, &TFrmSimpleform::HandOver, this, [this](const QString& namingBase, const QString& applicantId) {
+        NamingBase = namingBase;
+        ApplicantId = applicantId;
+    });
+}
+
 void TFrmVantraMain::TbSimpleformClick()
 {
-    ShowNotice(NotAvailableText, NoticeCaption);
+    if (!QFileInfo::exists(CurDocPath)) {
+        ShowNotice(QStringLiteral("找不到申请书文件:") + QDir::toNativeSeparators(CurDocPath), NoticeCaption);
+        return;
+    }
+    if (FrmSimpleform->exec() == ModalCancel) {
+        CloseWithoutAsking = true;
+        SetTag(FrmSimpleform, 0);
+        return;
+    }
+    if (AutoNameEnabled)
+        AutoName();
+}
+
+void TFrmVantraMain::AutoName()
+{
+    // The applicant's name goes into a file name: a path separator or a control character in it
+    // must not move the document elsewhere.
+    QString base = NamingBase;
+    for (QChar& c : base)
+        if (c == '/' || c.unicode() < 32)
+            c = '_';
+    if (base.isEmpty())
+        return;
+    const QString id = FrmSimpleform->text("edsfzh1");
+    if (!id.isEmpty() && CurDocPath.contains(id))
+        return;
+    if (CurDocPath.contains('~'))
+        return;
+    const QFileInfo current(CurDocPath);
+    if (current.fileName().startsWith(DocPrefix + base))
+        return;
+    const QString folder = current.absolutePath() + "/";
+    NamingBase = FreeDocName(base, folder);
+    const QString newPath = folder + DocPrefix + NamingBase + DocExtension();
+    if (!QFile::rename(CurDocPath, newPath))
+        return;
+    CurDocPath = newPath;
+    setWindowTitle(WindowTitleFor(CurDocPath));
+    ShowNotice(QStringLiteral("系统自动命名申请书为:") + DocPrefix + NamingBase, NoticeCaption);
 }
 
 void TFrmVantraMain::TbtextClick()

@@ -7,6 +7,7 @@
 class QAction;
 class QLabel;
 class QToolBar;
+class TFrmSimpleform;
 
 class TFrmVantraMain : public QMainWindow {
     Q_OBJECT
@@ -42,6 +43,10 @@ public:
     void tbExportClick();
     void tbaboutClick();
     void tbexitClick();
+    // The short-form screen hands over the naming base and the identity number on a normal close.
+    void ConnectShortForm(TFrmSimpleform* screen);
+    // The document's name from the applicant's data, after the short form was closed normally.
+    void AutoName();
 
 signals:
     // The first showing has finished deciding the document (or has asked to quit).

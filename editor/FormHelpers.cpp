@@ -51,6 +51,15 @@ bool AlwaysPasses(QChar key)
 
 } // namespace
 
+QFont WindowFont(int pixelSize)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
+                      QStringLiteral("Noto Sans CJK SC")});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
 QColor BannerColour(int colourSet, int slot)
 {
     return QColor(Colours[qBound(0, colourSet, 2)][qBound(0, slot, 3)]);
@@ -148,4 +157,21 @@ void HideCodeFields(QWidget* scrollingArea)
             if (Tag(child) == 2)
                 child->setVisible(false);
     }
+}
+
+void MarkLabel(QLabel* label, bool warn)
+{
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, warn ? QColor(Qt::red) : QApplication::palette().color(QPalette::WindowText));
+    label->setPalette(colours);
+    label->repaint();
+}
+
+bool SelectTypedItem(QComboBox* combo)
+{
+    const int index = combo->findText(combo->currentText(), Qt::MatchFixedString);
+    if (index < 0)
+        return false;
+    combo->setCurrentIndex(index);
+    return true;
 }

@@ -3,12 +3,17 @@
 // key filters of numeric fields, and hiding the short form's code-carrier fields.
 #include <QChar>
 #include <QColor>
+#include <QFont>
 #include <QLabel>
 #include <QPointer>
 #include <QString>
 #include <array>
 
+class QComboBox;
 class QWidget;
+
+// 宋体 at the given pixel size, with the CJK faces a Linux desktop has.
+QFont WindowFont(int pixelSize = 12);
 
 // Four stacked labels, slot 0 in front. They belong to the window that shows the banner.
 struct BannerSet {
@@ -33,3 +38,8 @@ void FilterKey(QWidget* control, QChar& key, int mode);
 
 // Hides every tag-2 control directly inside the area's "GroupBox…" panels.
 void HideCodeFields(QWidget* scrollingArea);
+
+// Red while its step runs (warn), the window-text colour otherwise; repainted at once.
+void MarkLabel(QLabel* label, bool warn);
+// Selects the item whose text equals the combo's text (letter case ignored); false when none does.
+bool SelectTypedItem(QComboBox* combo);

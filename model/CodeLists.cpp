@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+Tfrmcode* frmcode = nullptr;
+
 QList<CodeList> ParseCodeLists(const QString& text)
 {
     QList<CodeList> lists;

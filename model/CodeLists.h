@@ -1,6 +1,8 @@
 #pragma once
 // The code lists of the short form's choice boxes, the code carried by each item, the
 // companion code fields, and the code lookup dialog Tfrmcode.
+#include "ModalResult.h"
+
 #include <QDialog>
 #include <QList>
 #include <QMetaType>
@@ -37,11 +39,15 @@ QString SyncCodeField(QWidget* screen, QComboBox* combo, int n);
 // A child of the screen by name, letter case ignored.
 QWidget* FindControl(QWidget* screen, const QString& name);
 
+class Tfrmcode;
+// The one code lookup dialog, made at start with the other windows.
+extern Tfrmcode* frmcode;
+
 class Tfrmcode : public QDialog {
     Q_OBJECT
 public:
     explicit Tfrmcode(QWidget* parent = nullptr);
-    enum Result { ResultChosen = 6, ResultCancelled = 7 };
+    enum Result { ResultChosen = ModalChosen, ResultCancelled = ModalLookupCancelled };
 
     void SetCodeList(const QStringList& lines);
     void BitBtn3Click();  // 查询

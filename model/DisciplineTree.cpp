@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+Tfrmxkdm_tree* frmxkdm_tree = nullptr;
+
 QList<DisciplineNode> ParseDisciplines(const QString& text)
 {
     QList<DisciplineNode> nodes;

@@ -1,5 +1,7 @@
 #pragma once
 // The three-level discipline tree (GB/T 13745-92) and its dialog Tfrmxkdm_tree.
+#include "ModalResult.h"
+
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -20,11 +22,15 @@ QList<DisciplineNode> ParseDisciplines(const QString& text);
 QString DisciplineCode(const QString& text);
 QString DisciplineName(const QString& text);
 
+class Tfrmxkdm_tree;
+// The one discipline dialog, made at start with the other windows.
+extern Tfrmxkdm_tree* frmxkdm_tree;
+
 class Tfrmxkdm_tree : public QDialog {
     Q_OBJECT
 public:
     explicit Tfrmxkdm_tree(QWidget* parent = nullptr);
-    enum Result { ResultChosen = 6, ResultCancelled = 7 };
+    enum Result { ResultChosen = ModalChosen, ResultCancelled = ModalLookupCancelled };
 
     void Search();   // 查询, or Enter in Edit1
     void Confirm();  // 确定, a double click, or any key in the tree: only while a leaf is chosen

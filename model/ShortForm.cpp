@@ -9,6 +9,9 @@
 #include "WordHost.h"
 #include "WordSession.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 QString ControlName(const Tfiledata& f)
@@ -81,6 +84,9 @@ void SaveShortForm(FieldAccess& screen, const QString& path, unsigned progressKi
     CompactMembers(screen);
     if (EditValues == LoadedValues)
         return;
+    // A document moved or deleted meanwhile: say so, rather than treat it as held by another program.
+    if (!QFileInfo::exists(path))
+        throw Failure(QStringLiteral("找不到申请书文件:") + QDir::toNativeSeparators(path));
     progress().FrmShow(progressKind, FieldHigh + 1);
     try {
         if (!WordSession)

@@ -2,6 +2,7 @@
 
 #include "Edition.h"
 #include "Seams.h"
+#include "Session.h"
 #include "Settings.h"
 #include "WordSession.h"
 
@@ -156,6 +157,12 @@ bool Tlockqen::OpenWithProgram(const QString& documentPath, const QString&)
         return false;
     }
     return true;
+}
+
+void OpenHelpDocument()
+{
+    if (DocLock && DocLock->EnsureNotInUse(HelpDocPath))
+        DocLock->OpenWithProgram(HelpDocPath, "winword");
 }
 
 QString Tlockqen::BlanksToQuestionMarks(const QString& text)

@@ -33,5 +33,9 @@ inline const QStringList WordProcessorExecutables = {"soffice.bin", "soffice", "
 // when none is installed.
 QStringList WordProcessorCommand();
 
+// The help document in the word processor, once the lock has found it free (the About box's
+// and the short-form screen's "帮助文档").
+void OpenHelpDocument();
+
 // The processes whose lock file beside the document says they hold it.
 QList<qint64> LockFileHolders(const QString& path);

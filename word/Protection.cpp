@@ -1,7 +1,7 @@
 #include "Protection.h"
 
 #include <QCryptographicHash>
-#include <QHash>
+#include <QList>
 #include <QtEndian>
 
 namespace {
@@ -74,13 +74,55 @@ QString LegacyPasswordKey(const QString& password)
     return hex;
 }
 
+namespace {
+
+constexpr int RememberedMost = 8;
+
+struct Remembered {
+    QByteArray key;
+    QByteArray hash;
+};
+QList<Remembered>& Memory()
+{
+    static QList<Remembered> memory;
+    return memory;
+}
+
+QByteArray MemoryKey(const QString& password, const QByteArray& salt, int spinCount, int sid)
+{
+    QCryptographicHash digest(QCryptographicHash::Sha256);
+    digest.addData(password.toUtf8());
+    digest.addData(QByteArrayView("\0", 1));
+    digest.addData(salt);
+    digest.addData(QByteArray::number(spinCount) + ':' + QByteArray::number(sid));
+    return digest.result();
+}
+
+void Remember(const QByteArray& key, const QByteArray& hash)
+{
+    QList<Remembered>& memory = Memory();
+    for (qsizetype i = 0; i < memory.size(); ++i)
+        if (memory.at(i).key == key)
+            memory.removeAt(i--);
+    memory.prepend({key, hash});
+    while (memory.size() > RememberedMost)
+        memory.removeLast();
+}
+
+} // namespace
+
+void RememberProtectionHash(const QString& password, const QByteArray& salt, int spinCount, int sid,
+                            const QByteArray& hash)
+{
+    Remember(MemoryKey(password, salt, spinCount, sid), hash);
+}
+
 QByteArray ProtectionHash(const QString& password, const QByteArray& salt, int spinCount, int sid)
 {
-    static QHash<QByteArray, QByteArray> remembered;
-    const QByteArray cacheKey = password.toUtf8() + '\0' + salt + '\0' + QByteArray::number(spinCount) + '\0'
-                                + QByteArray::number(sid);
-    if (const auto found = remembered.constFind(cacheKey); found != remembered.constEnd())
-        return *found;
+    const QByteArray cacheKey = MemoryKey(password, salt, spinCount, sid);
+    for (const Remembered& entry : std::as_const(Memory()))
+        if (entry.key == cacheKey)
+            return entry.hash;
 
     const QCryptographicHash::Algorithm algorithm = AlgorithmFor(sid);
     const QString key = LegacyPasswordKey(password);
@@ -95,6 +137,6 @@ QByteArray ProtectionHash(const QString& password, const QByteArray& salt, int s
         round.addData(QByteArrayView(counter, 4));
         hash = round.result();
     }
-    remembered.insert(cacheKey, hash);
+    Remember(cacheKey, hash);
     return hash;
 }

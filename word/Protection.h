@@ -9,5 +9,10 @@
 QString LegacyPasswordKey(const QString& password);
 
 // sid: 4 SHA-1, 12 SHA-256, 13 SHA-384, 14 SHA-512. Results are remembered for the run, since
-// 100000 rounds cost tens of milliseconds and the same document is opened again and again.
+// 100000 rounds cost tens of milliseconds and the same document is opened again and again; the
+// memory holds a digest of password and salt, never the password, and only a few entries.
 QByteArray ProtectionHash(const QString& password, const QByteArray& salt, int spinCount, int sid);
+// Tells the memory a hash known to belong to the password, salt and spin count (the blank
+// template's, computed when the program was built), so the first opening need not spin.
+void RememberProtectionHash(const QString& password, const QByteArray& salt, int spinCount, int sid,
+                            const QByteArray& hash);

@@ -1,0 +1,681 @@
+#include "Simpleform.h"
+
+#include "CodeLists.h"
+#include "DocumentLock.h"
+#include "WordSession.h"
+#include "Edition.h"
+#include "Failure.h"
+#include "FieldCatalogue.h"
+#include "FormPanel.h"
+#include "InputControls.h"
+#include "ModalResult.h"
+#include "Seams.h"
+#include "Session.h"
+#include "ShortForm.h"
+#include "SimpleformRules.h"
+#include "SimpleformTables.h"
+#include "Tags.h"
+#include "Text.h"
+
+#include <QAccessible>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+TFrmSimpleform* FrmSimpleform = nullptr;
+
+namespace {
+
+constexpr int ToolbarHeight = 49;
+constexpr int PanelGap = 8;
+constexpr int HookStep = 10;  // pixels a wheel turn scrolls while the hook is installed
+
+// Every wheel turn of the application moves the screen's scrolling area and goes no further.
+class WheelHook : public QObject {
+public:
+    WheelHook(QScrollArea* area, QObject* parent) : QObject(parent), m_area(area) {}
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        if (event->type() != QEvent::Wheel || !ForTheScreen(receiver))
+            return false;
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        const int delta = wheel->angleDelta().y() != 0 ? wheel->angleDelta().y() : wheel->pixelDelta().y();
+        QScrollBar* bar = m_area->verticalScrollBar();
+        if (delta > 0)
+            bar->setValue(bar->value() - HookStep);
+        else if (delta < 0)
+            bar->setValue(bar->value() + HookStep);
+        event->accept();
+        return true;
+    }
+
+private:
+    // Another window that is open over the screen keeps its own wheel.
+    bool ForTheScreen(QObject* receiver) const
+    {
+        QWidget* screen = m_area->window();
+        if (auto* widget = qobject_cast<QWidget*>(receiver))
+            return widget->window() == screen;
+        return receiver == screen->windowHandle();
+    }
+    QScrollArea* m_area;
+};
+
+// Without the hook a wheel turn over the area moves it by the wheel's own delta.
+class ScrollBox : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+
+protected:
+    void wheelEvent(QWheelEvent* event) override
+    {
+        QScrollBar* bar = verticalScrollBar();
+        bar->setValue(bar->value() - event->angleDelta().y());
+        event->accept();
+    }
+};
+
+// What a screen reader says for a control: its label as shown without "*" and blanks, or
+// its hint where it has no label.
+QString SpokenName(const ControlSpec& spec, int memberRow)
+{
+    QString name = spec.label;
+    name.remove('*').remove(' ');
+    if (memberRow > 0)
+        return name + QStringLiteral("成员") + QString::number(memberRow - 1);
+    return name.isEmpty() ? spec.hint : name;
+}
+
+int MemberRowOf(const QString& name)
+{
+    for (const MemberColumn& column : MemberColumns())
+        if (name.startsWith(column.prefix)) {
+            bool ok = false;
+            const int row = name.mid(column.prefix.size()).toInt(&ok);
+            if (ok && row >= FirstMemberRow && row <= LastMemberRow)
+                return row;
+        }
+    return 0;
+}
+
+QWidget* MakeControl(const ControlSpec& spec, QWidget* panel)
+{
+    QWidget* widget = nullptr;
+    const bool upper = spec.flags & UpperCase;
+    switch (spec.kind) {
+    case ControlKind::Edit:
+    case ControlKind::ReadOnly:
+    case ControlKind::Hidden: {
+        auto* edit = new QLineEdit(panel);
+        if (spec.maxBytes > 0 || upper)
+            edit->setValidator(new GbkLimitValidator(spec.maxBytes, upper, edit));
+        edit->setReadOnly(spec.kind == ControlKind::ReadOnly);
+        widget = edit;
+        break;
+    }
+    case ControlKind::SelectOnly: {
+        auto* list = new SelectOnlyCombo(panel);
+        list->addItems(spec.items);
+        widget = list;
+        break;
+    }
+    case ControlKind::Combo: {
+        auto* combo = new QComboBox(panel);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        if (spec.maxBytes > 0)
+            combo->setValidator(new GbkLimitValidator(spec.maxBytes, false, combo));
+        widget = combo;
+        break;
+    }
+    case ControlKind::Memo:
+        widget = new MemoEdit(spec.maxBytes, panel);
+        break;
+    case ControlKind::Button: {
+        auto* button = new QToolButton(panel);
+        button->setText(spec.label);
+        button->setToolTip(spec.hint);
+        button->setAutoRaise(spec.label.size() == 1);  // the ▲ and × of a field; a command looks like a button
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAccessibleName(spec.hint.isEmpty() ? spec.label : spec.hint);
+        widget = button;
+        break;
+    }
+    }
+    widget->setObjectName(spec.name);
+    if (spec.kind != ControlKind::Button) {
+        SetTag(widget, spec.tag);
+        widget->setProperty("hint", spec.hint);
+        widget->setAccessibleName(SpokenName(spec, MemberRowOf(spec.name)));
+        widget->setAccessibleDescription(spec.hint);
+    }
+    if (spec.flags & SkipTab)
+        widget->setFocusPolicy(Qt::ClickFocus);
+    if (spec.flags & Disabled)
+        widget->setEnabled(false);
+    if (spec.width > 0)
+        widget->setFixedWidth(spec.width);
+    if (spec.kind == ControlKind::ReadOnly) {
+        QPalette colours = widget->palette();
+        colours.setColor(QPalette::Base, QColor(245, 245, 245));
+        widget->setPalette(colours);
+    }
+    return widget;
+}
+
+QLabel* CellLabel(const QString& text, QWidget* panel, bool inLabelCell)
+{
+    auto* label = new QLabel(text, panel);
+    if (inLabelCell) {
+        label->setWordWrap(text.size() > 8);  // only the long ones need more than a line
+        label->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    }
+    return label;
+}
+
+const ControlSpec* FindSpec(const PanelSpec& panel, const QString& name)
+{
+    for (const ControlSpec& spec : panel.controls)
+        if (spec.name == name)
+            return &spec;
+    return nullptr;
+}
+
+// A cell's tokens as a row of widgets; a cell of fixed-width items ends in a stretch.
+QHBoxLayout* CellContent(const PanelSpec& spec, const CellSpec& cell, QWidget* panel,
+                         const QHash<QString, QWidget*>& made, bool labelCell)
+{
+    auto* row = new QHBoxLayout;
+    row->setSpacing(4);
+    bool stretches = false;
+    for (const QString& token : cell.content.split(' ', Qt::SkipEmptyParts)) {
+        if (token == "~") {
+            row->addStretch();
+            stretches = true;
+        } else if (token.startsWith("L:")) {
+            const ControlSpec* target = FindSpec(spec, token.mid(2));
+            QLabel* label = CellLabel(target ? target->label : token.mid(2), panel, labelCell);
+            if (target)
+                label->setBuddy(made.value(target->name));
+            row->addWidget(label, labelCell ? 1 : 0);
+            stretches = stretches || labelCell;
+        } else if (QWidget* widget = made.value(token)) {
+            row->addWidget(widget, widget->minimumWidth() == widget->maximumWidth() ? 0 : 1);
+            stretches = stretches || widget->minimumWidth() != widget->maximumWidth();
+        } else {
+            QLabel* label = CellLabel(token, panel, labelCell);
+            if (labelCell)
+                label->setAlignment(Qt::AlignCenter);
+            row->addWidget(label, labelCell ? 1 : 0);
+            stretches = stretches || labelCell;
+        }
+    }
+    if (!stretches)
+        row->addStretch();
+    return row;
+}
+
+bool IsInput(const QWidget* widget)
+{
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QComboBox*>(widget)
+           || qobject_cast<const MemoEdit*>(widget);
+}
+
+} // namespace
+
+QString OpeningFailedText()
+{
+    return QStringLiteral("打开项目书简表出错，如果是") + YearText + QStringLiteral("年") + DocPrefix
+           + QStringLiteral("项目申请书，") + "\r\n\r\n" + QStringLiteral("请将全部WORD关闭，否则WORD中数据可能会丢失！")
+           + "\r\n\r\n" + QStringLiteral("请再次点击【申请书简表】按钮。");
+}
+
+TFrmSimpleform::TFrmSimpleform(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                          | Qt::WindowCloseButtonHint)
+{
+    setObjectName("FrmSimpleform");
+    setWindowTitle(QStringLiteral("申请书简表"));
+    setFont(WindowFont(14));
+    setSizeGripEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel_toolbar = new QWidget(this);
+    Panel_toolbar->setObjectName("Panel_toolbar");
+    Panel_toolbar->setFixedHeight(ToolbarHeight);
+    Panel_toolbar->setAutoFillBackground(true);
+    layout->addWidget(Panel_toolbar);
+
+    PanelCmds = new QWidget(Panel_toolbar);
+    PanelCmds->setObjectName("PanelCmds");
+    auto* commands = new QHBoxLayout(PanelCmds);
+    commands->setContentsMargins(4, 2, 4, 2);
+    commands->setSpacing(2);
+    auto command = [&](const char* name, const QString& caption, QStyle::StandardPixmap icon) {
+        auto* button = new QToolButton(PanelCmds);
+        button->setObjectName(name);
+        button->setText(caption);
+        button->setIcon(style()->standardIcon(icon));
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);  // a click leaves the focus in the field being edited
+        button->setFixedHeight(ToolbarHeight - 6);
+        commands->addWidget(button);
+        return button;
+    };
+    SpeedButton16 = command("SpeedButton16", QStringLiteral("帮助文档"), QStyle::SP_DialogHelpButton);
+    sbSave = command("sbSave", QStringLiteral("保存数据"), QStyle::SP_DialogSaveButton);
+    SpeedButton1 = command("SpeedButton1", QStringLiteral("内容检查"), QStyle::SP_DialogApplyButton);
+    SbClose = command("SbClose", QStringLiteral("返回"), QStyle::SP_ArrowBack);
+    PanelCmds->adjustSize();
+    connect(SpeedButton16, &QToolButton::clicked, this, &TFrmSimpleform::SpeedButton16Click);
+    connect(sbSave, &QToolButton::clicked, this, &TFrmSimpleform::sbSaveClick);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TFrmSimpleform::SpeedButton1Click);
+    connect(SbClose, &QToolButton::clicked, this, &TFrmSimpleform::SbCloseClick);
+
+    ScrollBox1 = new ScrollBox(this);
+    ScrollBox1->setObjectName("ScrollBox1");
+    ScrollBox1->setWidgetResizable(false);
+    ScrollBox1->setFrameShape(QFrame::NoFrame);
+    ScrollBox1->setWidget(new QWidget);
+    ScrollBox1->widget()->setObjectName("ScrollBox1Area");
+    layout->addWidget(ScrollBox1, 1);
+
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName("StatusBar");
+    StatusBar->setSizeGripEnabled(false);
+    StatusPanel = new QLabel(StatusBarText, StatusBar);
+    StatusPanel->setMinimumWidth(360);
+    StatusBar->addWidget(StatusPanel);
+    layout->addWidget(StatusBar);
+
+    CreateControls();
+    HideCodeFields(ScrollBox1);
+    FillCodeLists(this);
+    // Filling chose each list's first item; the screen starts with nothing chosen.
+    for (QComboBox* combo : findChildren<QComboBox*>()) {
+        const QSignalBlocker quiet(combo);
+        combo->setCurrentIndex(-1);
+        if (combo->isEditable())
+            combo->clearEditText();
+    }
+    for (const PanelSpec& spec : ShortFormPanels())
+        for (const ControlSpec& c : spec.controls)
+            if (!c.initial.isEmpty())
+                SetControlText(control(c.name), c.initial);
+
+    m_wheelHook = new WheelHook(ScrollBox1, this);
+    AttachShortFormRules(*this);
+    setWindowState(Qt::WindowMaximized);
+}
+
+TFrmSimpleform::~TFrmSimpleform()
+{
+    RemoveWheelHook();
+    FreeBanner(Banner);
+}
+
+void TFrmSimpleform::CreateControls()
+{
+    QWidget* area = ScrollBox1->widget();
+    QList<QWidget*> tabChain;
+    for (const PanelSpec& spec : ShortFormPanels()) {
+        auto* panel = new FormPanel(spec.name, spec.title, spec.columns, area);
+        Panels.append(panel);
+        QHash<QString, QWidget*> made;
+        QList<std::pair<int, QWidget*>> tabbed;
+        for (const ControlSpec& c : spec.controls) {
+            QWidget* widget = MakeControl(c, panel);
+            made.insert(c.name, widget);
+            m_controls.insert(c.name.toLower(), widget);
+            if (IsInput(widget)) {
+                widget->installEventFilter(this);
+                tabbed.append({c.tabOrder, widget});
+            }
+        }
+        for (const CellSpec& cell : spec.cells) {
+            const bool labelCell = cell.label || (cell.content.startsWith("L:") && !cell.content.contains(' '));
+            panel->addCell(CellContent(spec, cell, panel, made, labelCell), cell.row, cell.column, cell.span,
+                           labelCell, cell.height);
+        }
+        panel->finish();
+        std::stable_sort(tabbed.begin(), tabbed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& entry : tabbed)
+            tabChain.append(entry.second);
+    }
+    for (qsizetype i = 1; i < tabChain.size(); ++i)
+        QWidget::setTabOrder(tabChain.at(i - 1), tabChain.at(i));
+}
+
+QWidget* TFrmSimpleform::control(const QString& name) const
+{
+    return m_controls.value(name.toLower());
+}
+
+bool TFrmSimpleform::has(const QString& name) const
+{
+    return m_controls.contains(name.toLower());
+}
+
+QString TFrmSimpleform::text(const QString& name) const
+{
+    return ControlText(control(name));
+}
+
+void TFrmSimpleform::setText(const QString& name, const QString& text)
+{
+    if (QWidget* widget = control(name))
+        SetControlText(widget, text);
+}
+
+void TFrmSimpleform::focus(const QString& name)
+{
+    QWidget* widget = control(name);
+    if (!widget)
+        return;
+    if (!isVisible())
+        show();
+    // Putting the focus back must not make the control it had reached run its own exit rule.
+    const bool before = m_refocusing;
+    m_refocusing = true;
+    ScrollBox1->ensureWidgetVisible(widget);
+    widget->setFocus(Qt::OtherFocusReason);
+    m_refocusing = before;
+}
+
+void TFrmSimpleform::closeWithTag(int tag)
+{
+    SetTag(this, tag);
+}
+
+void TFrmSimpleform::SetExitRule(const QString& name, ExitRule rule)
+{
+    if (QWidget* widget = control(name))
+        m_exitRules.insert(widget, std::move(rule));
+}
+
+void TFrmSimpleform::SetKeyRule(const QString& name, KeyRule rule)
+{
+    if (QWidget* widget = control(name))
+        m_keyRules.insert(widget, std::move(rule));
+}
+
+int TFrmSimpleform::exec()
+{
+    m_closeResult = 0;
+    if (!Open()) {
+        progress().Close();
+        setResult(ModalCancel);
+        return ModalCancel;
+    }
+    progress().Close();
+    // Maximised by the window manager; without one, a large window in the middle of the screen.
+    if (!isVisible() && windowState() & Qt::WindowMaximized)
+        if (const QScreen* where = QGuiApplication::primaryScreen()) {
+            const QRect area = where->availableGeometry();
+            QRect normal(0, 0, area.width() * 9 / 10, area.height() * 9 / 10);
+            normal.moveCenter(area.center());
+            setGeometry(normal);
+        }
+    if (QWidget* first = control("edxmmc"))
+        first->setFocus(Qt::OtherFocusReason);
+    ScrollBox1->verticalScrollBar()->setValue(0);
+    return QDialog::exec();
+}
+
+bool TFrmSimpleform::Open()
+{
+    try {
+        Layout();
+        if (Tag(this) == 0) {
+            LoadShortForm(*this, CurDocPath);
+            if (Tag(this) == 88)
+                return false;  // not an application: the load has said so, nothing is stored
+            RefreshUnits(*this);
+            FillEndYears();
+            SetTag(this, 1);
+        } else {
+            for (int i = 0; i <= FieldHigh && i < EditValues.size(); ++i)
+                if (FieldData.at(i).Source == -1)
+                    setText("ed" + FieldData.at(i).Name, EditValues.at(i));
+        }
+        return true;
+    } catch (const std::exception&) {
+        ShowNotice(OpeningFailedText(), NoticeCaption);
+        if (DocLock)
+            for (const QString& executable : WordProcessorExecutables)
+                DocLock->KillProcessByName(executable);
+        SetTag(this, 88);
+        return false;
+    }
+}
+
+void TFrmSimpleform::FillEndYears()
+{
+    bool ok = false;
+    const int start = TrimBlanks(text("edyjqsjy")).toInt(&ok);
+    if (!ok)
+        throw Failure(QStringLiteral("起始年份不是数字"));
+    QStringList years;
+    for (int k = 1; k <= MaxProjectYears; ++k)
+        years << QString::number(start + k);
+    if (auto* endYear = control<QComboBox>("edyjzsjy"))
+        ReplaceItems(endYear, years);
+}
+
+void TFrmSimpleform::Layout()
+{
+    const int w = width();
+    const int panelWidth = Panels.isEmpty() ? 0 : Panels.first()->width();
+    int x = 8;
+    if (w > panelWidth) {
+        x = (w - panelWidth) / 2 - 10;
+        if (x < 8)
+            x = 8;
+    }
+    int y = PanelGap;
+    for (FormPanel* panel : Panels) {
+        panel->move(x, y);
+        y += panel->height() + PanelGap;
+    }
+    ScrollBox1->widget()->resize(x + panelWidth + 8, y);
+    ShowBanner(Banner, this, "Panel_toolbar", ShortFormTitle, w - (2 * PanelCmds->width()) / 3, 10, 20, 0);
+    PanelCmds->move(w - PanelCmds->width(), (ToolbarHeight - PanelCmds->height()) / 2);
+}
+
+void TFrmSimpleform::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    Layout();
+}
+
+void TFrmSimpleform::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    Layout();
+}
+
+bool TFrmSimpleform::FocusBlocked()
+{
+    if (!isVisible())
+        return false;
+    QWidget* target = control("edszxy");
+    if (!target)
+        return false;
+    target->setFocus(Qt::OtherFocusReason);
+    return focusWidget() != target;
+}
+
+void TFrmSimpleform::Store()
+{
+    for (int i = 0; i <= FieldHigh && i < EditValues.size(); ++i) {
+        const Tfiledata& f = FieldData.at(i);
+        if (f.Source != -1 || !has("ed" + f.Name))
+            continue;
+        const QString t = TrimBlanks(text("ed" + f.Name));
+        if (t != EditValues.at(i))
+            EditValues[i] = t;
+    }
+    SaveShortForm(*this, CurDocPath, 8);
+}
+
+void TFrmSimpleform::sbSaveClick()
+{
+    if (FocusBlocked())
+        return;
+    try {
+        Store();
+    } catch (const Failure& failure) {
+        ShowError(failure.text());
+    }
+}
+
+bool TFrmSimpleform::CloseAllowed()
+{
+    if (FocusBlocked())
+        return false;
+    RemoveWheelHook();
+    if (Tag(this) == 88) {
+        m_closeResult = ModalCancel;
+        return true;
+    }
+    emit HandOver(text("edyjqsjy") + TrimBlanks(text("edxmlbdm")) + TrimBlanks(text("edxm1")), text("edsfzh1"));
+    m_closeResult = ModalOk;
+    try {
+        Store();
+    } catch (const Failure& failure) {
+        // Nothing is thrown away: by default the screen stays open for another try. A document
+        // that is gone for good must not lock the applicant in, though: the edits then stay in
+        // memory and the next store writes them.
+        ShowError(failure.text());
+        return AskConfirm(StoreFailedQuestion, NoticeCaption);
+    }
+    return true;
+}
+
+void TFrmSimpleform::closeEvent(QCloseEvent* event)
+{
+    if (!CloseAllowed()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    done(m_closeResult);
+}
+
+void TFrmSimpleform::SbCloseClick()
+{
+    close();
+}
+
+void TFrmSimpleform::reject()
+{
+}
+
+void TFrmSimpleform::SpeedButton16Click()
+{
+    OpenHelpDocument();
+}
+
+void TFrmSimpleform::SpeedButton1Click()
+{
+    if (FocusBlocked())
+        return;
+    ShowNotice(CheckForm(*this), NoticeCaption);
+}
+
+void TFrmSimpleform::InstallWheelHook()
+{
+    if (m_hookInstalled)
+        return;
+    QCoreApplication::instance()->installEventFilter(m_wheelHook);
+    m_hookInstalled = true;
+}
+
+void TFrmSimpleform::RemoveWheelHook()
+{
+    if (!m_hookInstalled)
+        return;
+    QCoreApplication::instance()->removeEventFilter(m_wheelHook);
+    m_hookInstalled = false;
+}
+
+bool TFrmSimpleform::WheelHookInstalled() const
+{
+    return m_hookInstalled;
+}
+
+void TFrmSimpleform::RunExitRule(QWidget* widget)
+{
+    const auto rule = m_exitRules.constFind(widget);
+    if (rule == m_exitRules.constEnd())
+        return;
+    if (!(*rule)(widget))
+        focus(widget->objectName());
+}
+
+bool TFrmSimpleform::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            && watched->objectName() != QLatin1String("edxmjj")) {
+            QChar typed(13);
+            EnterToNextControl(this, typed);
+            return true;
+        }
+        const auto rule = m_keyRules.constFind(widget);
+        if (rule == m_keyRules.constEnd() || key->text().isEmpty() || !key->text().at(0).isPrint())
+            return false;
+        return !(*rule)(widget, key->text().at(0));
+    }
+    case QEvent::InputMethod: {
+        auto* input = static_cast<QInputMethodEvent*>(event);
+        const auto rule = m_keyRules.constFind(widget);
+        if (m_filtering || rule == m_keyRules.constEnd() || input->commitString().isEmpty())
+            return false;
+        // A committed text is judged like typed text, one character after the other.
+        QString kept;
+        for (const QChar c : input->commitString())
+            if ((*rule)(widget, c))
+                kept += c;
+        if (kept == input->commitString())
+            return false;
+        QInputMethodEvent changed(input->preeditString(), input->attributes());
+        changed.setCommitString(kept, input->replacementStart(), input->replacementLength());
+        m_filtering = true;
+        QCoreApplication::sendEvent(watched, &changed);
+        m_filtering = false;
+        return true;
+    }
+    case QEvent::FocusOut: {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        // A notice, a popup list or another window taking the focus is not leaving the field.
+        if (m_refocusing || reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !isVisible())
+            return false;
+        RunExitRule(widget);
+        return false;
+    }
+    default:
+        return false;
+    }
+}

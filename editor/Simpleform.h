@@ -1,0 +1,111 @@
+#pragma once
+// TFrmSimpleform: the short-form screen, where the applicant fills in the structured part of
+// the application. It mirrors the document's tables, loads them on its first showing for a
+// document, and stores them on every save and every normal close.
+#include "FieldAccess.h"
+#include "FormHelpers.h"
+
+#include <QDialog>
+#include <QHash>
+#include <QPointer>
+#include <functional>
+
+class FormPanel;
+class QLabel;
+class QScrollArea;
+class QStatusBar;
+class QToolButton;
+
+class TFrmSimpleform : public QDialog, public FieldAccess {
+    Q_OBJECT
+public:
+    explicit TFrmSimpleform(QWidget* parent = nullptr);
+    ~TFrmSimpleform() override;
+
+    // The opening sequence, then the modal loop. A document that cannot be loaded gives
+    // ModalCancel without the screen appearing.
+    int exec() override;
+
+    // FieldAccess: the bound controls by name, letter case ignored.
+    bool has(const QString& name) const override;
+    QString text(const QString& name) const override;
+    void setText(const QString& name, const QString& text) override;
+    void focus(const QString& name) override;
+    void closeWithTag(int tag) override;
+
+    QWidget* control(const QString& name) const;
+    template <class T>
+    T* control(const QString& name) const { return qobject_cast<T*>(control(name)); }
+
+    void Layout();
+    // Makes the field being edited run its exit rule; true when that rule kept the focus.
+    bool FocusBlocked();
+    void sbSaveClick();
+    void SbCloseClick();
+    void SpeedButton16Click();
+    void SpeedButton1Click();
+
+    // The application-wide wheel hook: every wheel turn scrolls ScrollBox1 by 10 pixels.
+    void InstallWheelHook();
+    void RemoveWheelHook();
+    bool WheelHookInstalled() const;
+
+    // A rule run when the focus leaves the control; false when it refused the text (it has
+    // shown its notice), and the focus then goes back.
+    using ExitRule = std::function<bool(QWidget*)>;
+    void SetExitRule(const QString& name, ExitRule rule);
+    // A filter on what is typed into the control, keys and input-method text alike: false
+    // discards the character.
+    using KeyRule = std::function<bool(QWidget*, QChar)>;
+    void SetKeyRule(const QString& name, KeyRule rule);
+
+    int MaxProjectYears = 3;  // the main window's, set at start
+
+    QWidget* Panel_toolbar;
+    QWidget* PanelCmds;
+    QToolButton* SpeedButton16;  // 帮助文档
+    QToolButton* sbSave;         // 保存数据
+    QToolButton* SpeedButton1;   // 内容检查
+    QToolButton* SbClose;        // 返回
+    QScrollArea* ScrollBox1;
+    QStatusBar* StatusBar;
+    QLabel* StatusPanel;
+    BannerSet Banner;
+    QList<FormPanel*> Panels;  // top to bottom
+
+signals:
+    // A normal close: start year + project-category code + applicant name, and the identity number.
+    void HandOver(const QString& namingBase, const QString& applicantId);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;  // Escape does not leave the screen
+
+private:
+    void CreateControls();
+    bool Open();
+    void FillEndYears();
+    void Store();
+    bool CloseAllowed();
+    void RunExitRule(QWidget* control);
+
+    QHash<QString, QWidget*> m_controls;  // by lower-case name
+    QHash<QWidget*, ExitRule> m_exitRules;
+    QHash<QWidget*, KeyRule> m_keyRules;
+    QObject* m_wheelHook = nullptr;
+    bool m_hookInstalled = false;
+    bool m_refocusing = false;
+    bool m_filtering = false;
+    int m_closeResult = 0;
+};
+
+extern TFrmSimpleform* FrmSimpleform;
+
+// The long notice shown when the screen cannot be opened.
+QString OpeningFailedText();
+// Asked after a close could not store the short form; Cancel keeps the screen open.
+inline const QString StoreFailedQuestion =
+    QStringLiteral("简表内容未能保存到申请书。仍要返回吗？\r\n（填写的内容仍保留在简表中，下次打开简表时可以再保存。）");

@@ -1,0 +1,287 @@
+#include "SimpleformRules.h"
+
+#include "CodeLists.h"
+#include "DisciplineTree.h"
+#include "FormPanel.h"
+#include "Edition.h"
+#include "FormHelpers.h"
+#include "Gbk.h"
+#include "IdCheck.h"
+#include "InputControls.h"
+#include "MemberOrder.h"
+#include "ModalResult.h"
+#include "Seams.h"
+#include "Simpleform.h"
+#include "SimpleformTables.h"
+#include "Tags.h"
+#include "TeamMembers.h"
+#include "Text.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolButton>
+#include <stdexcept>
+
+namespace {
+
+QString Trimmed(const TFrmSimpleform& screen, const QString& name)
+{
+    return TrimBlanks(screen.text(name));
+}
+
+// Read-only fields look grey; the applicant's birth date becomes editable when the identity
+// number cannot give it.
+void SetEditable(QLineEdit* edit, bool editable)
+{
+    edit->setReadOnly(!editable);
+    QPalette colours = edit->palette();
+    colours.setColor(QPalette::Base, editable ? QColor(Qt::white) : QColor(245, 245, 245));
+    edit->setPalette(colours);
+}
+
+bool ApplicantIdLeft(TFrmSimpleform& screen)
+{
+    const QString t = Trimmed(screen, "edsfzh1");
+    if (t.isEmpty())
+        return true;
+    QString birth, sex;
+    IdBirthAndSex(t, birth, sex);
+    auto* birthField = screen.control<QLineEdit>("edcsny");
+    QWidget* sexField = screen.control("edxb");
+    if (!sex.isEmpty()) {
+        screen.setText("edcsny", birth);
+        screen.setText("edxb", sex);
+        SetEditable(birthField, false);
+        sexField->setEnabled(false);
+        return true;
+    }
+    SetEditable(birthField, true);
+    sexField->setEnabled(true);
+    ShowNotice(BadIdNumberText, NoticeCaption);
+    return false;
+}
+
+bool EndYearLeft(TFrmSimpleform& screen)
+{
+    const QString t = Trimmed(screen, "edyjzsjy");
+    if (t.isEmpty())
+        return true;
+    if (t.size() != 4 || !IsAllDigits(t)) {
+        ShowNotice(QStringLiteral("请输入正确的年份!"), NoticeCaption);
+        return false;
+    }
+    bool known = false;
+    const int start = Trimmed(screen, "edyjqsjy").toInt(&known);
+    if (known && t.toInt() < start) {
+        ShowNotice(QStringLiteral("研究止年份应在研究起年份之后!"), NoticeCaption);
+        return false;
+    }
+    return true;
+}
+
+bool EmailLeft(TFrmSimpleform& screen)
+{
+    const QString t = Trimmed(screen, "edemail");
+    if (!t.isEmpty() && !IsValidEmail(t)) {
+        ShowNotice(QStringLiteral("电子邮件格式错误,请修改!"), NoticeCaption);
+        return false;
+    }
+    return true;
+}
+
+// The application date "2013年 3月" shows as year and month; the split runs whenever a document
+// puts a date there, not while the month choice rebuilds it.
+bool RebuildingDate = false;
+
+void SplitDate(TFrmSimpleform& screen)
+{
+    if (RebuildingDate)
+        return;
+    if (QWidget* date = screen.control("edsqrq"); Tag(date) == 2)
+        SetTag(date, 1);
+    const QString t = Trimmed(screen, "edsqrq");
+    screen.setText("edtsqyear", t.left(4));
+    screen.setText("cmbmonth", FromGbk(ToGbk(t).mid(6, 2)));
+}
+
+void RebuildDate(TFrmSimpleform& screen)
+{
+    const QString month = (" " + screen.text("cmbmonth")).right(2);
+    RebuildingDate = true;
+    screen.setText("edsqrq", screen.text("edtsqyear") + QStringLiteral("年") + month + QStringLiteral("月"));
+    RebuildingDate = false;
+}
+
+void TitleRule(TFrmSimpleform& screen)
+{
+    auto* title = screen.control<QComboBox>("edzyjszw1");
+    const TitleClass category = TitleCategory(SyncCodeField(&screen, title, 5));
+    screen.setText("edjbdm", category.letter);
+    screen.setText("edjb", category.name);
+    CountTeam(screen, screen.text("edjbdm"));
+}
+
+// Digits, a hyphen, a full stop or an "X" where the field takes them (FilterKey's modes).
+TFrmSimpleform::KeyRule Filter(int mode)
+{
+    return [mode](QWidget* control, QChar c) {
+        FilterKey(control, c, mode);
+        return !c.isNull();
+    };
+}
+
+void OnChosen(TFrmSimpleform& screen, const QString& name, std::function<void()> rule)
+{
+    if (auto* combo = screen.control<QComboBox>(name))
+        QObject::connect(combo, &QComboBox::activated, &screen, std::move(rule));
+}
+
+void OnClick(TFrmSimpleform& screen, const QString& name, std::function<void()> action)
+{
+    if (auto* button = screen.control<QToolButton>(name))
+        QObject::connect(button, &QToolButton::clicked, &screen, std::move(action));
+}
+
+// F4 or Alt+Down in the read-only discipline code opens its lookup, as in a drop-down list.
+class LookupKey : public QObject {
+public:
+    LookupKey(QToolButton* button, QObject* parent) : QObject(parent), m_button(button) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier))) {
+            m_button->click();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QToolButton* m_button;
+};
+
+} // namespace
+
+void RefreshUnits(TFrmSimpleform& screen)
+{
+    QStringList units;
+    for (const char* name : {"edcddw1", "edcddw2", "edcddw3"})
+        if (const QString t = Trimmed(screen, name); !t.isEmpty())
+            units << t;
+    screen.setText("edcjdw", QString::number(units.size()));
+    for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
+        if (auto* combo = screen.control<QComboBox>(MemberField("edszdw", row)))
+            ReplaceItems(combo, units);
+}
+
+QString CheckForm(TFrmSimpleform& screen)
+{
+    for (QWidget* panel : std::as_const(screen.Panels)) {
+        if (!panel->objectName().startsWith(QLatin1String("GroupBox")))
+            continue;
+        for (QWidget* control : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const QString name = control->objectName();
+            if (Tag(control) != 1 || !(name.startsWith("ed") || name.startsWith("cb") || name.startsWith("cmb")))
+                continue;
+            if (!TrimBlanks(ControlText(control)).isEmpty())
+                continue;
+            const QString hint = control->property("hint").toString();
+            QString message = hint;
+            if (!hint.startsWith(QStringLiteral("请")) && !qobject_cast<MemoEdit*>(control))
+                message = (qobject_cast<QComboBox*>(control) ? QStringLiteral("请选择") : QStringLiteral("请输入")) + hint;
+            if (!control->isHidden())
+                screen.focus(name);
+            return message;
+        }
+    }
+    const QString members = CheckMembers(screen);
+    return members.isEmpty() ? CheckPassedText : members;
+}
+
+void LookupCode(TFrmSimpleform& screen, const QString& comboName)
+{
+    screen.RemoveWheelHook();
+    try {
+        auto* combo = screen.control<QComboBox>(comboName);
+        if (!combo || !frmcode)
+            throw std::runtime_error("代码查询窗口不可用");
+        QStringList lines;
+        for (int i = 0; i < combo->count(); ++i)
+            lines << combo->itemData(i).value<Tmycomp>().Code + " | " + combo->itemText(i);
+        frmcode->SetCodeList(lines);
+        if (frmcode->exec() == ModalChosen) {
+            combo->setFocus(Qt::OtherFocusReason);
+            SetControlText(combo, frmcode->ResultText);
+            SelectTypedItem(combo);
+            if (comboName == QLatin1String("edzyjszw1"))
+                TitleRule(screen);
+        }
+        screen.InstallWheelHook();
+    } catch (const std::exception& error) {
+        ShowNotice(QString::fromUtf8(error.what()), NoticeCaption);
+    }
+}
+
+void LookupDiscipline(TFrmSimpleform& screen)
+{
+    if (!frmxkdm_tree || frmxkdm_tree->exec() != ModalChosen)
+        return;
+    screen.setText("edxkdm", frmxkdm_tree->SelCode);
+    screen.setText("edxk", frmxkdm_tree->SelName);
+    screen.setText("edyjxk", frmxkdm_tree->SelRootName);
+}
+
+void AttachShortFormRules(TFrmSimpleform& screen)
+{
+    TFrmSimpleform* s = &screen;
+
+    screen.SetKeyRule("edsqje", Filter(FilterAmount));
+    screen.SetKeyRule("edyjzsjy", Filter(FilterDigits));
+    screen.SetKeyRule("edlxdh", Filter(FilterPhone));
+    for (int row = 1; row <= LastMemberRow; ++row)
+        screen.SetKeyRule(MemberField("edsfzh", row), Filter(FilterIdNumber));
+    screen.SetKeyRule("edcddw1", [](QWidget*, QChar c) { return c != ' '; });
+
+    screen.SetExitRule("edsfzh1", [s](QWidget*) { return ApplicantIdLeft(*s); });
+    for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
+        screen.SetExitRule(MemberField("edsfzh", row), [s](QWidget* field) {
+            CheckMemberId(*s, field->objectName());  // it puts the focus back itself
+            return true;
+        });
+    screen.SetExitRule("edemail", [s](QWidget*) { return EmailLeft(*s); });
+    screen.SetExitRule("edyjzsjy", [s](QWidget*) { return EndYearLeft(*s); });
+    for (const char* unit : {"edcddw1", "edcddw2", "edcddw3", "edsqrq"})
+        screen.SetExitRule(unit, [s](QWidget*) {
+            RefreshUnits(*s);
+            return true;
+        });
+    screen.SetExitRule("edszxy", [s](QWidget* field) {
+        s->setText(field->objectName(), TrimBlanks(s->text(field->objectName())));
+        return true;
+    });
+
+    for (const char* name : {"edxmlb", "edyjlb", "edxw"})
+        OnChosen(screen, name, [s, name] { SyncCodeField(s, s->control<QComboBox>(name), 5); });
+    OnChosen(screen, "edzyjszw1", [s] { TitleRule(*s); });
+    for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
+        OnChosen(screen, MemberField("edzyjszw", row), [s] { CountTeam(*s, s->text("edjbdm")); });
+    OnChosen(screen, "cmbmonth", [s] { RebuildDate(*s); });
+    if (auto* date = screen.control<QLineEdit>("edsqrq"))
+        QObject::connect(date, &QLineEdit::textChanged, &screen, [s] { SplitDate(*s); });
+
+    OnClick(screen, "SpeedButton11", [s] { LookupCode(*s, "edzyjszw1"); });
+    OnClick(screen, "SpeedButton12", [s] { LookupCode(*s, "edcddw1"); });
+    OnClick(screen, "SpeedButton13", [s] { LookupDiscipline(*s); });
+    OnClick(screen, "SpeedButton15", [s] { ReorderMembersWithDialog(*s); });
+    for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
+        OnClick(screen, "SpeedButton" + QString::number(row), [s, row] { DeleteMember(*s, row); });
+
+    if (auto* button = screen.control<QToolButton>("SpeedButton13")) {
+        button->setToolTip(button->toolTip() + QStringLiteral("（F4）"));
+        if (QWidget* code = screen.control("edxkdm"))
+            code->installEventFilter(new LookupKey(button, &screen));
+    }
+}
