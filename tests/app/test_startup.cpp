@@ -7,6 +7,7 @@
 #include "Package.h"
 #include "Resources.h"
 #include "Session.h"
+#include "Simpleform.h"
 #include "Startup.h"
 #include "Tags.h"
 #include "TestSupport.h"
@@ -226,15 +227,87 @@ TEST_F(Start, AnUnwritableDocumentFolderIsReported)
     EXPECT_NE(Tag(FrmVantraMain), 2);
 }
 
-TEST_F(Start, UnfinishedToolbarButtonsSaySo)
+namespace {
+
+// Opens "申请书简表", fills the fields given while it is open, and closes it.
+void EditShortForm(const QMap<QString, QString>& values, std::function<void()> alsoWhileOpen = {})
 {
-    Run({});
-    const qsizetype before = home.prompter.shown.size();
+    QTimer::singleShot(0, FrmSimpleform, [values, alsoWhileOpen] {
+        for (auto it = values.begin(); it != values.end(); ++it)
+            FrmSimpleform->setText(it.key(), it.value());
+        if (alsoWhileOpen)
+            alsoWhileOpen();
+        FrmSimpleform->close();
+    });
     FrmVantraMain->TbSimpleform->trigger();
-    FrmVantraMain->tbExport->trigger();
-    ASSERT_EQ(home.prompter.shown.size(), before + 2);
-    EXPECT_EQ(home.prompter.shown.last().text, NotAvailableText);
-    EXPECT_EQ(home.prompter.shown.last().icon, NoticeIcon::Warning);
+}
+
+} // namespace
+
+TEST_F(Start, TheShortFormNamesTheDocumentAfterTheApplicant)
+{
+    Run({}, [] {});
+    const QString first = CurDocPath;
+    EditShortForm({{"edxm1", QStringLiteral("张三")}, {"edxmlbdm", "B"}});
+    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校2013B张三.qvx"));
+    EXPECT_FALSE(QFileInfo::exists(first));
+    EXPECT_EQ(FrmVantraMain->windowTitle(), WindowTitleFor(CurDocPath));
+    EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("系统自动命名申请书为:省高校2013B张三"));
+    EXPECT_EQ(FrmVantraMain->ApplicantId, QString());
+
+    // Named already: nothing happens, nothing is said.
+    const qsizetype said = home.prompter.shown.size();
+    EditShortForm({});
+    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校2013B张三.qvx"));
+    EXPECT_EQ(home.prompter.shown.size(), said);
+
+    // A second application of the same person in the same folder gets the free-name suffix.
+    CurDocPath = docs + QStringLiteral("省高校申请书.qvx");
+    createxms(CurDocPath);
+    SetTag(FrmSimpleform, 0);
+    EditShortForm({{"edxm1", QStringLiteral("张三")}, {"edxmlbdm", "B"}});
+    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校2013B张三1.qvx"));
+    EXPECT_EQ(FrmVantraMain->NamingBase, QStringLiteral("2013B张三1"));
+}
+
+TEST_F(Start, NamingStopsForIdentityNumbersShortPathsAndFailedRenames)
+{
+    const QString id = "11010519491231002X";
+    const QStringList kept = {docs + "app" + id + ".qvx", docs + "PROGRA~1.qvx", docs + "gone.qvx"};
+    for (const QString& path : kept) {
+        Run({path}, [] {});
+        createxms(path);
+        SetTag(FrmSimpleform, 0);
+        EditShortForm({{"edxm1", QStringLiteral("李四")}, {"edsfzh1", id}}, [this, path] {
+            if (path.endsWith("gone.qvx")) {
+                QFile::remove(path);  // the rename then fails: nothing changes, nothing is said
+                home.prompter.answers = {true};  // leave although the store failed
+            }
+        });
+        EXPECT_EQ(CurDocPath, path);
+        EXPECT_EQ(FrmVantraMain->windowTitle(), WindowTitleFor(path));
+        EXPECT_FALSE(home.prompter.texts().join('\n').contains(QStringLiteral("系统自动命名"))) << path.toStdString();
+    }
+}
+
+TEST_F(Start, AShortFormThatCannotLoadMakesTheExitSilent)
+{
+    Run({}, [] {});
+    WriteFile(CurDocPath, "not a document");
+    FrmVantraMain->TbSimpleform->trigger();
+    EXPECT_TRUE(FrmVantraMain->CloseWithoutAsking);
+    EXPECT_EQ(Tag(FrmSimpleform), 0);
+    EXPECT_EQ(ReadAll(CurDocPath), "not a document");
+}
+
+TEST_F(Start, AMissingDocumentIsSaidPlainly)
+{
+    Run({}, [] {});
+    QFile::remove(CurDocPath);
+    FrmVantraMain->TbSimpleform->trigger();
+    ASSERT_FALSE(home.prompter.shown.isEmpty());
+    EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("找不到申请书文件:") + CurDocPath);
+    EXPECT_FALSE(FrmVantraMain->CloseWithoutAsking);
 }
 
 TEST_F(Start, BodyTextOpensInTheWordProcessorWithAOneTimeWarning)

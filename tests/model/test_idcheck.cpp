@@ -3,22 +3,14 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// An 18-character number with its correct check character.
-QString WithCheck(const QString& first17)
-{
-    const QString padded = first17 + "0";
-    return first17 + IdCheckChar(padded);
-}
-
-} // namespace
 
 TEST(IdNumber, CheckCharacterByTheWeights)
 {
     EXPECT_EQ(IdCheckChar("11010519491231002X"), QChar('X'));
     EXPECT_EQ(IdCheckChar("440524188001010014"), QChar('4'));
     EXPECT_EQ(IdCheckChar("12345"), QChar(' '));
+    for (const char* prefix : {"32058420991231999", "65010220000229123", "51010119700101000", "44030419880229084"})
+        EXPECT_EQ(IdCheckChar(IdWithCheck(prefix)), IdWithCheck(prefix).back()) << prefix;
     EXPECT_TRUE(IsAllDigits("0123456789"));
     EXPECT_FALSE(IsAllDigits(""));
     EXPECT_FALSE(IsAllDigits("12a"));
@@ -50,20 +42,20 @@ TEST(IdNumber, WhatIsNotAcceptable)
     EXPECT_FALSE(ParseIdNumber("11010549123100A", info));     // a letter in the short form
     EXPECT_FALSE(ParseIdNumber("1101051949X231002X", info));  // X inside
     EXPECT_FALSE(ParseIdNumber("110105194912310021", info));  // wrong check character
-    EXPECT_FALSE(ParseIdNumber(WithCheck("11010519490015001"), info));  // month 00
-    EXPECT_FALSE(ParseIdNumber(WithCheck("11010519491315001"), info));  // month 13
-    EXPECT_FALSE(ParseIdNumber(WithCheck("11010519490100001"), info));  // day 00
-    EXPECT_FALSE(ParseIdNumber(WithCheck("11010519490132001"), info));  // day 32
-    EXPECT_FALSE(ParseIdNumber(WithCheck("11010519000229001"), info));  // 1900 was no leap year
-    EXPECT_TRUE(ParseIdNumber(WithCheck("11010520000229001"), info));   // 2000 was
+    EXPECT_FALSE(ParseIdNumber(IdWithCheck("11010519490015001"), info));  // month 00
+    EXPECT_FALSE(ParseIdNumber(IdWithCheck("11010519491315001"), info));  // month 13
+    EXPECT_FALSE(ParseIdNumber(IdWithCheck("11010519490100001"), info));  // day 00
+    EXPECT_FALSE(ParseIdNumber(IdWithCheck("11010519490132001"), info));  // day 32
+    EXPECT_FALSE(ParseIdNumber(IdWithCheck("11010519000229001"), info));  // 1900 was no leap year
+    EXPECT_TRUE(ParseIdNumber(IdWithCheck("11010520000229001"), info));   // 2000 was
     EXPECT_FALSE(ParseIdNumber("110105000229001", info));               // 1900 in the short form
-    EXPECT_TRUE(ParseIdNumber(WithCheck("11010521000101001"), info));   // the future is accepted
+    EXPECT_TRUE(ParseIdNumber(IdWithCheck("11010521000101001"), info));   // the future is accepted
 }
 
 TEST(IdNumber, BirthAndSexForDisplay)
 {
     QString birth, sex;
-    IdBirthAndSex(WithCheck("11010519800507001"), birth, sex);
+    IdBirthAndSex(IdWithCheck("11010519800507001"), birth, sex);
     EXPECT_EQ(birth, "1980-05");
     EXPECT_EQ(sex, QStringLiteral("男"));
     IdBirthAndSex("bad", birth, sex);
@@ -75,8 +67,8 @@ TEST(IdNumber, MemberFieldRule)
 {
     TestHome home;
     FieldMap screen;
-    const QString applicant = WithCheck("11010519800507001");
-    const QString member = WithCheck("11010519810101002");
+    const QString applicant = IdWithCheck("11010519800507001");
+    const QString member = IdWithCheck("11010519810101002");
     screen.setText("edsfzh1", applicant);
     screen.setText("edsfzh4", member);
 
@@ -100,7 +92,7 @@ TEST(IdNumber, MemberFieldRule)
     EXPECT_EQ(home.prompter.shown.last().caption, QStringLiteral("请注意"));
 
     const qsizetype before = home.prompter.shown.size();
-    screen.setText("edsfzh2", WithCheck("11010519900101003"));
+    screen.setText("edsfzh2", IdWithCheck("11010519900101003"));
     CheckMemberId(screen, "EDSFZH2");
     EXPECT_EQ(home.prompter.shown.size(), before);
 }

@@ -27,6 +27,21 @@ TestHome::~TestHome()
     qputenv("HOME", m_oldHome);
 }
 
+QString IdWithCheck(const QString& first17)
+{
+    int sum = 0;
+    for (int i = 0; i < 17; ++i) {
+        int weight = 1;
+        for (int k = 0; k < 17 - i; ++k)
+            weight = weight * 2 % 11;
+        sum += first17.at(i).digitValue() * weight;
+    }
+    for (int check = 0; check <= 10; ++check)
+        if ((sum + check) % 11 == 1)
+            return first17 + (check == 10 ? QStringLiteral("X") : QString::number(check));
+    return {};
+}
+
 QByteArray ReadAll(const QString& path)
 {
     QFile file(path);

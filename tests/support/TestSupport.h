@@ -134,5 +134,10 @@ private:
     QByteArray m_oldHome;
 };
 
+// An 18-character identity number with its correct check character, computed here rather than
+// by the code under test: ISO 7064 MOD 11-2 makes the sum of all 18 characters (X counting 10),
+// each times 2^(18-i), equal 1 modulo 11.
+QString IdWithCheck(const QString& first17);
+
 QByteArray ReadAll(const QString& path);
 void WriteFile(const QString& path, const QByteArray& content);

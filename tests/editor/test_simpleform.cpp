@@ -1,0 +1,344 @@
+// The short-form screen: opening, storing, closing, layout, byte limits and the wheel.
+#include "ScreenFixture.h"
+
+#include "Edition.h"
+#include "FormPanel.h"
+#include "Gbk.h"
+#include "InputControls.h"
+#include "ModalResult.h"
+#include "Tags.h"
+
+#include <QAccessible>
+#include <QClipboard>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+int Record(const QString& name)
+{
+    for (int i = 0; i <= FieldHigh; ++i)
+        if (FieldData.at(i).Name == name && FieldData.at(i).Source == -1)
+            return i;
+    return -1;
+}
+
+void Commit(QWidget* control, const QString& text)
+{
+    QInputMethodEvent event(QString(), {});
+    event.setCommitString(text);
+    QApplication::sendEvent(control, &event);
+}
+
+void Wheel(QWidget* over, int delta)
+{
+    const QPointF at(over->width() / 2.0, over->height() / 2.0);
+    QWheelEvent event(at, over->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(over, &event);
+}
+
+QStringList Items(QComboBox* combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+} // namespace
+
+TEST_F(ScreenTest, TheFivePanelsAndTheirControls)
+{
+    QStringList order;
+    for (FormPanel* panel : screen->Panels) {
+        order << panel->objectName();
+        EXPECT_EQ(panel->width(), 793);
+    }
+    EXPECT_EQ(order, QStringList({"GroupBox1", "GroupBox5", "GroupBox3", "GroupBox4", "GroupBox2"}));
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("申请书简表"));
+    EXPECT_EQ(screen->font().pixelSize(), 14);
+    EXPECT_EQ(screen->Panel_toolbar->height(), 49);
+    for (QToolButton* button : {screen->SpeedButton16, screen->sbSave, screen->SpeedButton1, screen->SbClose})
+        EXPECT_EQ(button->focusPolicy(), Qt::NoFocus) << button->objectName().toStdString();
+    EXPECT_EQ(Tag(Control("edxmmc")), 1);
+    EXPECT_EQ(Tag(Control("edxldm")), 0);
+    EXPECT_EQ(Control("edxkdm")->property("hint").toString(), QStringLiteral("请点击右边▲按钮选择学科代码"));
+    for (const char* hidden : {"edsqrq", "edyjlbdm", "edxmlbdm", "edyjxk", "edzyjszwdm1", "edjbdm", "Edxwdm"})
+        EXPECT_TRUE(Control(hidden)->isHidden()) << hidden;
+    EXPECT_EQ(Control<QLineEdit>("edsqrq")->text(), "xxxx");
+    EXPECT_EQ(Control<QComboBox>("edxb")->currentText(), QStringLiteral("男"));
+    EXPECT_FALSE(Control("edxb")->isEnabled());
+    EXPECT_EQ(Control<QComboBox>("edzyjszw1")->count(), 79);
+    EXPECT_EQ(Items(Control<QComboBox>("edzyjszw10")), Items(Control<QComboBox>("edzyjszw2")));
+    EXPECT_EQ(Control<QComboBox>("edcddw1")->currentText(), QString());
+    for (int row = 2; row <= 10; ++row)
+        EXPECT_EQ(Control<QToolButton>("SpeedButton" + QString::number(row))->text(), QStringLiteral("×"));
+    EXPECT_EQ(screen->StatusPanel->text(), QStringLiteral("注:以上*为必填项；▲为内容查找；回车或Tab键切换到时下一个输入框。"));
+    // Tab order runs as the tables list it, across panels; read-only fields are passed by.
+    EXPECT_EQ(Control("edxmmc")->nextInFocusChain(), Control("edxmlb"));
+    EXPECT_EQ(Control("edyjqsjy")->focusPolicy(), Qt::ClickFocus);
+    EXPECT_EQ(Control("edxm10")->nextInFocusChain(), Control("edsfzh10"));
+}
+
+TEST_F(ScreenTest, ScreenReadersHearLabelsAndHints)
+{
+    auto spoken = [&](const char* name, QAccessible::Text which) {
+        return QAccessible::queryAccessibleInterface(Control(name))->text(which);
+    };
+    EXPECT_EQ(spoken("edxm1", QAccessible::Name), QStringLiteral("姓名"));
+    EXPECT_EQ(spoken("edxm1", QAccessible::Description), QStringLiteral("申请人姓名"));
+    EXPECT_EQ(spoken("edsfzh2", QAccessible::Name), QStringLiteral("身份证号成员1"));
+    EXPECT_EQ(spoken("edxmzfg10", QAccessible::Name), QStringLiteral("项目中的分工成员9"));
+    EXPECT_EQ(spoken("edyjqsjm", QAccessible::Name), QStringLiteral("开始月份"));  // no label: its hint
+    EXPECT_EQ(spoken("edxmjj", QAccessible::Name), QStringLiteral("主要研究内容及技术指标（限200字）"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(screen->sbSave)->text(QAccessible::Name), QStringLiteral("保存数据"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Control("SpeedButton11"))->text(QAccessible::Name),
+              QStringLiteral("专业技术职务查询"));
+}
+
+TEST_F(ScreenTest, ShowingTwiceReadsTheDocumentOnce)
+{
+    EXPECT_EQ(Show(), ModalOk);
+    EXPECT_EQ(opens, 1);
+    EXPECT_EQ(Tag(screen), 1);
+    EXPECT_EQ(screen->text("edyjqsjy"), "2013");
+    EXPECT_EQ(EditValues.at(Record("sqrq")), QStringLiteral("2013年"));
+    // A value kept only in memory comes back on the second showing, from EditValues.
+    EditValues[Record("xmmc")] = QStringLiteral("内存中的名称");
+    screen->setText("edxmmc", QString());
+    EXPECT_EQ(Show([&] { EXPECT_EQ(screen->text("edxmmc"), QStringLiteral("内存中的名称")); }), ModalOk);
+    EXPECT_EQ(opens, 2);  // the second close stored the change; the showing read nothing
+    EXPECT_EQ(Cell(2, 4), QStringLiteral("内存中的名称"));
+}
+
+TEST_F(ScreenTest, AnotherDocumentReloadsWithItsOwnEndYears)
+{
+    Show();
+    EXPECT_EQ(Items(Control<QComboBox>("edyjzsjy")), QStringList({"2014", "2015", "2016"}));
+    const QString other = home.path() + "/b.qvx";
+    createxms(other);
+    SetCell(other, 4, 20, "2020");
+    SetCell(other, 2, 4, QStringLiteral("第二个项目"));
+    CurDocPath = other;
+    SetTag(screen, 0);
+    Show([&] { EXPECT_EQ(screen->text("edxmmc"), QStringLiteral("第二个项目")); });
+    EXPECT_EQ(Items(Control<QComboBox>("edyjzsjy")), QStringList({"2021", "2022", "2023"}));
+}
+
+TEST_F(ScreenTest, AFileThatIsNoApplicationIsNeverWritten)
+{
+    Show([&] { screen->setText("edxmmc", QStringLiteral("上一个申请书的名称")); });
+    const QString stranger = home.path() + "/notes.qvx";
+    WriteFile(stranger, "just some text\n");
+    CurDocPath = stranger;
+    SetTag(screen, 0);
+    bool appeared = false;
+    QTimer::singleShot(0, screen, [&] { appeared = screen->isVisible(); });
+    EXPECT_EQ(screen->exec(), ModalCancel);
+    EXPECT_FALSE(appeared);
+    EXPECT_EQ(Tag(screen), 88);
+    EXPECT_EQ(ReadAll(stranger), QByteArray("just some text\n"));
+    EXPECT_TRUE(home.prompter.texts().contains(QStringLiteral("本文不是合法项目申请书。")));
+}
+
+TEST_F(ScreenTest, ADamagedDocumentGivesTheLongNoticeAndEndsTheWordProcessors)
+{
+    // A document whose start year is not a number cannot be opened for editing.
+    SetCell(path, 4, 20, QStringLiteral("二〇一三"));
+    const QByteArray before = ReadAll(path);
+    home.processes.named.insert("soffice.bin", {4242});
+    EXPECT_EQ(screen->exec(), ModalCancel);
+    EXPECT_EQ(Tag(screen), 88);
+    EXPECT_EQ(home.prompter.texts().last(), OpeningFailedText());
+    EXPECT_TRUE(OpeningFailedText().contains(QStringLiteral("如果是2013年省高校项目申请书，\r\n\r\n请将全部WORD关闭")));
+    EXPECT_TRUE(home.processes.killed.contains(4242));
+    EXPECT_EQ(ReadAll(path), before);
+}
+
+TEST_F(ScreenTest, ClosingWithoutChangesLeavesTheFileAsItWas)
+{
+    const QByteArray before = ReadAll(path);
+    const QDateTime written = QFileInfo(path).lastModified();
+    EXPECT_EQ(Show(), ModalOk);
+    EXPECT_EQ(Show([&] { screen->SbClose->click(); }), ModalOk);
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(QFileInfo(path).lastModified(), written);
+}
+
+TEST_F(ScreenTest, EveryNormalCloseStoresAndHandsOver)
+{
+    QString base, id;
+    QObject::connect(screen, &TFrmSimpleform::HandOver, [&](const QString& b, const QString& i) {
+        base = b;
+        id = i;
+    });
+    EXPECT_EQ(Show([&] {
+                  screen->setText("edxmmc", QStringLiteral("  一个项目  "));
+                  screen->setText("edxm1", QStringLiteral("张三"));
+                  screen->setText("edxmlbdm", "B");
+                  screen->setText("edsfzh1", "11010519491231002X");
+                  screen->sbSave->click();
+                  EXPECT_EQ(Cell(2, 4), QStringLiteral("一个项目"));
+                  screen->setText("edxmjj", QStringLiteral("第一行\r\n第二行"));
+              }),
+              ModalOk);
+    EXPECT_EQ(base, QStringLiteral("2013B张三"));
+    EXPECT_EQ(id, "11010519491231002X");
+    EXPECT_EQ(Cell(4, 138), QStringLiteral("第一行\r第二行"));
+    EXPECT_EQ(EditValues.at(Record("xmjj")), QStringLiteral("第一行\r\n第二行"));
+}
+
+TEST_F(ScreenTest, AFailedStoreIsShownAndTheScreenStaysOpen)
+{
+    Show([&] {
+        screen->setText("edxmmc", QStringLiteral("改过的名称"));
+        QFile::remove(path);
+        screen->close();
+        EXPECT_TRUE(screen->isVisible());
+        ASSERT_GE(home.prompter.shown.size(), 2);
+        EXPECT_EQ(home.prompter.shown.at(home.prompter.shown.size() - 2).icon, NoticeIcon::Error);
+        EXPECT_EQ(home.prompter.shown.last().text, StoreFailedQuestion);  // answered Cancel
+        // The edit is still there, and a later store succeeds once the file is back.
+        EXPECT_EQ(screen->text("edxmmc"), QStringLiteral("改过的名称"));
+        createxms(path);
+        SetTag(screen, 1);
+    });
+    EXPECT_EQ(Cell(2, 4), QStringLiteral("改过的名称"));
+}
+
+TEST_F(ScreenTest, EscapeDoesNotLeaveTheScreen)
+{
+    Show([&] {
+        QTest::keyClick(Control("edxmmc"), Qt::Key_Escape);
+        EXPECT_TRUE(screen->isVisible());
+    });
+}
+
+TEST_F(ScreenTest, PanelsSitAtEightOrCentredTenToTheLeft)
+{
+    screen->resize(700, 600);
+    screen->Layout();
+    for (FormPanel* panel : screen->Panels)
+        EXPECT_EQ(panel->x(), 8);
+    screen->resize(1400, 900);
+    screen->Layout();
+    for (FormPanel* panel : screen->Panels)
+        EXPECT_EQ(panel->x(), (1400 - 793) / 2 - 10);
+    EXPECT_EQ(screen->PanelCmds->x() + screen->PanelCmds->width(), 1400);
+    screen->resize(800, 600);
+    screen->Layout();
+    EXPECT_EQ(screen->Panels.first()->x(), 8);  // (800 - 793) / 2 - 10 is below 8
+}
+
+TEST_F(ScreenTest, LimitsCountGbkBytesHoweverTheTextArrives)
+{
+    Show([&] {
+        auto* name = Control<QLineEdit>("edxm1");  // 8 bytes: four Chinese characters
+        name->setFocus();
+        Type(name, QStringLiteral("张三李四王"));
+        EXPECT_EQ(name->text(), QStringLiteral("张三李四"));
+        name->clear();
+        QTest::keyClicks(name, "abc");
+        Commit(name, QStringLiteral("诸葛亮"));  // 3 + 6 bytes: refused whole
+        EXPECT_EQ(name->text(), "abc");
+        Commit(name, QStringLiteral("李四"));
+        EXPECT_EQ(name->text(), QStringLiteral("abc李四"));
+        Commit(name, QStringLiteral("王"));
+        EXPECT_EQ(name->text(), QStringLiteral("abc李四"));
+        name->clear();
+        QApplication::clipboard()->setText(QStringLiteral("欧阳修文"));
+        name->paste();
+        EXPECT_EQ(name->text(), QStringLiteral("欧阳修文"));
+        QApplication::clipboard()->setText(QStringLiteral("x"));
+        name->paste();
+        EXPECT_EQ(name->text(), QStringLiteral("欧阳修文"));
+
+        auto* unit = Control<QComboBox>("edszdw2");  // a typed combo, 250 bytes
+        unit->setFocus();
+        QApplication::clipboard()->setText(QString(126, QChar(0x5927)));
+        unit->lineEdit()->paste();
+        EXPECT_EQ(unit->currentText(), QString());
+
+        auto* memo = Control<MemoEdit>("edxmjj");  // 420 bytes, a line break counts 2
+        memo->setFocus();
+        memo->setText(QString(208, QChar(0x7814)) + "\r\n" + "ab");
+        EXPECT_EQ(GbkLength(memo->text()), 420);
+        memo->moveCursor(QTextCursor::End);
+        QTest::keyClicks(memo, "c");
+        QTest::keyClick(memo, Qt::Key_Return);
+        Commit(memo, QStringLiteral("字"));
+        QApplication::clipboard()->setText("d");
+        memo->paste();
+        EXPECT_EQ(GbkLength(memo->text()), 420);
+        EXPECT_TRUE(memo->text().endsWith("ab"));
+        QTest::keyClick(memo, Qt::Key_Backspace);
+        QTest::keyClick(memo, Qt::Key_Backspace);
+        QTest::keyClick(memo, Qt::Key_Return);  // Enter breaks the line in the memo only
+        EXPECT_TRUE(memo->text().endsWith("\r\n\r\n"));
+        EXPECT_EQ(GbkLength(memo->text()), 420);
+        screen->setText("edxmjj", QString());
+    });
+}
+
+TEST_F(ScreenTest, ListsReadOnlyFieldsAndUpperCase)
+{
+    Show([&] {
+        auto* category = Control<QComboBox>("edxmlb");
+        category->setFocus();
+        Type(category, QStringLiteral("B面"));
+        EXPECT_EQ(category->currentIndex(), -1);
+        auto* code = Control<QLineEdit>("edxkdm");
+        QTest::keyClicks(code, "110");
+        EXPECT_EQ(code->text(), QString());
+        auto* id = Control<QLineEdit>("edsfzh3");
+        QApplication::clipboard()->setText("11010519491231002x");
+        id->paste();
+        EXPECT_EQ(id->text(), "11010519491231002X");
+        id->clear();
+        // A value in the document that the list does not have is kept, not lost.
+        screen->setText("edselffin", QStringLiteral("未定"));
+        EXPECT_EQ(screen->text("edselffin"), QStringLiteral("未定"));
+        screen->setText("edselffin", QString());
+    });
+}
+
+TEST_F(ScreenTest, EnterMovesOn)
+{
+    Show([&] {
+        Control("edxmmc")->setFocus();
+        QTest::keyClick(Control("edxmmc"), Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), Control("edxmlb"));
+    });
+}
+
+TEST_F(ScreenTest, TheWheelHook)
+{
+    Show([&] {
+        QScrollBar* bar = screen->ScrollBox1->verticalScrollBar();
+        auto* title = Control<QComboBox>("edzyjszw2");
+        title->setCurrentIndex(2);
+        // Without the hook the area moves by the wheel's delta.
+        bar->setValue(100);
+        Wheel(screen->ScrollBox1->viewport(), -120);
+        EXPECT_EQ(bar->value(), 220);
+        screen->InstallWheelHook();
+        EXPECT_TRUE(screen->WheelHookInstalled());
+        Wheel(title, -120);
+        EXPECT_EQ(bar->value(), 230);
+        Wheel(title, 120);
+        Wheel(title, 120);
+        EXPECT_EQ(bar->value(), 210);
+        EXPECT_EQ(title->currentIndex(), 2);  // the combo under the mouse never saw the wheel
+        screen->close();
+        EXPECT_FALSE(screen->WheelHookInstalled());
+        Wheel(title, -120);
+        EXPECT_NE(title->currentIndex(), 2);
+        title->setCurrentIndex(-1);
+    });
+}
