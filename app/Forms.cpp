@@ -3,7 +3,11 @@
 #include "AboutBox.h"
 #include "CodeLists.h"
 #include "DisciplineTree.h"
+#include "MailServerDialog.h"
 #include "MemberOrder.h"
+#include "SendEmail.h"
+#include "SubmitType.h"
+#include "VantraExport.h"
 #include "Simpleform.h"
 #include "DocumentChooser.h"
 #include "FileDialogs.h"
@@ -16,7 +20,6 @@ TFrmVantraMain* FrmVantraMain = nullptr;
 Tfrmmsgbox* frmmsgbox = nullptr;
 TfrmunivForm* frmunivForm = nullptr;
 Tfrmfiledlg* frmfiledlg = nullptr;
-Tfrmzipx* frmzipx = nullptr;
 TfrmAbout* frmAbout = nullptr;
 
 void CreateForms()
@@ -28,10 +31,14 @@ void CreateForms()
     frmfiledlg = new Tfrmfiledlg;
     frmzipx = new Tfrmzipx;
     frmAbout = new TfrmAbout;
+    frmsubmittype = new Tfrmsubmittype(FrmVantraMain);
+    frmsendemail = new Tfrmsendemail(FrmVantraMain);
+    frmmailserver = new Tfrmmailserver(frmsendemail);
     FrmSimpleform = new TFrmSimpleform(FrmVantraMain);  // kept above the main window
     FrmVantraMain->ConnectShortForm(FrmSimpleform);
     frmcode = new Tfrmcode;
     frmxkdm_tree = new Tfrmxkdm_tree;
+    frmVantraExport = new TfrmVantraExport(FrmVantraMain, FrmVantraMain);
     frmmemberorder = new Tfrmmemberorder;
 }
 
@@ -45,9 +52,13 @@ static void Free(T*& window)
 void FreeForms()
 {
     Free(frmmemberorder);
+    Free(frmVantraExport);
     Free(frmxkdm_tree);
     Free(frmcode);
     Free(FrmSimpleform);
+    Free(frmmailserver);
+    Free(frmsendemail);
+    Free(frmsubmittype);
     Free(frmAbout);
     Free(frmzipx);
     Free(frmfiledlg);

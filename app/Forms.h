@@ -13,7 +13,6 @@ extern TFrmVantraMain* FrmVantraMain;
 extern Tfrmmsgbox* frmmsgbox;
 extern TfrmunivForm* frmunivForm;
 extern Tfrmfiledlg* frmfiledlg;
-extern Tfrmzipx* frmzipx;
 extern TfrmAbout* frmAbout;
 
 // Creates every window in order; the main window first, before the others exist.
@@ -22,5 +21,3 @@ void CreateForms();
 void FreeForms();
 
 
-// Said by the buttons whose function arrives in a later version.
-inline const QString NotAvailableText = QStringLiteral("本功能暂未开放，敬请期待。");

@@ -16,7 +16,9 @@
 #include "Seams.h"
 #include "Session.h"
 #include "Settings.h"
+#include "SendEmail.h"
 #include "Simpleform.h"
+#include "SubmitType.h"
 #include "Startup.h"
 #include "ModalResult.h"
 #include "Tags.h"
@@ -347,12 +349,8 @@ void TFrmVantraMain::TbSimpleformClick()
 
 void TFrmVantraMain::AutoName()
 {
-    // The applicant's name goes into a file name: a path separator or a control character in it
-    // must not move the document elsewhere.
-    QString base = NamingBase;
-    for (QChar& c : base)
-        if (c == '/' || c.unicode() < 32)
-            c = '_';
+    // The applicant's name goes into a file name: it must not move the document elsewhere.
+    const QString base = FileNamePart(NamingBase);
     if (base.isEmpty())
         return;
     const QString id = FrmSimpleform->text("edsfzh1");
@@ -386,7 +384,31 @@ void TFrmVantraMain::TbtextClick()
 
 void TFrmVantraMain::tbExportClick()
 {
-    ShowNotice(NotAvailableText, NoticeCaption);
+    if (frmsubmittype->exec() != ModalOk)
+        return;
+    SubmitFieldValues.clear();
+    frmVantraExport->SubmitMode = frmsubmittype->rgsubtype->ItemIndex();
+    frmVantraExport->PackMode = frmsubmittype->RadioGroupZip->ItemIndex();
+    if (frmVantraExport->exec() == ModalOk && frmVantraExport->SubmitMode == SubmitMail)
+        MailSubmission(SubmitFieldValues, frmVantraExport->MailFilePath);
+    SubmitFieldValues.clear();
+}
+
+void TFrmVantraMain::ShowShortFormWithoutWaiting()
+{
+    if (!QFileInfo::exists(CurDocPath)) {
+        ShowNotice(QStringLiteral("找不到申请书文件:") + QDir::toNativeSeparators(CurDocPath), NoticeCaption);
+        return;
+    }
+    FrmSimpleform->ShowWithoutWaiting();
+}
+
+QString TFrmVantraMain::SaveDlg(const QString& title, const QString& folder, const QString& filter,
+                                const QString& proposedName)
+{
+    QString answer;
+    frmunivForm->SaveDlg(title, folder, filter, proposedName, answer);
+    return answer;
 }
 
 void TFrmVantraMain::tbaboutClick()

@@ -1,6 +1,7 @@
 #pragma once
 // TFrmVantraMain: the program's entry window with its five-button toolbar.
 #include "FormHelpers.h"
+#include "VantraExport.h"
 
 #include <QMainWindow>
 
@@ -9,7 +10,7 @@ class QLabel;
 class QToolBar;
 class TFrmSimpleform;
 
-class TFrmVantraMain : public QMainWindow {
+class TFrmVantraMain : public QMainWindow, public SubmitHost {
     Q_OBJECT
 public:
     explicit TFrmVantraMain(QWidget* parent = nullptr);
@@ -47,6 +48,14 @@ public:
     void ConnectShortForm(TFrmSimpleform* screen);
     // The document's name from the applicant's data, after the short form was closed normally.
     void AutoName();
+
+    // What the submission flow asks of the main window.
+    void ShowShortForm() override { TbSimpleformClick(); }
+    void ShowShortFormWithoutWaiting() override;
+    void OpenBodyText() override { TbtextClick(); }
+    void SetAutoNameEnabled(bool on) override { AutoNameEnabled = on; }
+    QString SaveDlg(const QString& title, const QString& folder, const QString& filter,
+                    const QString& proposedName) override;
 
 signals:
     // The first showing has finished deciding the document (or has asked to quit).

@@ -1,6 +1,7 @@
 // vantra: prepares and hands in an application for the provincial research programme.
 #include "Forms.h"
 #include "MainWindow.h"
+#include "KeychainSecrets.h"
 #include "Simpleform.h"
 #include "WidgetSeams.h"
 
@@ -59,6 +60,8 @@ int main(int argc, char** argv)
     MessageBoxPrompter prompter;
     DialogFilePicker picker;
     DesktopUrlOpener opener;
+    KeychainSecrets keychain;
+    installSecrets(&keychain);
     installPrompter(&prompter);
     installFilePicker(&picker);
     installUrlOpener(&opener);
@@ -102,5 +105,6 @@ int main(int argc, char** argv)
     installPrompter(nullptr);
     installFilePicker(nullptr);
     installUrlOpener(nullptr);
+    installSecrets(nullptr);
     return result;
 }

@@ -439,6 +439,19 @@ int TFrmSimpleform::exec()
     return QDialog::exec();
 }
 
+void TFrmSimpleform::ShowWithoutWaiting()
+{
+    m_closeResult = 0;
+    const bool opened = Open();
+    progress().Close();
+    if (!opened)
+        return;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+}
+
 bool TFrmSimpleform::Open()
 {
     try {

@@ -25,6 +25,8 @@ public:
     // The opening sequence, then the modal loop. A document that cannot be loaded gives
     // ModalCancel without the screen appearing.
     int exec() override;
+    // The opening sequence, then the screen on top of whatever is open, returning at once.
+    void ShowWithoutWaiting();
 
     // FieldAccess: the bound controls by name, letter case ignored.
     bool has(const QString& name) const override;

@@ -1,5 +1,7 @@
 #include "Drives.h"
 
+#include "Seams.h"
+
 #include "Files.h"
 
 #include <QDir>
@@ -137,7 +139,7 @@ QString TempFolderPath()
 QString LocalCopyPath(const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
-    if (name != path && DriveKind(path) == DriveFixed)
+    if (name != path && drives().kindOf(path) == DriveFixed)
         return path;
     return TempFolderPath() + name;
 }

@@ -18,6 +18,17 @@ QString ChangeExtension(const QString& path, const QString& ext)
     return stem + "." + ext;
 }
 
+QString FileNamePart(const QString& text)
+{
+    QString part = text;
+    for (QChar& c : part)
+        if (c == '/' || c == '\\' || c.unicode() < 32 || c.unicode() == 127)
+            c = '_';
+    if (part == "." || part == "..")
+        part.fill('_');
+    return part;
+}
+
 QString FreeDocName(const QString& base, const QString& folder)
 {
     for (int n = 0;; ++n) {

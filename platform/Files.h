@@ -5,6 +5,10 @@
 // The path with its extension (from the last '.' of the file-name part) replaced by '.' + ext.
 QString ChangeExtension(const QString& path, const QString& ext);
 
+// Text from the applicant's data made fit for a file name: path separators and control
+// characters become "_", so that the name cannot reach another folder.
+QString FileNamePart(const QString& text);
+
 // First of base, base1, base2 … for which folder + DocPrefix + name + ".qvx" does not exist.
 QString FreeDocName(const QString& base, const QString& folder);
 // DocFolder + DocPrefix + FreeDocName(base, DocFolder) + ".qvx".

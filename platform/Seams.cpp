@@ -1,7 +1,10 @@
 #include "Seams.h"
 
 #include "Edition.h"
+#include "Drives.h"
 #include "Processes.h"
+
+#include <QHash>
 
 #include <QThread>
 #include <cstdio>
@@ -46,6 +49,30 @@ public:
     void sleep(int milliseconds) override { QThread::msleep(milliseconds); }
 };
 
+class MountTable : public DriveClassifier {
+public:
+    int kindOf(const QString& path) override { return DriveKind(path); }
+};
+
+class RunMemory : public SecretStore {
+public:
+    bool read(const QString& key, QString& secret) override
+    {
+        if (!m_secrets.contains(key))
+            return false;
+        secret = m_secrets.value(key);
+        return true;
+    }
+    bool write(const QString& key, const QString& secret) override
+    {
+        m_secrets.insert(key, secret);
+        return true;
+    }
+
+private:
+    QHash<QString, QString> m_secrets;
+};
+
 template <class Interface, class Default>
 struct Slot {
     Default fallback;
@@ -59,6 +86,8 @@ Slot<UrlOpener, AbsentUrlOpener> urlSlot;
 Slot<ProgressSink, SilentProgress> progressSlot;
 Slot<Sleeper, RealSleeper> sleeperSlot;
 Slot<ProcessControl, SystemProcesses> processSlot;
+Slot<DriveClassifier, MountTable> driveSlot;
+Slot<SecretStore, RunMemory> secretSlot;
 
 } // namespace
 
@@ -68,6 +97,8 @@ UrlOpener& urlOpener() { return urlSlot.get(); }
 ProgressSink& progress() { return progressSlot.get(); }
 Sleeper& sleeper() { return sleeperSlot.get(); }
 ProcessControl& processes() { return processSlot.get(); }
+DriveClassifier& drives() { return driveSlot.get(); }
+SecretStore& secrets() { return secretSlot.get(); }
 
 void installPrompter(Prompter* p) { prompterSlot.current = p; }
 void installFilePicker(FilePicker* p) { pickerSlot.current = p; }
@@ -75,6 +106,8 @@ void installUrlOpener(UrlOpener* p) { urlSlot.current = p; }
 void installProgress(ProgressSink* p) { progressSlot.current = p; }
 void installSleeper(Sleeper* p) { sleeperSlot.current = p; }
 void installProcesses(ProcessControl* p) { processSlot.current = p; }
+void installDrives(DriveClassifier* d) { driveSlot.current = d; }
+void installSecrets(SecretStore* s) { secretSlot.current = s; }
 
 void ShowNotice(const QString& text, const QString& caption)
 {

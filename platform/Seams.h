@@ -62,12 +62,30 @@ public:
     virtual bool startDetached(const QString& program, const QStringList& arguments, const QString& folder) = 0;
 };
 
+// Which kind of storage holds a path: the codes of DriveKind (fixed, removable, optical, …).
+class DriveClassifier {
+public:
+    virtual ~DriveClassifier() = default;
+    virtual int kindOf(const QString& path) = 0;
+};
+
+// The desktop's secret store, for the mail password. The stand-in without one keeps what it is
+// told for the run only.
+class SecretStore {
+public:
+    virtual ~SecretStore() = default;
+    virtual bool read(const QString& key, QString& secret) = 0;
+    virtual bool write(const QString& key, const QString& secret) = 0;
+};
+
 Prompter& prompter();
 FilePicker& filePicker();
 UrlOpener& urlOpener();
 ProgressSink& progress();
 Sleeper& sleeper();
 ProcessControl& processes();
+DriveClassifier& drives();
+SecretStore& secrets();
 
 // Install a replacement; nullptr restores the default. The caller keeps ownership.
 void installPrompter(Prompter* p);
@@ -76,6 +94,8 @@ void installUrlOpener(UrlOpener* p);
 void installProgress(ProgressSink* p);
 void installSleeper(Sleeper* p);
 void installProcesses(ProcessControl* p);
+void installDrives(DriveClassifier* d);
+void installSecrets(SecretStore* s);
 
 // The system's two message boxes. The warning icon shows exactly when the caption is "请注意".
 void ShowNotice(const QString& text, const QString& caption);

@@ -1,5 +1,7 @@
 #include "Settings.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -10,8 +12,22 @@ QString SettingsFilePath()
 
 QString SettingValue(const QString& key)
 {
+    return SettingValue(QStringLiteral("qen"), key);
+}
+
+QString SettingValue(const QString& group, const QString& key)
+{
     QSettings settings(SettingsFilePath(), QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         return {};
-    return settings.value("qen/" + key).toString();
+    return settings.value(group + "/" + key).toString();
+}
+
+bool SetSettingValue(const QString& group, const QString& key, const QString& value)
+{
+    QDir().mkpath(QFileInfo(SettingsFilePath()).path());
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    settings.setValue(group + "/" + key, value);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }

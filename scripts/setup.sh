@@ -7,12 +7,13 @@ cd "$(dirname "$0")/.."
 mode=${1:-run}
 
 RUNTIME_PACKAGES=(cmake ninja-build g++ pkg-config python3 qt6-base-dev qt6-base-dev-tools libgl-dev
-  zlib1g-dev libjpeg62-turbo-dev libpugixml-dev libcurl4-openssl-dev
+  zlib1g-dev libjpeg62-turbo-dev libpugixml-dev libcurl4-openssl-dev qtkeychain-qt6-dev ca-certificates
   fonts-noto-cjk fonts-arphic-ukai shared-mime-info desktop-file-utils)
 # The applicant writes the body text in a word processor.
 DESKTOP_PACKAGES=(libreoffice-writer)
 # LibreOffice converts and re-saves documents in the interoperability tests.
-TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth zip unzip libreoffice-writer-nogui)
+# The mail tests talk to a loopback SMTP server with a certificate made for the run.
+TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth zip unzip libreoffice-writer-nogui python3-aiosmtpd openssl)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

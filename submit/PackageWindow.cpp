@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+Tfrmzipx* frmzipx = nullptr;
+
 Tfrmzipx::Tfrmzipx(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName("frmzipx");

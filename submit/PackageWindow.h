@@ -29,3 +29,5 @@ public:
 private:
     void ShowState();
 };
+
+extern Tfrmzipx* frmzipx;

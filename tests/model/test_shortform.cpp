@@ -1,3 +1,4 @@
+#include "CompleteDocument.h"
 #include "CompletenessCheck.h"
 #include "Edition.h"
 #include "Failure.h"
@@ -199,35 +200,16 @@ void EditDocument(const QString& path, const std::function<void(WordDocument&)>&
     doc->Close(true);
 }
 
-// Fills every required own cell, and adds body text of the given length to section 2.
-void Complete(const QString& path, int bodyChars)
-{
-    OoxmlApplication app;
-    auto doc = app.Open(path, false, true);
-    doc->Unprotect(ProtectPassword);
-    for (const Tfiledata& f : FieldData)
-        if (f.Source == -1 && f.Check == -1)
-            doc->SetCellText(f.TableNo, f.CellNo, f.Name == "email" ? "a@b.cn" : "v");
-    for (const Tfiledata& f : FieldData)
-        if (f.Source >= 0)
-            doc->SetCellText(f.TableNo, f.CellNo, "v");
-    doc->SetCellText(5, 15, "");
-    const int have = doc->CharactersCount();
-    doc->SetCellText(5, 15, QString(bodyChars - (have - TemplateChars) + 1, QChar(0x5b57)).chopped(1));
-    doc->Protect(2, false, ProtectPassword);
-    doc->Close(true);
-}
-
 } // namespace
 
 TEST_F(ShortFormTest, BodyLengthThresholdIsExact)
 {
     QString message;
     QStringList values;
-    Complete(path, MinBodyChars);
+    CompleteDocument(path, MinBodyChars);
     ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadNothing, message, values, {});
     EXPECT_EQ(message, BodyTooShortText);  // exactly 3880
-    Complete(path, MinBodyChars + 1);
+    CompleteDocument(path, MinBodyChars + 1);
     ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadNothing, message, values, {});
     EXPECT_EQ(message, "");
 }
@@ -239,7 +221,7 @@ TEST_F(ShortFormTest, CompletenessOrderMembersAndValues)
     ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadValuesByName, message, values, {"xm1"});
     EXPECT_EQ(message, BodyTooShortText);  // the body first, whatever else is missing
 
-    Complete(path, MinBodyChars + 10);
+    CompleteDocument(path, MinBodyChars + 10);
     EditDocument(path, [](WordDocument& doc) {
         doc.SetCellText(2, 4, "");  // the project name
         doc.SetCellText(4, 50, "");  // the research base is optional
@@ -247,7 +229,7 @@ TEST_F(ShortFormTest, CompletenessOrderMembersAndValues)
     ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, message, values, {});
     EXPECT_EQ(message, IncompleteText);
 
-    Complete(path, MinBodyChars + 10);
+    CompleteDocument(path, MinBodyChars + 10);
     EditDocument(path, [](WordDocument& doc) {
         doc.SetCellText(4, 82, QStringLiteral("李四"));  // member 2's name, nothing else
     });

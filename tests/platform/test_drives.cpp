@@ -92,7 +92,9 @@ TEST(WorkingFolders, TemporaryAndWindowsFoldersLiveInTheHome)
 TEST(WorkingFolders, LocalCopyPathFollowsTheDriveKind)
 {
     TestHome home;
-    const QString path = home.path() + "/x.qvs";
-    const QString expected = DriveKind(path) == DriveFixed ? path : TempFolderPath() + "x.qvs";
-    EXPECT_EQ(LocalCopyPath(path), expected);
+    home.drives.kinds.insert(home.path() + "/usb/", DriveRemovable);
+    home.drives.kinds.insert(home.path() + "/net/", DriveNetwork);
+    EXPECT_EQ(LocalCopyPath(home.path() + "/x.qvs"), home.path() + "/x.qvs");
+    EXPECT_EQ(LocalCopyPath(home.path() + "/usb/x.qvs"), TempFolderPath() + "x.qvs");
+    EXPECT_EQ(LocalCopyPath(home.path() + "/net/y.qvs"), TempFolderPath() + "y.qvs");
 }

@@ -15,6 +15,7 @@ TestHome::TestHome()
     installUrlOpener(&opener);
     installProcesses(&processes);
     installSleeper(&sleeper);
+    installDrives(&drives);
 }
 
 TestHome::~TestHome()
@@ -24,6 +25,7 @@ TestHome::~TestHome()
     installUrlOpener(nullptr);
     installProcesses(nullptr);
     installSleeper(nullptr);
+    installDrives(nullptr);
     qputenv("HOME", m_oldHome);
 }
 

@@ -109,6 +109,19 @@ public:
     }
 };
 
+// Drive kinds by path prefix; anything else is a fixed disk.
+class ScriptedDrives : public DriveClassifier {
+public:
+    QMap<QString, int> kinds;  // folder prefix → DriveKindCode
+    int kindOf(const QString& path) override
+    {
+        for (auto it = kinds.begin(); it != kinds.end(); ++it)
+            if (path.startsWith(it.key()))
+                return it.value();
+        return 1;
+    }
+};
+
 class RecordingSleeper : public Sleeper {
 public:
     QList<int> slept;
@@ -128,6 +141,7 @@ public:
     RecordingUrlOpener opener;
     ScriptedProcesses processes;
     RecordingSleeper sleeper;
+    ScriptedDrives drives;
 
 private:
     QTemporaryDir m_dir;

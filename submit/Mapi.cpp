@@ -1,0 +1,495 @@
+#include "Mapi.h"
+
+#include "Edition.h"
+#include "Seams.h"
+#include "Settings.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <atomic>
+#include <curl/curl.h>
+#include <mutex>
+
+namespace {
+
+// The result codes of the mail call that this transport produces.
+enum MapiCode {
+    MapiSuccess = 0,
+    MapiUserAbort = 1,
+    MapiFailure = 2,
+    MapiLogonFailure = 3,
+    MapiInsufficientMemory = 5,
+    MapiAttachmentNotFound = 11,
+    MapiAttachmentOpenFailure = 12,
+    MapiUnknownRecipient = 14,
+    MapiInvalidMessage = 17,
+    MapiTextTooLarge = 18,
+    MapiNetworkFailure = 23,
+    MapiInvalidRecips = 25,
+};
+
+constexpr long ConnectTimeoutSeconds = 15;
+constexpr long TransferTimeoutSeconds = 900;  // the whole message, attachment included
+constexpr long StalledSeconds = 60;           // less than 10 bytes a second for this long ends it
+
+const char* const ResultTexts[] = {
+    "SUCCESSFULL", "Error: MAPI_USER_ABORT", "Error: MAPI_E_FAILURE", "Error: MAPI_E_LOGON_FAILURE",
+    "Error: MAPI_E_DISK_FULL", "Error: MAPI_E_INSUFFICIENT_MEMORY", "Error: MAPI_E_ACCESS_DENIED",
+    "UNKNOWN MAPI ERROR", "Error: MAPI_E_TOO_MANY_SESSIONS", "Error: MAPI_E_TOO_MANY_FILES",
+    "Error: MAPI_E_TOO_MANY_RECIPIENTS", "Error: MAPI_E_ATTACHMENT_NOT_FOUND",
+    "Error: MAPI_E_ATTACHMENT_OPEN_FAILURE", "Error: MAPI_E_ATTACHMENT_WRITE_FAILURE",
+    "Error: MAPI_E_UNKNOWN_RECIPIENT", "Error: MAPI_E_BAD_RECIPTYPE", "Error: MAPI_E_NO_MESSAGES",
+    "Error: MAPI_E_INVALID_MESSAGE", "Error: MAPI_E_TEXT_TOO_LARGE", "Error: MAPI_E_INVALID_SESSION",
+    "Error: MAPI_E_TYPE_NOT_SUPPORTED", "Error: MAPI_E_AMBIGUOUS_RECIPIENT", "Error: MAPI_E_MESSAGE_IN_USE",
+    "Error: MAPI_E_NETWORK_FAILURE", "Error: MAPI_E_INVALID_EDITFIELDS", "Error: MAPI_E_INVALID_RECIPS",
+    "Error: MAPI_E_NOT_SUPPORTED",
+};
+
+struct Provider {
+    const char* domain;
+    const char* host;
+    int port;
+    const char* security;
+};
+// Providers whose mail server is not simply "smtp." + the domain, or not on port 465.
+const Provider Providers[] = {
+    {"qq.com", "smtp.qq.com", 465, "ssl"},          {"foxmail.com", "smtp.qq.com", 465, "ssl"},
+    {"vip.qq.com", "smtp.qq.com", 465, "ssl"},      {"163.com", "smtp.163.com", 465, "ssl"},
+    {"126.com", "smtp.126.com", 465, "ssl"},        {"yeah.net", "smtp.yeah.net", 465, "ssl"},
+    {"vip.163.com", "smtp.vip.163.com", 465, "ssl"}, {"sina.com", "smtp.sina.com", 465, "ssl"},
+    {"sina.cn", "smtp.sina.cn", 465, "ssl"},        {"sohu.com", "smtp.sohu.com", 465, "ssl"},
+    {"aliyun.com", "smtp.aliyun.com", 465, "ssl"},  {"139.com", "smtp.139.com", 465, "ssl"},
+    {"189.cn", "smtp.189.cn", 465, "ssl"},          {"gmail.com", "smtp.gmail.com", 465, "ssl"},
+    {"outlook.com", "smtp-mail.outlook.com", 587, "starttls"},
+    {"hotmail.com", "smtp-mail.outlook.com", 587, "starttls"},
+    {"live.com", "smtp-mail.outlook.com", 587, "starttls"},
+};
+
+MailServerAsker& Asker()
+{
+    static MailServerAsker asker;
+    return asker;
+}
+
+void GlobalInit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool HasControlOrBrackets(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < 32 || c.unicode() == 127 || c == '<' || c == '>')
+            return true;
+    return false;
+}
+
+bool IsAscii(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 128)
+            return false;
+    return true;
+}
+
+// "名字 <a@b.cn>", the name as encoded words where it is not plain ASCII.
+QByteArray Mailbox(const QString& name, const QString& address)
+{
+    const QString shown = name.isEmpty() ? address : name;
+    QByteArray phrase;
+    if (IsAscii(shown) && !HasControlOrBrackets(shown))
+        phrase = "\"" + shown.toLatin1().replace("\\", "\\\\").replace("\"", "\\\"") + "\"";
+    else
+        phrase = EncodedWords(shown);
+    return phrase + " <" + address.toUtf8() + ">";
+}
+
+QByteArray MessageId(const QString& senderAddress)
+{
+    QString domain = senderAddress.section('@', -1).trimmed();
+    if (!senderAddress.contains('@') || domain.isEmpty() || HasControlOrBrackets(domain))
+        domain = QStringLiteral("vantra.invalid");
+    return "<" + QByteArray::number(QDateTime::currentMSecsSinceEpoch(), 36) + "."
+           + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + "@" + domain.toUtf8() + ">";
+}
+
+QByteArray Url(const MailServer& server)
+{
+    QString host = server.host.trimmed();
+    if (host.contains(':'))
+        host = "[" + host + "]";  // an IPv6 literal
+    const QString scheme = server.security == QLatin1String("ssl") ? QStringLiteral("smtps") : QStringLiteral("smtp");
+    return (scheme + "://" + host + ":" + QString::number(server.port)).toUtf8();
+}
+
+// From libcurl's protocol trace: the command the server refused first, which tells a refused
+// recipient from a refused message or a broken line.
+struct Trace {
+    QByteArray lastCommand;
+    QByteArray refused;
+    long refusedWith = 0;
+};
+
+int OnTrace(CURL*, curl_infotype type, char* data, size_t size, void* user)
+{
+    auto* trace = static_cast<Trace*>(user);
+    const QByteArray line = QByteArray(data, qsizetype(size)).trimmed();
+    if (type == CURLINFO_HEADER_OUT) {
+        trace->lastCommand = line.toUpper();
+    } else if (type == CURLINFO_HEADER_IN && trace->refused.isEmpty()) {
+        const long code = line.left(3).toLong();
+        if (code >= 400) {
+            trace->refused = trace->lastCommand.isEmpty() ? QByteArray("CONNECT") : trace->lastCommand;
+            trace->refusedWith = code;
+        }
+    }
+    return 0;
+}
+
+size_t Discard(char*, size_t size, size_t count, void*)
+{
+    return size * count;
+}
+
+struct ProgressHook {
+    std::function<void(int)> report;
+};
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t uploadTotal, curl_off_t uploaded)
+{
+    auto* hook = static_cast<ProgressHook*>(user);
+    if (hook->report && uploadTotal > 0)
+        hook->report(int(uploaded * 100 / uploadTotal));
+    return 0;
+}
+
+// The common setup of a session with the server.
+CURL* Session(const MailServer& server, const QString& password, Trace& trace, QByteArray& error)
+{
+    CURL* curl = curl_easy_init();
+    if (!curl)
+        return nullptr;
+    error.fill(0, CURL_ERROR_SIZE);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error.data());
+    curl_easy_setopt(curl, CURLOPT_URL, Url(server).constData());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, ConnectTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, TransferTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 10L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, StalledSeconds);
+    // Certificates are checked against the system's store; one that does not verify is refused.
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (server.security == QLatin1String("starttls"))
+        curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    if (!server.user.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, server.user.toUtf8().constData());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, password.toUtf8().constData());
+    }
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);  // what the server answers to a command
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, OnTrace);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &trace);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);  // feeds the trace, prints nothing
+    return curl;
+}
+
+int CodeFor(CURLcode result, long response, const Trace& trace)
+{
+    if (result == CURLE_OK)
+        return MapiSuccess;
+    if (trace.refusedWith == 552 && (trace.refused.startsWith("MAIL") || trace.refused.startsWith("DATA")
+                                     || trace.refused == "."))
+        return MapiTextTooLarge;
+    if (trace.refused.startsWith("RCPT"))
+        return MapiUnknownRecipient;
+    switch (result) {
+    case CURLE_LOGIN_DENIED:
+        return MapiLogonFailure;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_GOT_NOTHING:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+        return response >= 400 ? MapiFailure : MapiNetworkFailure;
+    case CURLE_READ_ERROR:
+    case CURLE_FILE_COULDNT_READ_FILE:
+        return MapiAttachmentOpenFailure;
+    case CURLE_OUT_OF_MEMORY:
+        return MapiInsufficientMemory;
+    default:
+        return MapiFailure;
+    }
+}
+
+SmtpOutcome Outcome(CURL* curl, CURLcode result, const Trace& trace, const QByteArray& error)
+{
+    long response = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response);
+    SmtpOutcome outcome;
+    outcome.code = CodeFor(result, response, trace);
+    outcome.detail = QString::fromUtf8(error.constData()).trimmed();
+    if (outcome.detail.isEmpty() && result != CURLE_OK)
+        outcome.detail = QString::fromUtf8(curl_easy_strerror(result));
+    outcome.detail += QStringLiteral(" (curl %1, %2)").arg(int(result)).arg(response);
+    return outcome;
+}
+
+} // namespace
+
+MailServer ReadMailServer()
+{
+    MailServer server;
+    server.host = SettingValue(QStringLiteral("mail"), QStringLiteral("host")).trimmed();
+    bool ok = false;
+    const int port = SettingValue(QStringLiteral("mail"), QStringLiteral("port")).toInt(&ok);
+    if (ok && port > 0 && port < 65536)
+        server.port = port;
+    const QString security = SettingValue(QStringLiteral("mail"), QStringLiteral("security")).trimmed().toLower();
+    if (security == QLatin1String("ssl") || security == QLatin1String("starttls") || security == QLatin1String("none"))
+        server.security = security;
+    server.user = SettingValue(QStringLiteral("mail"), QStringLiteral("user")).trimmed();
+    return server;
+}
+
+bool WriteMailServer(const MailServer& server)
+{
+    return SetSettingValue(QStringLiteral("mail"), QStringLiteral("host"), server.host.trimmed())
+           && SetSettingValue(QStringLiteral("mail"), QStringLiteral("port"), QString::number(server.port))
+           && SetSettingValue(QStringLiteral("mail"), QStringLiteral("security"), server.security)
+           && SetSettingValue(QStringLiteral("mail"), QStringLiteral("user"), server.user.trimmed());
+}
+
+MailServer ProposedServer(const QString& senderAddress)
+{
+    MailServer server;
+    const QString address = senderAddress.trimmed();
+    const QString domain = address.section('@', -1).toLower();
+    server.user = address;
+    if (!address.contains('@') || domain.isEmpty())
+        return server;
+    for (const Provider& provider : Providers)
+        if (domain == QLatin1String(provider.domain)) {
+            server.host = QString::fromLatin1(provider.host);
+            server.port = provider.port;
+            server.security = QString::fromLatin1(provider.security);
+            return server;
+        }
+    server.host = "smtp." + domain;
+    return server;
+}
+
+QString PasswordKey(const MailServer& server)
+{
+    return QStringLiteral("smtp:%1@%2:%3").arg(server.user.trimmed(), server.host.trimmed()).arg(server.port);
+}
+
+QString MapiResultText(int code)
+{
+    if (code < 0 || code >= int(std::size(ResultTexts)))
+        return QStringLiteral("UNKNOWN MAPI ERROR");
+    return QString::fromLatin1(ResultTexts[code]);
+}
+
+QByteArray EncodedWords(const QString& text)
+{
+    // Each word holds whole characters and stays within the 75 characters a word may have.
+    QList<QByteArray> words;
+    QByteArray chunk;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QByteArray piece = text.mid(i, width).toUtf8();
+        i += width - 1;
+        if (chunk.size() + piece.size() > 45) {
+            words << "=?UTF-8?B?" + chunk.toBase64() + "?=";
+            chunk.clear();
+        }
+        chunk += piece;
+    }
+    if (!chunk.isEmpty() || words.isEmpty())
+        words << "=?UTF-8?B?" + chunk.toBase64() + "?=";
+    return words.join(' ');
+}
+
+QByteArray Rfc2231Value(const QString& text)
+{
+    return "UTF-8''" + QUrl::toPercentEncoding(text);
+}
+
+void RunWithoutFreezing(const std::function<void()>& work)
+{
+    if (!QCoreApplication::instance()) {
+        work();
+        return;
+    }
+    QEventLoop wait;
+    QThread* worker = QThread::create(work);
+    // Queued from the worker's thread, so it ends the loop even when the work is done at once.
+    QObject::connect(worker, &QThread::finished, &wait, &QEventLoop::quit);
+    worker->start();
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    delete worker;
+}
+
+void SetMailServerAsker(MailServerAsker asker)
+{
+    Asker() = std::move(asker);
+}
+
+SmtpOutcome SmtpSend(const MailServer& server, const QString& password, const MailMessage& message,
+                     const std::function<void(int)>& progress)
+{
+    GlobalInit();
+    if (HasControlOrBrackets(message.recipientAddress))
+        return {MapiInvalidRecips, QStringLiteral("recipient address")};
+    if (HasControlOrBrackets(message.senderAddress))
+        return {MapiInvalidMessage, QStringLiteral("sender address")};
+    if (!message.attachment.isEmpty()) {
+        const QFileInfo file(message.attachment);
+        if (!file.exists())
+            return {MapiAttachmentNotFound, message.attachment};
+        if (!file.isFile() || !file.isReadable())
+            return {MapiAttachmentOpenFailure, message.attachment};
+    }
+    Trace trace;
+    QByteArray error;
+    CURL* curl = Session(server, password, trace, error);
+    if (!curl)
+        return {MapiInsufficientMemory, QStringLiteral("curl_easy_init")};
+
+    if (!message.senderAddress.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_MAIL_FROM, ("<" + message.senderAddress.toUtf8() + ">").constData());
+    curl_slist* recipients = nullptr;
+    if (!message.recipientAddress.isEmpty())
+        recipients = curl_slist_append(recipients, ("<" + message.recipientAddress.toUtf8() + ">").constData());
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+
+    QList<QByteArray> lines;
+    lines << "Date: " + QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1();
+    if (!message.senderAddress.isEmpty())
+        lines << "From: " + Mailbox(message.senderName, message.senderAddress);
+    if (!message.recipientAddress.isEmpty())
+        lines << "To: " + Mailbox(message.recipientName, message.recipientAddress);
+    if (!message.subject.isEmpty())
+        lines << "Subject: " + EncodedWords(message.subject);
+    lines << "Message-ID: " + MessageId(message.senderAddress);
+    lines << "X-Mailer: vantra " + VersionText.toLatin1();
+    curl_slist* headers = nullptr;
+    for (const QByteArray& line : lines)
+        headers = curl_slist_append(headers, line.constData());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+
+    curl_mime* mime = curl_mime_init(curl);
+    curl_mimepart* text = curl_mime_addpart(mime);
+    const QByteArray body = message.body.toUtf8();
+    curl_mime_data(text, body.constData(), size_t(body.size()));
+    curl_mime_type(text, "text/plain; charset=UTF-8");
+    curl_mime_encoder(text, "base64");
+    if (!message.attachment.isEmpty()) {
+        curl_mimepart* file = curl_mime_addpart(mime);
+        curl_mime_filedata(file, QFile::encodeName(message.attachment).constData());
+        curl_mime_filename(file, nullptr);  // named below, in both forms
+        curl_mime_encoder(file, "base64");
+        const QString name = QFileInfo(message.attachment).fileName();
+        curl_slist* fileHeaders = nullptr;
+        fileHeaders = curl_slist_append(
+            fileHeaders, ("Content-Type: application/octet-stream; name=\"" + EncodedWords(name) + "\"").constData());
+        fileHeaders = curl_slist_append(fileHeaders, ("Content-Disposition: attachment; filename=\"" + EncodedWords(name)
+                                                      + "\"; filename*=" + Rfc2231Value(name)).constData());
+        curl_mime_headers(file, fileHeaders, 1);
+    }
+    curl_easy_setopt(curl, CURLOPT_MIMEPOST, mime);
+
+    ProgressHook hook{progress};
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &hook);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+
+    const CURLcode result = curl_easy_perform(curl);
+    const SmtpOutcome outcome = Outcome(curl, result, trace, error);
+    curl_mime_free(mime);
+    curl_slist_free_all(headers);
+    curl_slist_free_all(recipients);
+    curl_easy_cleanup(curl);
+    return outcome;
+}
+
+SmtpOutcome SmtpTry(const MailServer& server, const QString& password)
+{
+    GlobalInit();
+    Trace trace;
+    QByteArray error;
+    CURL* curl = Session(server, password, trace, error);
+    if (!curl)
+        return {MapiInsufficientMemory, QStringLiteral("curl_easy_init")};
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");  // after the login; then QUIT
+    const CURLcode result = curl_easy_perform(curl);
+    const SmtpOutcome outcome = Outcome(curl, result, trace, error);
+    curl_easy_cleanup(curl);
+    return outcome;
+}
+
+QString TryOutcomeText(const MailServer& server, const SmtpOutcome& outcome)
+{
+    const QString where = server.host.trimmed() + ":" + QString::number(server.port);
+    switch (outcome.code) {
+    case MapiSuccess:
+        return server.user.isEmpty() ? QStringLiteral("已连接邮件服务器 %1（未设用户名，没有登录）。").arg(where)
+                                     : QStringLiteral("已连接邮件服务器 %1，并以 %2 登录成功。").arg(where, server.user);
+    case MapiLogonFailure:
+        return QStringLiteral("已连接邮件服务器 %1，但登录被拒绝：请检查用户名和密码（有的邮箱要用“授权码”代替密码）。").arg(where);
+    case MapiNetworkFailure:
+        return QStringLiteral("无法连接邮件服务器 %1：请检查服务器名称、端口和网络。\r\n%2").arg(where, outcome.detail);
+    default:
+        if (outcome.detail.contains(QLatin1String("certificate"), Qt::CaseInsensitive)
+            || outcome.detail.contains(QLatin1String("SSL"), Qt::CaseSensitive))
+            return QStringLiteral("邮件服务器 %1 的安全连接无法建立或其证书无法验证，为安全起见已停止：请检查加密方式和端口。\r\n%2")
+                .arg(where, outcome.detail);
+        return QStringLiteral("与邮件服务器 %1 通信失败。\r\n%2").arg(where, outcome.detail);
+    }
+}
+
+bool SendMapiMail(const QString& subject, const QString& body, const QString& attachment, const QString& senderName,
+                  const QString& senderAddress, const QString& recipientName, const QString& recipientAddress)
+{
+    try {
+        MailMessage message{subject, body, attachment, senderName, senderAddress, recipientName, recipientAddress};
+        MailServer server = ReadMailServer();
+        QString password;
+        bool ready = server.isSet();
+        if (ready && !server.user.isEmpty())
+            ready = secrets().read(PasswordKey(server), password);
+        // No server yet, or no password for it: the applicant is asked; cancelling is an abort.
+        if (!ready)
+            ready = Asker() && Asker()(senderAddress, server, password);
+        const int code = ready ? int(MapiSuccess) : int(MapiUserAbort);
+        SmtpOutcome outcome{code, QString()};
+        if (code == MapiSuccess) {
+            std::atomic<int> sent{0};
+            progress().zipxMsg(QStringLiteral("正在发送邮件……"));
+            QTimer gauge;
+            QObject::connect(&gauge, &QTimer::timeout, [&sent] { progress().setGauge(sent); });
+            gauge.start(100);
+            RunWithoutFreezing([&] {
+                outcome = SmtpSend(server, password, message, [&sent](int percent) { sent = percent; });
+            });
+            progress().Close();
+        }
+        if (outcome.code == MapiSuccess)
+            return true;
+        ShowNotice(QStringLiteral("发邮件出错: ") + MapiResultText(outcome.code), NoticeCaption);
+        return false;
+    } catch (const std::exception&) {
+        ShowNotice(QStringLiteral("发邮信出错，请检查您的OutLook Express能发邮件吗？"), NoticeCaption);
+        return false;
+    }
+}

@@ -1,0 +1,289 @@
+#include "VantraExport.h"
+
+#include "CompletenessCheck.h"
+#include "DocumentLock.h"
+#include "Drives.h"
+#include "Edition.h"
+#include "Failure.h"
+#include "FormHelpers.h"
+#include "Files.h"
+#include "PackageWindow.h"
+#include "SafeWrite.h"
+#include "Seams.h"
+#include "Session.h"
+#include "Simpleform.h"
+#include "Tags.h"
+#include "WordSession.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+QStringList SubmitFieldValues;
+TfrmVantraExport* frmVantraExport = nullptr;
+
+namespace {
+
+QString Native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString PackageFilter()
+{
+    return QStringLiteral("个人版上报文件(*.") + ExtPrefix + "s)|*." + ExtPrefix + "s";
+}
+
+QString PlainFilter()
+{
+    return QStringLiteral("个人版上报文件(*.") + ExtPrefix + "x)|*." + ExtPrefix + "x";
+}
+
+} // namespace
+
+TfrmVantraExport::TfrmVantraExport(SubmitHost* host, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_host(host)
+{
+    setObjectName("frmVantraExport");
+    setWindowTitle(QStringLiteral("申请书提交"));
+    setFont(WindowFont());
+    auto* steps = new QGroupBox(QStringLiteral("步骤、进度"), this);
+    auto* stepLayout = new QVBoxLayout(steps);
+    auto step = [&](const char* name, const QString& caption) {
+        auto* label = new QLabel(caption, steps);
+        label->setObjectName(name);
+        stepLayout->addWidget(label);
+        return label;
+    };
+    Label1 = step("Label1", QStringLiteral("校验申请书简表内容是否完整"));
+    Label2 = step("Label2", QStringLiteral("校验申请书正文内容是否填完"));
+    Label3 = step("Label3", QStringLiteral("压缩打包申请书文件"));
+    Label4 = step("Label4", QStringLiteral("导出申请书简表信息"));
+    Label5 = step("Label5", QStringLiteral("校验申请书打包文件"));
+    Labelmm = new QLabel(QStringLiteral("注意：请在提交申请书之前关闭全部打开的Word。"), this);
+    Labelmm->setObjectName("Labelmm");
+    Labelmm->setWordWrap(true);
+    Button1 = new QPushButton(QStringLiteral("开始提交"), this);
+    Button1->setObjectName("Button1");
+    Button1->setDefault(true);
+    Button2 = new QPushButton(QStringLiteral("返    回"), this);
+    Button2->setObjectName("Button2");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(steps);
+    layout->addWidget(Labelmm);
+    layout->addLayout(buttons);
+    resize(360, 280);
+    connect(Button1, &QPushButton::clicked, this, &TfrmVantraExport::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, [this] { done(ModalCancel); });
+}
+
+void TfrmVantraExport::showEvent(QShowEvent* event)
+{
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5})
+        MarkLabel(label, false);
+    QDialog::showEvent(event);
+}
+
+void TfrmVantraExport::Button1Click()
+{
+    MarkLabel(Label1, true);
+    const QStringList names = SubmitMode == SubmitMail
+        ? QStringList{"xm1", "xmlbdm", "cddw1", "szxy", "xmlb", "lxr", "email"}
+        : QStringList{"xm1", "xmlbdm"};
+    QString message;
+    QStringList values;
+    ReadAndCheckDocument(CurDocPath, CheckBodyLength | CheckCompleteness, ReadValuesByName, message, values, names);
+    if (!message.isEmpty()) {
+        if (message == InvalidDocumentText) {
+            ShowNotice(message, NoticeCaption);
+        } else if (message == BodyTooShortText) {
+            if (AskConfirm(BodyTooShortText + QStringLiteral(" 要打开申请书吗？"), NoticeCaption))
+                m_host->OpenBodyText();
+        } else if (AskConfirm(message + QStringLiteral(",要打开申请书简表吗？"), NoticeCaption)) {
+            m_host->ShowShortFormWithoutWaiting();
+        }
+        return;
+    }
+    SubmitFieldValues = values;
+
+    // The applicant's name goes into the file names: it must not reach another folder.
+    const QString copy = TempFolder + FileNamePart(values.value(0) + values.value(1)) + QStringLiteral("上报文件.")
+                         + ExtPrefix + "x";
+    if (CurDocPath != copy) {
+        // A copy left by an earlier submission must never be handed in in place of this one.
+        if (!ForceDelete(copy) || !WordSession || !WordSession->SaveDocumentCopy(CurDocPath, copy)
+            || !QFileInfo(copy).isFile()) {
+            ShowNotice(QStringLiteral("无法生成上报文件 %1，请关闭其他程序后再试。").arg(Native(copy)), NoticeCaption);
+            return;
+        }
+    }
+    MarkLabel(Label1, false);
+    MarkLabel(Label2, true);
+    MarkLabel(Label2, false);
+    if (PackMode == PackPlain)
+        PlainCopy(copy);
+    else
+        Package(copy);
+}
+
+bool TfrmVantraExport::PlainCopy(const QString& copy)
+{
+    const QString proposed = FileNamePart(SubmitFieldValues.value(0) + SubmitFieldValues.value(1))
+                             + QStringLiteral("上报文件.") + ExtPrefix + "x";
+    QString target = copy;
+    if (SubmitMode == SubmitCopy) {
+        const QString answer = m_host->SaveDlg(QStringLiteral("请输入项目申请书上报文件名"), DocFolder, PlainFilter(), proposed);
+        if (answer.isEmpty())
+            return false;
+        target = ChangeExtension(answer, ExtPrefix + "x");
+    } else {
+        MailFilePath = copy;
+    }
+    MarkLabel(Label3, true);
+    if (DocLock && !DocLock->EnsureNotInUse(copy))
+        return false;
+    MarkLabel(Label3, false);
+    MarkLabel(Label4, true);
+    MarkLabel(Label4, false);
+    MarkLabel(Label5, true);
+    // Success is said only of a file that arrived whole and is on the device.
+    QString reason;
+    const bool delivered = target == copy ? FlushToDevice(copy, &reason) : DeliverCopy(copy, target, &reason);
+    if (!delivered) {
+        ShowNotice(QStringLiteral("申请书没有提交成功：") + reason, NoticeCaption);
+        return false;
+    }
+    MarkLabel(Label5, false);
+
+    const QString saved = CurDocPath;
+    int result = ModalOk;
+    if (!AskConfirm(TestQuestionText, NoticeCaption)) {
+        if (SubmitMode == SubmitCopy)
+            ShowNotice(CopySuccessText, NoticeCaption);
+    } else {
+        CurDocPath = target;
+        result = ApplicantTest(CopySuccessText) ? ModalOk : ModalCancel;
+    }
+    Ending(saved);
+    done(result);
+    return true;
+}
+
+bool TfrmVantraExport::Package(const QString& copy)
+{
+    const QString proposed = FileNamePart(SubmitFieldValues.value(0) + SubmitFieldValues.value(1))
+                             + QStringLiteral("上报文件.") + ExtPrefix + "s";
+    QString target, work;
+    if (SubmitMode == SubmitCopy) {
+        const QString answer = m_host->SaveDlg(QStringLiteral("请输入项目申请书上报文件名"), DocFolder, PackageFilter(), proposed);
+        if (answer.isEmpty())
+            return false;
+        target = ChangeExtension(answer, ExtPrefix + "s");
+        // A package for a removable, optical or network drive is built on the local disk first.
+        work = LocalCopyPath(target);
+    } else {
+        target = work = TempFolder + proposed;
+        MailFilePath = target;
+    }
+    MarkLabel(Label3, true);
+    if (DocLock && !DocLock->EnsureNotInUse(copy))
+        return false;
+    ForceDelete(work);
+    frmzipx->CompressPackage(copy, work, 2);
+    MarkLabel(Label3, false);
+    MarkLabel(Label4, true);
+    MarkLabel(Label4, false);
+    MarkLabel(Label5, true);
+    QString message;
+    if (!frmzipx->CheckPackage(work, message)) {
+        ShowNotice(message, NoticeCaption);
+        return false;
+    }
+    const QString saved = CurDocPath;
+    // The package must arrive whole, be checked where it arrived, and be on the device.
+    QString reason;
+    if (work == target) {
+        if (!FlushToDevice(target, &reason)) {
+            ShowNotice(QStringLiteral("申请书没有提交成功：") + reason, NoticeCaption);
+            return false;
+        }
+    } else {
+        if (!DeliverCopy(work, target, &reason)) {
+            ShowNotice(QStringLiteral("申请书没有提交成功：") + reason, NoticeCaption);
+            return false;
+        }
+        if (!frmzipx->CheckPackage(target, message)) {
+            ShowNotice(QStringLiteral("复制到 %1 的上报文件校验失败：%2").arg(Native(target), message), NoticeCaption);
+            return false;
+        }
+    }
+    MarkLabel(Label5, false);
+
+    int result = ModalOk;
+    if (!AskConfirm(TestQuestionText, NoticeCaption)) {
+        if (SubmitMode == SubmitCopy)
+            ShowNotice(PackageSuccessText, NoticeCaption);
+        Ending(saved);
+        done(result);
+        return true;
+    }
+    // The test reads the package back from where it was handed in.
+    const QString test = TempFolder + QStringLiteral("xmstest.jx");
+    bool unpacked = work == target || DeliverCopy(target, work, &reason);
+    CurDocPath = test;
+    ForceDelete(test);
+    if (unpacked) {
+        try {
+            unpacked = frmzipx->ExtractPackage(work, test);
+        } catch (const Failure& failure) {
+            unpacked = false;
+            reason = failure.text();
+        }
+    }
+    if (!unpacked) {
+        ShowNotice(QStringLiteral("上报文件已提交到 %1，但测试时未能从中解压出申请书%2。").arg(Native(target),
+                   reason.isEmpty() ? QString() : QStringLiteral("：") + reason), NoticeCaption);
+        Ending(saved);
+        return false;
+    }
+    result = ApplicantTest(PackageSuccessText) ? ModalOk : ModalCancel;
+    Ending(saved);
+    done(result);
+    return true;
+}
+
+bool TfrmVantraExport::ApplicantTest(const QString& successText)
+{
+    m_host->SetAutoNameEnabled(false);
+    SetTag(FrmSimpleform, 0);
+    m_host->ShowShortForm();
+    m_host->SetAutoNameEnabled(true);
+    if (!AskConfirm(QStringLiteral("申请书简表内容正确吗？"), NoticeCaption))
+        return false;
+    m_host->OpenBodyText();
+    sleeper().sleep(1000);
+    if (!AskConfirm(QStringLiteral("申请书正文内容正确吗？"), NoticeCaption))
+        return false;
+    if (SubmitMode == SubmitCopy)
+        ShowNotice(successText, NoticeCaption);
+    return true;
+}
+
+void TfrmVantraExport::Ending(const QString& saved)
+{
+    if (DocLock && QFileInfo::exists(CurDocPath))
+        DocLock->EnsureNotInUse(CurDocPath);
+    // After a test the screen holds the file under test: the working document is read again.
+    if (CurDocPath != saved && FrmSimpleform)
+        SetTag(FrmSimpleform, 0);
+    CurDocPath = saved;
+}

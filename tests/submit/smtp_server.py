@@ -1,0 +1,83 @@
+#!/usr/bin/python3
+"""A mail server on loopback for the e-mail tests (Debian's python3-aiosmtpd).
+
+  smtp_server.py OUT_FOLDER [--auth USER:PASSWORD] [--reject ADDRESS] [--starttls]
+
+Listens on a free port of 127.0.0.1, prints "PORT n" once it answers, writes every message it
+accepts to OUT_FOLDER/N.eml, and stops when its standard input closes. --starttls offers
+STARTTLS with a self-signed certificate made for the run.
+"""
+import argparse
+import socket
+import ssl
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult, LoginPassword
+
+
+class Handler:
+    def __init__(self, out, reject):
+        self.out = Path(out)
+        self.reject = reject
+        self.count = 0
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if address in self.reject:
+            return "550 5.1.1 No such user here"
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        self.count += 1
+        (self.out / f"{self.count}.eml").write_bytes(envelope.original_content)
+        return "250 Message accepted for delivery"
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("out")
+    parser.add_argument("--auth")
+    parser.add_argument("--reject", action="append", default=[])
+    parser.add_argument("--starttls", action="store_true")
+    args = parser.parse_args()
+
+    options = {}
+    if args.auth:
+        user, password = args.auth.split(":", 1)
+
+        def authenticator(server, session, envelope, mechanism, auth_data):
+            good = (isinstance(auth_data, LoginPassword) and auth_data.login.decode() == user
+                    and auth_data.password.decode() == password)
+            return AuthResult(success=good, handled=False)
+
+        options.update(authenticator=authenticator, auth_require_tls=False, auth_required=True)
+    keep = tempfile.TemporaryDirectory()
+    if args.starttls:
+        cert, key = Path(keep.name) / "cert.pem", Path(keep.name) / "key.pem"
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                        "-subj", "/CN=localhost", "-keyout", str(key), "-out", str(cert)],
+                       check=True, capture_output=True)
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(str(cert), str(key))
+        options.update(tls_context=context, require_starttls=True)
+
+    port = free_port()
+    controller = Controller(Handler(args.out, args.reject), hostname="127.0.0.1", port=port, **options)
+    controller.start()
+    print(f"PORT {port}", flush=True)
+    sys.stdin.read()
+    controller.stop()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,211 @@
+// Mail over SMTP, against a real server on loopback that each test starts and stops.
+#include "Mapi.h"
+#include "SendEmail.h"
+#include "TestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+const QString Python = QStringLiteral("/usr/bin/python3");
+const QString Here = QStringLiteral(VANTRA_SUBMIT_TESTS);
+
+class MailServerProcess {
+public:
+    explicit MailServerProcess(const QStringList& options)
+    {
+        m_process.start(Python, QStringList{Here + "/smtp_server.py", m_out.path()} + options);
+        m_process.waitForStarted(10000);
+        while (m_port == 0 && m_process.waitForReadyRead(20000)) {
+            const QByteArray line = m_process.readLine().trimmed();
+            if (line.startsWith("PORT "))
+                m_port = line.mid(5).toInt();
+        }
+    }
+    ~MailServerProcess()
+    {
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+    int port() const { return m_port; }
+    QStringList messages() const { return QDir(m_out.path()).entryList({"*.eml"}, QDir::Files, QDir::Name); }
+    // The message as a mail client decodes it.
+    QJsonObject decoded(int n = 1) const
+    {
+        QProcess check;
+        check.start(Python, {Here + "/mail_check.py", m_out.path() + QStringLiteral("/%1.eml").arg(n)});
+        check.waitForFinished(20000);
+        return QJsonDocument::fromJson(check.readAllStandardOutput()).object();
+    }
+
+private:
+    QTemporaryDir m_out;
+    QProcess m_process;
+    int m_port = 0;
+};
+
+struct MailTest : ::testing::Test {
+    TestHome home;
+    QString attachment;
+    QByteArray bytes;
+
+    MailTest()
+    {
+        attachment = home.path() + QStringLiteral("/张三B上报文件.qvs");
+        for (int i = 0; i < 70000; ++i)
+            bytes.append(char((i * 7919) % 251));
+        WriteFile(attachment, bytes);
+        SetMailServerAsker({});
+    }
+    void UseServer(int port, const QString& security, const QString& user, const QString& password)
+    {
+        MailServer server;
+        server.host = "127.0.0.1";
+        server.port = port;
+        server.security = security;
+        server.user = user;
+        ASSERT_TRUE(WriteMailServer(server));
+        if (!user.isEmpty())
+            secrets().write(PasswordKey(server), password);
+    }
+    bool Send(const QString& recipient = "office@arvel-edu.cn", const QString& file = {})
+    {
+        return SendMapiMail(QStringLiteral("Arvel理工大学化学学院张三上报面上项目省高校项目申请书"), QStringLiteral("附件是申请书。\n请查收。"),
+                            file.isEmpty() ? attachment : file, QStringLiteral("张三"), "zhangsan@arvel.edu.cn",
+                            QStringLiteral("科研处"), recipient);
+    }
+    QString LastNotice() const { return home.prompter.shown.isEmpty() ? QString() : home.prompter.shown.last().text; }
+};
+
+int ClosedPort()
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);  // nobody listens there now
+    return ntohs(address.sin_port);
+}
+
+} // namespace
+
+TEST_F(MailTest, TheServerReceivesWhatAClientDecodesAsSent)
+{
+    MailServerProcess server({"--auth", "zhangsan@arvel.edu.cn:good"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", "zhangsan@arvel.edu.cn", "good");
+    ASSERT_TRUE(Send()) << LastNotice().toStdString();
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
+    ASSERT_EQ(server.messages().size(), 1);
+    const QJsonObject message = server.decoded();
+    EXPECT_EQ(message["subject"].toString(), QStringLiteral("Arvel理工大学化学学院张三上报面上项目省高校项目申请书"));
+    EXPECT_EQ(message["filename"].toString(), QStringLiteral("张三B上报文件.qvs"));
+    EXPECT_EQ(message["sha256"].toString(),
+              QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
+    EXPECT_EQ(message["from"].toString(), QStringLiteral("张三 <zhangsan@arvel.edu.cn>"));
+    EXPECT_EQ(message["to"].toString(), QStringLiteral("科研处 <office@arvel-edu.cn>"));
+    EXPECT_TRUE(message["body"].toString().startsWith(QStringLiteral("附件是申请书。")));
+    EXPECT_TRUE(message["date"].toBool());
+    EXPECT_TRUE(message["message_id"].toString().endsWith("@arvel.edu.cn>"));
+}
+
+TEST_F(MailTest, RefusalsBecomeTheirResultCodes)
+{
+    MailServerProcess server({"--auth", "zhangsan@arvel.edu.cn:good", "--reject", "nobody@arvel-edu.cn"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", "zhangsan@arvel.edu.cn", "wrong");
+    EXPECT_FALSE(Send());
+    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_LOGON_FAILURE"));
+
+    UseServer(server.port(), "none", "zhangsan@arvel.edu.cn", "good");
+    EXPECT_FALSE(Send("nobody@arvel-edu.cn"));
+    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_UNKNOWN_RECIPIENT"));
+
+    EXPECT_FALSE(Send("office@arvel-edu.cn", home.path() + "/missing.qvs"));
+    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_ATTACHMENT_NOT_FOUND"));
+    EXPECT_FALSE(Send("office@arvel-edu.cn\r\nBcc: x@y.z"));  // no header can be smuggled in
+    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_INVALID_RECIPS"));
+    EXPECT_TRUE(server.messages().isEmpty());
+
+    const SmtpOutcome good = SmtpTry(ReadMailServer(), "good");
+    EXPECT_EQ(good.code, 0) << good.detail.toStdString();
+    EXPECT_TRUE(TryOutcomeText(ReadMailServer(), good).contains(QStringLiteral("登录成功")));
+    EXPECT_EQ(SmtpTry(ReadMailServer(), "bad").code, 3);
+}
+
+TEST_F(MailTest, NoServerListeningIsANetworkFailure)
+{
+    UseServer(ClosedPort(), "none", QString(), QString());
+    EXPECT_FALSE(Send());
+    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_NETWORK_FAILURE"));
+    EXPECT_TRUE(TryOutcomeText(ReadMailServer(), SmtpTry(ReadMailServer(), QString())).startsWith(QStringLiteral("无法连接")));
+}
+
+TEST_F(MailTest, ACertificateThatDoesNotVerifyIsRefused)
+{
+    MailServerProcess server({"--starttls"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "starttls", QString(), QString());
+    EXPECT_FALSE(Send());
+    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_FAILURE"));
+    EXPECT_TRUE(server.messages().isEmpty());
+}
+
+TEST_F(MailTest, WithoutAServerTheApplicantIsAskedAndMayCancel)
+{
+    QString askedFor;
+    SetMailServerAsker([&](const QString& sender, MailServer&, QString&) {
+        askedFor = sender;
+        return false;
+    });
+    EXPECT_FALSE(Send());
+    EXPECT_EQ(askedFor, "zhangsan@arvel.edu.cn");
+    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_USER_ABORT"));
+    SetMailServerAsker({});
+}
+
+TEST(MailServers, ProposedForTheSendersDomain)
+{
+    const MailServer qq = ProposedServer("12345@qq.com");
+    EXPECT_EQ(qq.host, "smtp.qq.com");
+    EXPECT_EQ(qq.port, 465);
+    EXPECT_EQ(qq.security, "ssl");
+    EXPECT_EQ(qq.user, "12345@qq.com");
+    EXPECT_EQ(ProposedServer("a@163.com").host, "smtp.163.com");
+    const MailServer outlook = ProposedServer("a@Outlook.com");
+    EXPECT_EQ(outlook.host, "smtp-mail.outlook.com");
+    EXPECT_EQ(outlook.security, "starttls");
+    EXPECT_EQ(outlook.port, 587);
+    const MailServer university = ProposedServer(" zhang@chem.arvel.edu.cn ");
+    EXPECT_EQ(university.host, "smtp.chem.arvel.edu.cn");
+    EXPECT_EQ(university.port, 465);
+    EXPECT_FALSE(ProposedServer("not an address").isSet());
+}
+
+TEST(MailHeaders, ChineseTextsAsEncodedWords)
+{
+    EXPECT_EQ(EncodedWords(QStringLiteral("张三")), "=?UTF-8?B?5byg5LiJ?=");
+    const QByteArray long_ = EncodedWords(QString(40, QChar(0x7533)));  // 120 bytes of UTF-8
+    for (const QByteArray& word : long_.split(' '))
+        EXPECT_LE(word.size(), 75);
+    EXPECT_EQ(Rfc2231Value(QStringLiteral("上报.qvs")), "UTF-8''%E4%B8%8A%E6%8A%A5.qvs");
+    EXPECT_EQ(MapiResultText(0), "SUCCESSFULL");
+    EXPECT_EQ(MapiResultText(7), "UNKNOWN MAPI ERROR");
+    EXPECT_EQ(MapiResultText(27), "UNKNOWN MAPI ERROR");
+    EXPECT_EQ(MapiResultText(26), "Error: MAPI_E_NOT_SUPPORTED");
+}
