@@ -1,5 +1,7 @@
 #include "ProgressWindow.h"
 
+#include "Package.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -26,6 +28,7 @@ Tfrmmsgbox::Tfrmmsgbox(QWidget* parent)
 {
     setObjectName("frmmsgbox");
     setAttribute(Qt::WA_ShowWithoutActivating);
+    setProperty(TakesInputWhileBusy, true);  // it can be clicked away while a package operation runs
     QFont font({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")}, 9);
     setFont(font);
     resize(385, 48);

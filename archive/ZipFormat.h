@@ -22,6 +22,8 @@ inline constexpr quint16 MethodStored = 0;
 inline constexpr quint16 MethodDeflated = 8;
 // An entry that would inflate beyond this is not an application document: refuse it.
 inline constexpr qint64 MaxEntrySize = 512LL * 1024 * 1024;
+// Nor is an archive larger than this.
+inline constexpr qint64 MaxArchiveSize = 2048LL * 1024 * 1024;
 
 // The deflate levels of the archive components and their flag bits 1-2.
 enum DeflateType { dtDeflateS = 0, dtDeflateF = 1, dtDeflateN = 2, dtDeflateX = 3 };

@@ -4,10 +4,10 @@
 #include "Gbk.h"
 #include "ZipReader.h"
 #include "ZipWriter.h"
+#include "SafeWrite.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace zip {
 
@@ -71,10 +71,6 @@ bool PackFile(const QString& archivePath, const QString& filePath, int deflateTy
     if (events.begin)
         events.begin(filePath);
 
-    QSaveFile out(archivePath);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("无法创建文件 %1").arg(archivePath));
-    ZipWriter writer(&out, encryptHeaders);
     ZipWriter::Entry entry;
     entry.rawName = ToGbk(info.fileName());
     entry.deflateType = IsStoredType(filePath) ? -1 : deflateType;
@@ -87,12 +83,16 @@ bool PackFile(const QString& archivePath, const QString& filePath, int deflateTy
         if (events.progress)
             events.progress(Percent(done, size), Percent(done, size));
     };
-    if (!writer.add(entry, data, size, progress) || !writer.finish()) {
-        out.cancelWriting();
-        return fail(writer.error());
-    }
-    if (!out.commit())
-        return fail(QStringLiteral("无法写入文件 %1").arg(archivePath));
+    QString why;
+    const bool written = WriteAtomically(archivePath, [&](QFileDevice& out) {
+        ZipWriter writer(&out, encryptHeaders);
+        if (writer.add(entry, data, size, progress) && writer.finish())
+            return true;
+        why = writer.error();
+        return false;
+    }, &why);
+    if (!written)
+        return fail(why);
     if (events.end)
         events.end();
     return true;
@@ -119,6 +119,48 @@ bool TestArchive(const QString& archivePath, const Events& events, QString* erro
     if (events.end)
         events.end();
     return true;
+}
+
+int EntryCount(const QString& archivePath, QString* error)
+{
+    const auto reader = ZipReader::openFile(archivePath, error);
+    return reader ? int(reader->entries().size()) : -1;
+}
+
+namespace {
+
+bool WriteEntry(const ZipReader& reader, int i, const QString& path, qint64 before, qint64 total,
+                const Events& events, QString* error)
+{
+    const EntryInfo& e = reader.entries().at(i);
+    if (events.begin)
+        events.begin(path);
+    const auto progress = [&](qint64 done) {
+        if (events.progress)
+            events.progress(Percent(done, e.compressedSize), Percent(before + done, total));
+    };
+    QString why;
+    const bool ok = WriteAtomically(path, [&](QFileDevice& out) {
+        return reader.read(i, [&out](const char* d, qint64 n) { return out.write(d, n) == n; }, progress, &why);
+    }, &why);
+    if (!ok && error)
+        *error = why;
+    return ok;
+}
+
+} // namespace
+
+bool ExtractEntryTo(const QString& archivePath, int index, const QString& target, const Events& events, QString* error)
+{
+    const auto reader = ZipReader::openFile(archivePath, error);
+    if (!reader)
+        return false;
+    bool ok = index >= 0 && index < reader->entries().size();
+    if (ok)
+        ok = WriteEntry(*reader, index, target, 0, reader->totalCompressed(), events, error);
+    if (events.end)
+        events.end();
+    return ok;
 }
 
 bool ExtractArchive(const QString& archivePath, const QString& folder, const Events& events, QString* error)
@@ -150,24 +192,8 @@ bool ExtractArchive(const QString& archivePath, const QString& folder, const Eve
             }
             path = newPath;
         }
-        if (events.begin)
-            events.begin(path);
-        QSaveFile out(path);
-        const auto progress = [&](qint64 done) {
-            if (events.progress)
-                events.progress(Percent(done, e.compressedSize), Percent(before + done, total));
-        };
-        QString why;
-        const bool ok = out.open(QIODevice::WriteOnly)
-                        && reader->read(i, [&out](const char* d, qint64 n) { return out.write(d, n) == n; },
-                                        progress, &why)
-                        && out.commit();
-        if (!ok) {
-            out.cancelWriting();
-            if (error)
-                *error = why.isEmpty() ? QStringLiteral("无法写入文件 %1").arg(path) : why;
+        if (!WriteEntry(*reader, i, path, before, total, events, error))
             allGood = false;
-        }
         before += e.compressedSize;
     }
     if (events.end)

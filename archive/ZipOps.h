@@ -16,6 +16,14 @@ bool PackFile(const QString& archivePath, const QString& filePath, int deflateTy
 // entry is tested and reported through events.tested, and the result is true.
 bool TestArchive(const QString& archivePath, const Events& events, QString* error);
 
+// The number of entries the central directory lists; -1 when the file is no archive the
+// engine can read (error says why). Nothing is inflated.
+int EntryCount(const QString& archivePath, QString* error);
+
+// Writes entry index to target through a temporary file in the target's folder (never through
+// a link), flushed and then renamed; nothing else is written anywhere.
+bool ExtractEntryTo(const QString& archivePath, int index, const QString& target, const Events& events, QString* error);
+
 // Writes every entry into folder under its bare stored name; folder parts, "..", absolute
 // paths and drive letters in stored names never reach outside the folder. An entry that fails
 // leaves no file behind. False when the archive cannot be read or any entry failed.

@@ -4,6 +4,7 @@
 #include "PkCipher.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <algorithm>
 #include <QtEndian>
@@ -102,6 +103,16 @@ ZipReader::~ZipReader() = default;
 
 std::unique_ptr<ZipReader> ZipReader::openFile(const QString& path, QString* error)
 {
+    // A pipe, a device or a folder would block or mean nothing: only files are archives.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        Fail(error, QStringLiteral("%1 不是文件").arg(path));
+        return nullptr;
+    }
+    if (info.size() > MaxArchiveSize) {
+        Fail(error, Damaged);
+        return nullptr;
+    }
     std::unique_ptr<ZipReader> reader(new ZipReader);
     reader->m_file = std::make_unique<QFile>(path);
     if (!reader->m_file->open(QIODevice::ReadOnly)) {
@@ -195,6 +206,15 @@ bool ZipReader::parse(QString* error)
             return Fail(error, Damaged);
         m_entries.append(entry);
     }
+    // Entries that overlap or share their data make a crafted archive, not one a program wrote.
+    QVector<std::pair<qint64, qint64>> spans;
+    spans.reserve(m_entries.size());
+    for (const EntryInfo& entry : std::as_const(m_entries))
+        spans.append({qint64(entry.localHeaderOffset), entry.dataOffset + entry.compressedSize});
+    std::sort(spans.begin(), spans.end());
+    for (qsizetype i = 1; i < spans.size(); ++i)
+        if (spans.at(i).first < spans.at(i - 1).second)
+            return Fail(error, Damaged);
     return true;
 }
 

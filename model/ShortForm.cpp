@@ -53,6 +53,9 @@ void LoadShortForm(FieldAccess& screen, const QString& path)
 {
     progress().FrmShow(9, FieldHigh + 1);
     if (!WordSession || !WordSession->OpenDocument(path)) {
+        // A document opened but not unprotected is not left open in the session.
+        if (WordSession && WordSession->DocumentAlive())
+            WordSession->CloseDocument(false);
         ShowNotice(QStringLiteral("本文不是合法项目申请书。"), NoticeCaption);
         progress().Close();
         screen.closeWithTag(88);
@@ -96,6 +99,7 @@ void SaveShortForm(FieldAccess& screen, const QString& path, unsigned progressKi
         // someone else's.
         if (!WordSession->OpenDocument(path))
             throw Failure(QStringLiteral("本文不是合法项目申请书。"));
+        WordSession->LastFailure.clear();
         WordDocument& doc = *WordSession->Doc;
         WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
             const Tfiledata& f = FieldData.at(i);
@@ -110,7 +114,9 @@ void SaveShortForm(FieldAccess& screen, const QString& path, unsigned progressKi
             progress().run(QString());
         });
         if (!WordSession->CloseDocument(true))
-            throw Failure(QStringLiteral("无法保存文档 %1").arg(path));
+            throw Failure(WordSession->LastFailure.isEmpty()
+                              ? QStringLiteral("无法保存文档 %1").arg(QDir::toNativeSeparators(path))
+                              : WordSession->LastFailure);
     } catch (...) {
         // Nothing reaches the file and LoadedValues keeps its entries, so the next save
         // writes the same changes again; the progress window does not stay on the screen.

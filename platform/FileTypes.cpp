@@ -1,10 +1,11 @@
 #include "FileTypes.h"
 
+#include "SafeWrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -21,8 +22,7 @@ bool WriteWhole(const QString& path, const QByteArray& content, bool* changed)
         return true;
     if (!QDir().mkpath(QFileInfo(path).path()))
         return false;
-    QSaveFile out(path);
-    if (!(out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit()))
+    if (!WriteBytesAtomically(path, content, nullptr))
         return false;
     if (changed)
         *changed = true;

@@ -1,8 +1,9 @@
 #include "Resources.h"
 
+#include "SafeWrite.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 std::optional<QByteArray> ResourceBytes(const QString& type, const QString& name)
 {
@@ -26,12 +27,7 @@ bool ExtractResource(const QString& type, const QString& name, const QString& pa
     if (!bytes)
         return false;
     // A new file appears whole or not at all.
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (out.write(*bytes) != bytes->size())
-        return false;
-    return out.commit();
+    return WriteBytesAtomically(path, *bytes, nullptr);
 }
 
 bool WriteResource(const QString& type, const QString& name, const QString& path)

@@ -133,6 +133,11 @@ bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice
     return true;
 }
 
+bool WriteBytesAtomically(const QString& target, const QByteArray& bytes, QString* reason)
+{
+    return WriteAtomically(target, [&bytes](QFileDevice& out) { return out.write(bytes) == bytes.size(); }, reason);
+}
+
 bool DeliverCopy(const QString& source, const QString& target, QString* reason)
 {
     QFile in(source);

@@ -15,6 +15,9 @@ inline const QString TemporaryMark = QStringLiteral(".~vantra-");
 // False with reason set to a Chinese sentence naming the cause and the path.
 bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice&)>& produce, QString* reason);
 
+// The same for bytes at hand.
+bool WriteBytesAtomically(const QString& target, const QByteArray& bytes, QString* reason);
+
 // Copies source to target as above, then reads the target back from the device and compares it
 // with the source byte for byte.
 bool DeliverCopy(const QString& source, const QString& target, QString* reason);

@@ -6,10 +6,48 @@
 #include "ZipOps.h"
 
 #include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
+
+// While an archive run lets events through for the progress window, a click or a key anywhere
+// else must not start a second operation over the first: only windows marked for it take input.
+class BusyInput : public QObject {
+public:
+    BusyInput()
+    {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~BusyInput() override
+    {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeEventFilter(this);
+    }
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin: {
+            auto* widget = qobject_cast<QWidget*>(receiver);
+            return widget && !widget->window()->property(TakesInputWhileBusy).toBool();
+        }
+        default:
+            return false;
+        }
+    }
+};
 
 void Changed(PackageState& state)
 {
@@ -56,6 +94,7 @@ zip::Events EventsFor(PackageState& state)
 
 bool CompressPackage(PackageState& state, const QString& document, const QString& package, int deflateType)
 {
+    const BusyInput busy;
     state.ListBox1.clear();
     Changed(state);
     progress().zipxMsg(QStringLiteral("正在压缩申请书文件..."));
@@ -67,14 +106,18 @@ bool CompressPackage(PackageState& state, const QString& document, const QString
 
 bool CheckPackage(PackageState& state, const QString& package, QString& message)
 {
+    const BusyInput busy;
     progress().zipxMsg(QStringLiteral("正在校验申请书文件..."));
     state.ListBox1.clear();
     Changed(state);
     bool result = false;
-    if (!zip::TestArchive(package, EventsFor(state), nullptr)) {
-        message = PersonalDocumentText;
-    } else if (state.ListBox1.size() >= 2) {
+    // A unit's package of many applications is told apart from the central directory alone,
+    // before anything is inflated.
+    const int entries = zip::EntryCount(package, nullptr);
+    if (entries >= 2) {
         message = UnitPackageText;
+    } else if (entries < 0 || !zip::TestArchive(package, EventsFor(state), nullptr)) {
+        message = PersonalDocumentText;
     } else {
         // An empty archive has no line 1: it is no package of ours.
         const QString line = TrimBlanks(state.ListBox1.value(0));
@@ -87,21 +130,22 @@ bool CheckPackage(PackageState& state, const QString& package, QString& message)
 
 bool ExtractPackage(PackageState& state, const QString& package, const QString& target)
 {
+    const BusyInput busy;
     state.ListBox1.clear();
     Changed(state);
     progress().zipxMsg(QStringLiteral("正在解压申请书文件..."));
     struct CloseProgress {
         ~CloseProgress() { progress().Close(); }
     } closeAtEnd;
-    const QString folder = QFileInfo(package).absolutePath();
-    EnsureFolder(folder);
+    EnsureFolder(QFileInfo(package).absolutePath());
     state.RenameTarget = target;
     state.Redirected = false;
     state.CurrentEntryPath.clear();
-    const bool extracted = zip::ExtractArchive(package, folder, EventsFor(state), nullptr);
-    if (state.Redirected)
-        return extracted;
-    if (!extracted || state.CurrentEntryPath.isEmpty())
+    // Only a personal package's one document is delivered, and only to the target: the
+    // package's folder is read, never written. A file at the target stays, as a rename would
+    // leave it.
+    const QFileInfo existing(target);
+    if (zip::EntryCount(package, nullptr) != 1 || existing.exists() || existing.isSymLink())
         return false;
-    return QFile::rename(state.CurrentEntryPath, target);
+    return zip::ExtractEntryTo(package, 0, target, EventsFor(state), nullptr);
 }

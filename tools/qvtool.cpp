@@ -40,9 +40,35 @@ void Print(const QString& text)
     std::fputs(text.toUtf8().constData(), stdout);
 }
 
+// Every name and value from a file is printed escaped, so that it can neither forge output
+// lines nor drive the terminal: the backslash, CR and LF as \\, \r and \n, other control and
+// direction characters as \xNN or \uNNNN.
+QString Escaped(const QString& value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (const QChar c : value) {
+        const ushort u = c.unicode();
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QChar('0'));
+        else if (u == 0x2028 || u == 0x2029 || (u >= 0x202a && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069)
+                 || u == 0x200e || u == 0x200f || u == 0x061c)
+            out += QStringLiteral("\\u%1").arg(u, 4, 16, QChar('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 int Refuse(const QString& message)
 {
-    Print(message + "\n");
+    Print(Escaped(message) + "\n");
     return 1;
 }
 
@@ -78,13 +104,15 @@ int Check(const QString& package)
     PackageState state;
     QString message;
     const bool good = CheckPackage(state, package, message);
-    Print(message + "\n");
+    Print(Escaped(message) + "\n");
     return good ? 0 : 1;
 }
 
 int Unpack(const QString& package, const QString& target)
 {
     PackageState state;
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+        return Refuse(QStringLiteral("%1 已存在，没有解压").arg(target));
     try {
         if (ExtractPackage(state, package, target))
             return 0;
@@ -106,7 +134,7 @@ int List(const QString& package)
         return Refuse(error);
     for (const zip::EntryInfo& e : reader->entries())
         Print(QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
-                  .arg(e.name)
+                  .arg(Escaped(e.name))
                   .arg(e.compressedSize)
                   .arg(e.uncompressedSize)
                   .arg(e.crc32, 8, 16, QChar('0'))
@@ -147,12 +175,6 @@ public:
 };
 
 LastNotice notices;
-
-// CR, LF and the backslash itself as escapes, so that a value stays on one line.
-QString Escaped(QString value)
-{
-    return value.replace("\\", "\\\\").replace("\r", "\\r").replace("\n", "\\n");
-}
 
 QString Unescaped(const QString& value)
 {
@@ -247,13 +269,8 @@ int Verify(const QString& path, const QStringList& names)
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run(const QStringList& args)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("vantra");
-    const QStringList args = QCoreApplication::arguments().mid(1);
     const QString command = args.value(0);
     const qsizetype n = args.size();
     if (command == "new" && n == 2)
@@ -279,4 +296,22 @@ int main(int argc, char** argv)
     if (command == "verify" && n == 4 && args.at(2) == "--names")
         return Verify(args.at(1), args.at(3).split(',', Qt::SkipEmptyParts));
     return Usage();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("vantra");
+    // Whatever a file does to the tool, it ends with a message, never with an abort.
+    try {
+        return Run(QCoreApplication::arguments().mid(1));
+    } catch (const Failure& failure) {
+        return Refuse(failure.text());
+    } catch (const std::bad_alloc&) {
+        return Refuse(QStringLiteral("内存不足，文件过大或已损坏"));
+    } catch (const std::exception& error) {
+        return Refuse(QString::fromLocal8Bit(error.what()));
+    }
 }

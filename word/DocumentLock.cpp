@@ -13,38 +13,25 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-QList<qint64> RunningAny(const QStringList& executables)
-{
-    QList<qint64> pids;
-    for (const QString& name : executables)
-        pids << processes().processesNamed(name);
-    return pids;
-}
-
-} // namespace
 
 QList<qint64> LockFileHolders(const QString& path)
 {
+    // LibreOffice 7.4 keeps a document it has open open (read and write, no fcntl lock) and
+    // writes ".~lock.NAME#" = "display name,user,host,date,profile URL;". On this machine the
+    // open descriptor is the evidence, and a lock file without one is stale, whatever office
+    // runs. A lock file written on another machine (a shared folder) or by another user cannot
+    // be checked here and counts.
     const QFileInfo info(path);
-    const QString folder = info.absolutePath() + "/";
-    // LibreOffice writes ".~lock.NAME#" with the user and host that hold the document.
-    QFile office(folder + ".~lock." + info.fileName() + "#");
-    if (office.open(QIODevice::ReadOnly)) {
-        const QStringList fields = QString::fromUtf8(office.readAll()).split(',');
-        const bool here = fields.contains(QSysInfo::machineHostName());
-        const QList<qint64> running = RunningAny({"soffice.bin", "soffice"});
-        // A lock from this machine without a running office is stale; one from another machine
-        // (a shared folder) cannot be checked and counts.
-        if (!running.isEmpty())
-            return running;
-        if (!here && fields.size() > 2)
-            return {-1};
-    }
-    if (QFileInfo::exists(folder + "~$" + info.fileName()))
-        return RunningAny({"wps"});
-    return {};
+    QFile office(info.absolutePath() + "/.~lock." + info.fileName() + "#");
+    if (!office.open(QIODevice::ReadOnly))
+        return {};
+    const QStringList fields = QString::fromUtf8(office.read(4096)).split(',');
+    if (fields.size() < 3)
+        return {};
+    const QString user = QString::fromLocal8Bit(qgetenv("USER"));
+    const bool here = fields.at(2).trimmed() == QSysInfo::machineHostName();
+    const bool mine = user.isEmpty() || fields.at(1).trimmed() == user;
+    return here && mine ? QList<qint64>() : QList<qint64>{-1};
 }
 
 Tlockqen::~Tlockqen()
@@ -96,9 +83,9 @@ bool Tlockqen::EnsureNotInUse(const QString& path)
     sleeper().sleep(1000);
     if (!IsInUse(path))
         return true;
-    // Ending every word processor frees a file one of them holds; a missing file nobody holds,
-    // and ending them then would only lose the user's unsaved work elsewhere.
-    if (QFileInfo::exists(path)) {
+    // Ending every word processor frees a file one of them holds here; for a missing file, or one
+    // held from another machine, it would only lose the user's unsaved work elsewhere.
+    if (QFileInfo::exists(path) && !processes().holdersOf(path).isEmpty()) {
         if (WordSession)
             WordSession->QuitWord();
         for (const QString& executable : WordProcessorExecutables)
@@ -150,10 +137,13 @@ bool Tlockqen::OpenWithProgram(const QString& documentPath, const QString&)
 {
     const QFileInfo info(documentPath);
     const QStringList command = WordProcessorCommand();
-    // The file goes as one argument of its own, so blanks in its name need no replacing.
-    if (command.isEmpty()
-        || !processes().startDetached(command.first(), command.mid(1) << info.absoluteFilePath(), info.absolutePath())) {
+    if (command.isEmpty()) {
         ShowNotice(QStringLiteral("没有找到可以打开本文件的文字处理软件（LibreOffice 或 WPS），请先安装。"), NoticeCaption);
+        return false;
+    }
+    // The file goes as one argument of its own, so blanks in its name need no replacing.
+    if (!processes().startDetached(command.first(), command.mid(1) << info.absoluteFilePath(), info.absolutePath())) {
+        ShowNotice(QStringLiteral("无法启动文字处理软件 %1，请检查它是否安装完好。").arg(command.join(' ')), NoticeCaption);
         return false;
     }
     return true;

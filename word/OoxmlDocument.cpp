@@ -6,12 +6,14 @@
 #include "ZipReader.h"
 #include "ZipWriter.h"
 #include "Resources.h"
+#include "SafeWrite.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
+#include <QFileInfo>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <algorithm>
 #include <cstring>
 
@@ -25,6 +27,14 @@ const QString DocumentRelsPart = QStringLiteral("word/_rels/document.xml.rels");
 // WordprocessingML does not need and which costs a pass over every character.
 constexpr unsigned ParseFlags = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
 constexpr unsigned SaveFlags = pugi::format_raw | pugi::format_no_declaration;
+// Bounds far above any real application and far below the machine's memory; beyond them a
+// file is a damaged document.
+constexpr qint64 MaxDocumentSize = 512LL * 1024 * 1024;
+constexpr qint64 MaxXmlPartSize = 64LL * 1024 * 1024;
+// Word nests a table in a table in a text box a few levels deep; hundreds is no document.
+constexpr int MaxXmlDepth = 256;
+// Word writes 100000 rounds; a margin, not billions (2000000000 would hash for half an hour).
+constexpr int MaxSpinCount = 1000000;
 
 // Children that must come after a given element in its parent, in schema order. New elements
 // go before the first of these that is present, else at the end.
@@ -85,6 +95,25 @@ QByteArray Serialized(const pugi::xml_document& doc)
     ByteWriter writer;
     doc.save(writer, "", SaveFlags, pugi::encoding_utf8);
     return writer.bytes;
+}
+
+// pugixml's walker keeps its own depth count and does not recurse; the walks of this engine do,
+// so a document nested deeper than any word processor writes is refused before them.
+class DepthProbe : public pugi::xml_tree_walker {
+public:
+    bool tooDeep = false;
+    bool for_each(pugi::xml_node&) override
+    {
+        tooDeep = depth() >= MaxXmlDepth;
+        return !tooDeep;
+    }
+};
+
+bool WithinDepth(pugi::xml_document& document)
+{
+    DepthProbe probe;
+    document.traverse(probe);
+    return !probe.tooDeep;
 }
 
 QString Text(const char* utf8)
@@ -205,6 +234,13 @@ void AppendRunText(pugi::xml_node run, const QString& text)
 OoxmlDocument::OoxmlDocument(const QString& path) : m_path(path)
 {
     const QString shown = QDir::toNativeSeparators(path);
+    const QFileInfo info(path);
+    // A pipe, a device or a folder would block or mean nothing; a file beyond the bound is no
+    // application, whatever it holds.
+    if (info.exists() && !info.isFile())
+        throw Failure(QStringLiteral("%1 不是文件，不能作为申请书打开").arg(shown));
+    if (info.size() > MaxDocumentSize)
+        throw Failure(QStringLiteral("文档 %1 的内容已损坏：文件过大").arg(shown));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(QStringLiteral("无法打开文档 %1").arg(shown));
@@ -213,6 +249,9 @@ OoxmlDocument::OoxmlDocument(const QString& path) : m_path(path)
     m_zip = ZipReader::openData(m_file, &why);
     if (!m_zip)
         throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
+    const int mainPart = m_zip->find(DocumentPart);
+    if (mainPart >= 0 && m_zip->entries().at(mainPart).uncompressedSize > MaxXmlPartSize)
+        throw Failure(QStringLiteral("文档 %1 的内容已损坏：正文部分过大").arg(shown));
     auto document = m_zip->readAll(DocumentPart, &why);
     if (!document)
         throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
@@ -226,12 +265,16 @@ OoxmlDocument::OoxmlDocument(const QString& path) : m_path(path)
                           .arg(parsed.offset));
     if (!m_document.child("w:document").child("w:body"))
         throw Failure(QStringLiteral("文档 %1 的内容已损坏：没有正文").arg(shown));
-    if (m_zip->find(SettingsPart) >= 0) {
+    if (!WithinDepth(m_document))
+        throw Failure(QStringLiteral("文档 %1 的内容已损坏：层次过深").arg(shown));
+    if (const int settingsPart = m_zip->find(SettingsPart); settingsPart >= 0) {
+        if (m_zip->entries().at(settingsPart).uncompressedSize > MaxXmlPartSize)
+            throw Failure(QStringLiteral("文档 %1 的设置已损坏").arg(shown));
         const auto settings = m_zip->readAll(SettingsPart, &why);
         if (!settings)
             throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
         if (!m_settings.load_buffer(settings->constData(), size_t(settings->size()), ParseFlags, pugi::encoding_utf8)
-            || !m_settings.child("w:settings"))
+            || !m_settings.child("w:settings") || !WithinDepth(m_settings))
             throw Failure(QStringLiteral("文档 %1 的设置已损坏").arg(shown));
         m_hasSettings = true;
     }
@@ -352,12 +395,16 @@ void OoxmlDocument::Unprotect(const QString& password)
     }
     // Protection without a hash has no password: anyone may lift it.
     if (!found.hash.isEmpty()) {
-        const QByteArray computed = ProtectionHash(password, QByteArray::fromBase64(found.salt.toLatin1()),
-                                                   found.spin.toInt(), found.sid.toInt());
+        bool ok = false;
+        const int spin = found.spin.isEmpty() ? 0 : found.spin.toInt(&ok);
+        if ((!found.spin.isEmpty() && !ok) || spin < 0 || spin > MaxSpinCount)
+            throw Failure(WrongPasswordText);  // refused before any hashing
+        const QByteArray computed = ProtectionHash(password, QByteArray::fromBase64(found.salt.toLatin1()), spin,
+                                                   found.sid.toInt());
         if (computed.toBase64() != found.hash.toLatin1())
             throw Failure(WrongPasswordText);
     }
-    found.password = password;
+    found.passwordDigest = QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha256);
     found.valid = !found.hash.isEmpty();
     m_removed = found;
     settingsRoot(false).remove_child(node);
@@ -375,7 +422,8 @@ void OoxmlDocument::Protect(int type, bool, const QString& password)
     if (password.isEmpty())
         return;
     QString hash, salt;
-    if (m_removed.valid && m_removed.password == password && m_removed.sid == "14" && m_removed.spin == "100000") {
+    if (m_removed.valid && m_removed.passwordDigest == QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha256)
+        && m_removed.sid == "14" && m_removed.spin == "100000") {
         // The protection lifted at opening, put back as it was: no need to spin the hash again.
         hash = m_removed.hash;
         salt = m_removed.salt;
@@ -507,44 +555,45 @@ void OoxmlDocument::SaveAs(const QString& path)
                           "officeDocument/2006/relationships/settings\" Target=\"settings.xml\"/></Relationships>");
     }
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        throw Failure(QStringLiteral("无法保存文档 %1：%2").arg(shown, out.errorString()));
-    ZipWriter writer(&out, false);
-    auto addNew = [&writer](const QString& name, const QByteArray& data) {
-        ZipWriter::Entry entry;
-        entry.rawName = name.toUtf8();
-        // The main part is stored: it is read at every opening and written at every save.
-        entry.deflateType = name == DocumentPart ? -1 : zip::dtDeflateF;
-        return writer.add(entry, data.constData(), data.size());
-    };
-    bool ok = true;
-    bool relationsWritten = false;
-    for (int i = 0; ok && i < m_zip->entries().size(); ++i) {
-        const zip::EntryInfo& e = m_zip->entries().at(i);
-        if (e.name == DocumentPart)
-            ok = addNew(e.name, Serialized(m_document));
-        else if (e.name == SettingsPart)
-            ok = addNew(e.name, Serialized(m_settings));
-        else if (m_settingsCreated && e.name == ContentTypesPart)
-            ok = addNew(e.name, contentTypes);
-        else if (m_settingsCreated && e.name == DocumentRelsPart)
-            ok = addNew(e.name, relations), relationsWritten = true;
-        else
-            ok = writer.addRaw(e, m_zip->rawData(i));
-    }
-    if (ok && m_settingsCreated) {
-        ok = addNew(SettingsPart, Serialized(m_settings));
-        if (ok && !relationsWritten)
-            ok = addNew(DocumentRelsPart, relations);
-    }
-    if (!ok || !writer.finish()) {
-        out.cancelWriting();
-        throw Failure(QStringLiteral("无法保存文档 %1：%2").arg(shown, writer.error()));
-    }
-    // The old file is replaced only once the new one is complete.
-    if (!out.commit())
-        throw Failure(QStringLiteral("无法保存文档 %1：%2").arg(shown, out.errorString()));
+    QString reason;
+    QString engineError;
+    const bool saved = WriteAtomically(path, [&](QFileDevice& out) {
+        ZipWriter writer(&out, false);
+        auto addNew = [&writer](const QString& name, const QByteArray& data) {
+            ZipWriter::Entry entry;
+            entry.rawName = name.toUtf8();
+            // The main part is stored: it is read at every opening and written at every save.
+            entry.deflateType = name == DocumentPart ? -1 : zip::dtDeflateF;
+            return writer.add(entry, data.constData(), data.size());
+        };
+        bool ok = true;
+        bool relationsWritten = false;
+        for (int i = 0; ok && i < m_zip->entries().size(); ++i) {
+            const zip::EntryInfo& e = m_zip->entries().at(i);
+            if (e.name == DocumentPart)
+                ok = addNew(e.name, Serialized(m_document));
+            else if (e.name == SettingsPart)
+                ok = addNew(e.name, Serialized(m_settings));
+            else if (m_settingsCreated && e.name == ContentTypesPart)
+                ok = addNew(e.name, contentTypes);
+            else if (m_settingsCreated && e.name == DocumentRelsPart)
+                ok = addNew(e.name, relations), relationsWritten = true;
+            else
+                ok = writer.addRaw(e, m_zip->rawData(i));
+        }
+        if (ok && m_settingsCreated) {
+            ok = addNew(SettingsPart, Serialized(m_settings));
+            if (ok && !relationsWritten)
+                ok = addNew(DocumentRelsPart, relations);
+        }
+        if (ok && writer.finish())
+            return true;
+        engineError = writer.error();
+        return false;
+    }, &reason);
+    // The old file is replaced only once the new one is complete and on the device.
+    if (!saved)
+        throw Failure(engineError.isEmpty() ? reason : reason + QStringLiteral("（%1）").arg(engineError));
     m_path = path;
 }
 

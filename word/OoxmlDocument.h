@@ -43,7 +43,7 @@ private:
         bool indexed = false;
     };
     struct RememberedProtection {
-        QString password;
+        QByteArray passwordDigest;  // of the password that lifted it: the password itself is not kept
         QString hash, salt, spin, sid;
         bool valid = false;
     };

@@ -139,8 +139,12 @@ bool Twordqen::CloseDocument(bool save)
             Doc->Close(false);
         }
         return true;
-    } catch (const std::exception&) {
+    } catch (const Failure& failure) {
+        LastFailure = failure.text();
         Doc->Close(false);  // a failure here reaches the caller
+        return false;
+    } catch (const std::exception&) {
+        Doc->Close(false);
         return false;
     }
 }

@@ -32,6 +32,7 @@ public:
     QStringList ProtectionList;  // "1"/"0" per section of the document opened last
     bool WarnOnQuit = false;
     bool WordStarted = false;
+    QString LastFailure;  // the text of the last failure CloseDocument met, for its caller to show
 
 private:
     void Recreate();

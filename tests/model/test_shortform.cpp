@@ -263,3 +263,18 @@ TEST_F(ShortFormTest, AnUnusableDocumentIsInvalid)
     EXPECT_EQ(message, InvalidDocumentText);
     EXPECT_EQ(session.WordApp->DocumentsCount(), 0);
 }
+
+TEST_F(ShortFormTest, ARefusedDocumentIsNotLeftOpenForTheQuit)
+{
+    // Protected with another password: opened, not unprotected, refused.
+    OoxmlApplication word;
+    auto doc = word.Open(path, false, true);
+    doc->Unprotect(ProtectPassword);
+    doc->Protect(2, false, "another");
+    doc->Close(true);
+    LoadShortForm(screen, path);
+    EXPECT_EQ(screen.closedWithTag, 88);
+    EXPECT_EQ(session.WordApp->DocumentsCount(), 0);
+    session.QuitWord();
+    EXPECT_EQ(home.prompter.texts(), QStringList{QStringLiteral("本文不是合法项目申请书。")});
+}

@@ -3,11 +3,15 @@
 #include "TestSupport.h"
 #include "ZipFormat.h"
 #include "ZipReader.h"
+#include "ZipWriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QtEndian>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -85,17 +89,23 @@ TEST_F(PackageTest, PackCheckAndUnpack)
     EXPECT_EQ(window.closes, 3);
 }
 
-TEST_F(PackageTest, AnExistingFileOfTheEntrysNameStaysUntouched)
+TEST_F(PackageTest, WhatThePackagesFolderHoldsChangesNothing)
 {
+    // A file named like the entry beside the package is neither touched nor decisive: the
+    // outcome is the same with it as without it.
     const QString pkg = Pack();
     const QString sameName = dir.path() + QStringLiteral("/out/李四B.qvx");
     WriteFile(sameName, "mine");
     const QString target = dir.path() + "/t.qvx";
     WriteFile(target, "old target");
+    EXPECT_FALSE(ExtractPackage(state, pkg, target));
+    EXPECT_EQ(ReadAll(target), "old target");
+    QFile::remove(target);
     EXPECT_TRUE(ExtractPackage(state, pkg, target));
-    EXPECT_TRUE(state.Redirected);
     EXPECT_EQ(ReadAll(sameName), "mine");
     EXPECT_EQ(ReadAll(target), content);
+    const QStringList left = QDir(dir.path() + "/out").entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(left, QStringList({"p.qvs", QStringLiteral("李四B.qvx")}));  // nothing staged, nothing left behind
 }
 
 TEST_F(PackageTest, ATargetInTheWayMakesTheRenameFail)
@@ -150,7 +160,7 @@ TEST_F(PackageTest, PlainZipArchivesFromInfoZip)
     ASSERT_TRUE(Zip(dir.path() + "/two.zip", {doc, dir.path() + "/b.txt"}));
     EXPECT_FALSE(CheckPackage(state, dir.path() + "/two.zip", message));
     EXPECT_EQ(message, UnitPackageText);
-    EXPECT_EQ(state.ListBox1.size(), 2);
+    EXPECT_TRUE(state.ListBox1.isEmpty());  // refused from the central directory, nothing inflated
 }
 
 TEST_F(PackageTest, AnEmptyArchiveIsNoPackage)
@@ -166,4 +176,87 @@ TEST_F(PackageTest, AMissingFolderThatCannotBeMadeIsAnError)
     const QString pkg = Pack();
     WriteFile(dir.path() + "/file", "x");
     EXPECT_THROW(ExtractPackage(state, dir.path() + "/file/sub/p.qvs", dir.path() + "/t.qvx"), Failure);
+}
+
+namespace {
+
+// A plain archive of one entry whose central directory lists it a second time: two entries
+// sharing one header and one stream, as a crafted package would.
+QByteArray SharedData()
+{
+    QByteArray zip = ZipInMemory({{QStringLiteral("a.qvx"), QByteArray("document").repeated(100)}});
+    const qsizetype end = zip.lastIndexOf(QByteArray("PK\5\6", 4));
+    const quint32 cdSize = qFromLittleEndian<quint32>(zip.constData() + end + 12);
+    const quint32 cdOffset = qFromLittleEndian<quint32>(zip.constData() + end + 16);
+    QByteArray central = zip.mid(cdOffset, cdSize);
+    central[46] = 'b';  // another name for the same data
+    zip.insert(cdOffset + cdSize, central);
+    const qsizetype newEnd = end + central.size();
+    qToLittleEndian<quint16>(2, zip.data() + newEnd + 8);
+    qToLittleEndian<quint16>(2, zip.data() + newEnd + 10);
+    qToLittleEndian<quint32>(cdSize * 2, zip.data() + newEnd + 12);
+    return zip;
+}
+
+} // namespace
+
+TEST_F(PackageTest, MultiEntryAndSharedDataPackagesWriteNothing)
+{
+    WriteFile(dir.path() + "/in/b.txt", "second");
+    const QString two = dir.path() + "/in/two.qvs";
+    WriteFile(two, ZipInMemory({{QStringLiteral("a.qvx"), content}, {QStringLiteral("../b.txt"), "x"}}));
+    const QString shared = dir.path() + "/in/shared.qvs";
+    WriteFile(shared, SharedData());
+    QString message;
+    EXPECT_FALSE(CheckPackage(state, two, message));
+    EXPECT_EQ(message, UnitPackageText);
+    EXPECT_FALSE(CheckPackage(state, shared, message));
+    EXPECT_EQ(message, PersonalDocumentText);
+    for (const QString& package : {two, shared}) {
+        EXPECT_FALSE(ExtractPackage(state, package, dir.path() + "/target.qvx"));
+        EXPECT_FALSE(QFileInfo::exists(dir.path() + "/target.qvx"));
+    }
+    EXPECT_EQ(QDir(dir.path() + "/in").entryList(QDir::Files | QDir::Hidden),
+              QStringList({"b.txt", "shared.qvs", "two.qvs"}));  // the download folder is only read
+    EXPECT_EQ(ZipReader::openData(SharedData(), nullptr), nullptr);
+}
+
+TEST_F(PackageTest, ADanglingLinkNamedLikeTheEntryIsNotWrittenThrough)
+{
+    const QString pkg = Pack();
+    const QString elsewhere = dir.path() + "/elsewhere.qvx";
+    ASSERT_TRUE(QFile::link(elsewhere, dir.path() + QStringLiteral("/out/李四B.qvx")));
+    const QString target = dir.path() + "/t.qvx";
+    EXPECT_TRUE(ExtractPackage(state, pkg, target));
+    EXPECT_EQ(ReadAll(target), content);
+    EXPECT_FALSE(QFileInfo::exists(elsewhere));
+    // A target whose folder cannot take it fails and leaves nothing staged anywhere.
+    EXPECT_FALSE(ExtractPackage(state, pkg, dir.path() + "/missing/t.qvx"));
+    EXPECT_EQ(QDir(dir.path() + "/out").entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList({"p.qvs", QStringLiteral("李四B.qvx")}));
+}
+
+TEST_F(PackageTest, WhileAnOperationRunsOnlyTheProgressWindowTakesInput)
+{
+    QWidget main, progressWindow;
+    progressWindow.setProperty(TakesInputWhileBusy, true);
+    auto* button = new QPushButton(&main);
+    auto* close = new QPushButton(&progressWindow);
+    int pressed = 0, closed = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++pressed; });
+    QObject::connect(close, &QPushButton::clicked, [&] { ++closed; });
+    bool tried = false;
+    state.gauges = [&](int, int) {
+        if (tried)
+            return;
+        tried = true;
+        QTest::mouseClick(button, Qt::LeftButton);  // a second click on the toolbar
+        QTest::mouseClick(close, Qt::LeftButton);   // a click that closes the progress window
+    };
+    Pack();
+    EXPECT_TRUE(tried);
+    EXPECT_EQ(pressed, 0);
+    EXPECT_EQ(closed, 1);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(pressed, 1);  // input is back once the operation has ended
 }

@@ -81,6 +81,7 @@ public:
         QString folder;
     };
     QList<Started> started;
+    bool startWorks = true;  // false: programs fail to start
     // Called after every terminate or kill, so a test can let the holder go.
     std::function<void()> afterSignal;
 
@@ -105,7 +106,7 @@ public:
     bool startDetached(const QString& program, const QStringList& arguments, const QString& folder) override
     {
         started.append({program, arguments, folder});
-        return true;
+        return startWorks;
     }
 };
 

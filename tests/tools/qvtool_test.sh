@@ -29,6 +29,16 @@ check "unpack gives the same bytes" bash -c "'$qv' unpack '$work/p.qvs' '$work/b
 printf 'plain text' > "$work/t.qvs"
 check "a text file is no package" bash -c "'$qv' check '$work/t.qvs' | grep -qx '本文件是个人申请书!'"
 check "a text file is no document" test "$(code "$qv" dump "$work/t.qvs")" = 1
+# Names from a package can neither forge lines nor drive the terminal.
+evil="$work/"$'a\nFORGED\e[31m.qvx'
+cp "$work/a.qvx" "$evil"
+check "pack an evil name" "$qv" pack "$evil" "$work/evil.qvs"
+check "check prints it escaped on one line" bash -c "test \"\$('$qv' check '$work/evil.qvs')\" = 'a\\nFORGED\\x1b[31m.qvx'"
+check "list prints it escaped on one line" test "$("$qv" list "$work/evil.qvs" | wc -l)" = 1
+check "unpack does not overwrite" test "$(code "$qv" unpack "$work/p.qvs" "$work/b.qvx")" = 1
+check "unpack does not depend on the folder" bash -c "'$qv' unpack '$work/p.qvs' '$work/c.qvx' && cmp -s '$work/a.qvx' '$work/c.qvx'"
+mkfifo "$work/fifo.qvs"
+check "a pipe is refused at once" bash -c "timeout 5 '$qv' check '$work/fifo.qvs' | grep -qx '本文件是个人申请书!'"
 check "catalogue has 96 records" test "$("$qv" catalogue | wc -l)" = 96
 
 echo "qvtool: $passed passed, $failed failed"
