@@ -95,7 +95,8 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     LabelVersion = TextLabel(this, QString(), x + 70, 56);
     TextLabel(this, QStringLiteral("主管单位："), x, 78);
     LabelOwner = TextLabel(this, OwnerText, x + 70, 78);
-    TextLabel(this, QStringLiteral("开发单位：Arvel省高校科研信息中心"), x, 100);
+    TextLabel(this, QStringLiteral("开发单位："), x, 100);
+    TextLabel(this, QStringLiteral("Arvel省高校科研信息中心"), x + 70, 100);
     const QString mailto = "mailto:" + SupportAddress;
     LabelSupport = LinkLabel(this, QStringLiteral("技术支持："), mailto, x, 122);
     LabelMail = LinkLabel(this, SupportAddress, mailto, x + 70, 122);
@@ -112,7 +113,8 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     QLabel* second = RedLine(this, QStringLiteral("再访问主页:"), 16, y);
     LabelHomePage = LinkLabel(this, HomePageText, HomePageText, second->x() + second->width() + 6, y + 2);
     LabelHomePage->setObjectName("LabelHomePage");
-    RedLine(this, QStringLiteral("未能解决"), 360, y);
+    m_homeUnsolved = RedLine(this, QStringLiteral("未能解决"), 0, y);
+    PlaceAfterHomePage();
     y += 26;
     QLabel* third = RedLine(this, QStringLiteral("再发邮件:"), 16, y);
     LinkLabel(this, SupportAddress, mailto, third->x() + third->width() + 6, y + 2);
@@ -153,10 +155,17 @@ void TfrmAbout::showEvent(QShowEvent* event)
         LabelHomePage->setText(QStringLiteral("<a href=\"%1\" style=\"color:#000080;font-weight:bold\">%2</a>")
                                    .arg(HomePageText.toHtmlEscaped(), HomePageText.toHtmlEscaped()));
         LabelHomePage->adjustSize();
+        PlaceAfterHomePage();
     }
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);
+}
+
+void TfrmAbout::PlaceAfterHomePage()
+{
+    // "未能解决" follows the home page as it follows the button in the row above.
+    m_homeUnsolved->move(LabelHomePage->x() + LabelHomePage->width() + 8, m_homeUnsolved->y());
 }
 
 void TfrmAbout::changeEvent(QEvent* event)

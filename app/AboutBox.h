@@ -35,6 +35,8 @@ protected:
 
 private:
     void StartReveal();
+    void PlaceAfterHomePage();
+    QLabel* m_homeUnsolved = nullptr;
     void RevealTick();
 
     QImage m_picture;

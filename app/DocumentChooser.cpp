@@ -23,7 +23,7 @@ Tfrmfiledlg::Tfrmfiledlg(QWidget* parent)
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
         b->setGeometry(33, top, 145, 25);
-        b->setAutoDefault(false);
+        b->setAutoDefault(true);  // Return presses the button that has the focus
         return b;
     };
     BitBtn1 = button("BitBtn1", QStringLiteral("新建项目申请书"), 16);
@@ -41,7 +41,7 @@ void Tfrmfiledlg::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    BitBtn2->setFocus();
+    BitBtn2->setFocus(Qt::TabFocusReason);  // shown as focused, as a keyboard user expects
 }
 
 void Tfrmfiledlg::BitBtn1Click()

@@ -13,6 +13,7 @@
 #include "DocumentChooser.h"
 #include "PackageWindow.h"
 #include "Resources.h"
+#include "SafeWrite.h"
 #include "Seams.h"
 #include "Session.h"
 #include "Settings.h"
@@ -39,8 +40,11 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 namespace {
+
+constexpr int StatusNoteMs = 15000;  // how long the status bar says the word processor is starting
 
 void WriteVersionStamp(const QString& stamp)
 {
@@ -104,6 +108,13 @@ TFrmVantraMain::TFrmVantraMain(QWidget* parent)
     tbabout = item("tbabout", QStringLiteral("系统帮助"), QStyle::SP_MessageBoxQuestion, true);
     tbabout->setToolTip(QStringLiteral("您有问题，请点我一下好吗？"));
     tbexit = item("tbexit", QStringLiteral("退出系统"), QStyle::SP_DialogCloseButton, true);
+    // Each command from the keyboard too: Alt and its place on the toolbar, said in its tooltip.
+    int place = 1;
+    for (QAction* action : {TbSimpleform, Tbtext, tbExport, tbabout, tbexit}) {
+        const QKeySequence keys(QStringLiteral("Alt+%1").arg(place++));
+        action->setShortcut(keys);
+        action->setToolTip(action->toolTip() + QStringLiteral("（%1）").arg(keys.toString(QKeySequence::NativeText)));
+    }
     connect(TbSimpleform, &QAction::triggered, this, &TFrmVantraMain::TbSimpleformClick);
     connect(Tbtext, &QAction::triggered, this, &TFrmVantraMain::TbtextClick);
     connect(tbExport, &QAction::triggered, this, &TFrmVantraMain::tbExportClick);
@@ -116,7 +127,6 @@ TFrmVantraMain::TFrmVantraMain(QWidget* parent)
     setCentralWidget(Image1);
 
     StatusPanel = new QLabel(this);
-    StatusPanel->setFixedWidth(360);
     statusBar()->addWidget(StatusPanel);
     statusBar()->setSizeGripEnabled(false);
 
@@ -142,6 +152,8 @@ void TFrmVantraMain::FormCreate()
     NamingBase.clear();
     StatusPanel->setText(QStringLiteral("欢迎使用 ") + TitleText + QStringLiteral("科研项目申报系统") +
                          QStringLiteral("  版本：") + VersionText);
+    // At least the designed 360 pixels, and as wide as the greeting.
+    StatusPanel->setMinimumWidth(qMax(360, StatusPanel->sizeHint().width() + 8));
     YearText = StringResource(1);
     MaxProjectYears = StringResource(2).toInt();
     try {
@@ -200,19 +212,10 @@ void TFrmVantraMain::RegisterTypes(const QString& windowsFolder, bool force)
         RefreshDesktopDatabases();
 }
 
-void TFrmVantraMain::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    // Posted, so that the window is on the screen before the chooser or a notice appears.
-    QTimer::singleShot(0, this, &TFrmVantraMain::FormShow);
-}
-
 void TFrmVantraMain::Quit()
 {
     CloseWithoutAsking = true;
+    QuitRequested = true;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
@@ -221,7 +224,6 @@ void TFrmVantraMain::FormShow()
     if (!WordSession || !WordSession->WordStarted) {
         ShowNotice(QStringLiteral("打开Word程序出错!"), NoticeCaption);
         Quit();
-        emit FirstShowDone();
         return;
     }
     const QString argument = Arguments.value(0);
@@ -230,6 +232,9 @@ void TFrmVantraMain::FormShow()
         CurDocPath = argument;
     try {
         TempFolder = TempFolderPath();
+        // What a killed run left half written is removed; files being written stay.
+        RemoveStaleTemporaries(TempFolder);
+        RemoveStaleTemporaries(DocFolder);
         bool markerExisted = true;
         bool defaultExists = false;
         if (argument.isEmpty() || argument == QLatin1String("_link")) {
@@ -244,8 +249,7 @@ void TFrmVantraMain::FormShow()
             const int result = frmfiledlg->exec();
             if (result == Tfrmfiledlg::ResultExit) {
                 Quit();
-                emit FirstShowDone();
-                return;
+                        return;
             }
             CurDocPath = frmfiledlg->ChosenPath;
             if (result == Tfrmfiledlg::ResultNew)
@@ -266,8 +270,7 @@ void TFrmVantraMain::FormShow()
                                      target, answer);
                 if (answer.isEmpty()) {
                     Quit();
-                    emit FirstShowDone();
-                    return;
+                                return;
                 }
                 target = ChangeExtension(answer, ExtPrefix + "x");
             }
@@ -283,13 +286,16 @@ void TFrmVantraMain::FormShow()
 
         setFixedSize(600, 420);
         const QScreen* screen = QGuiApplication::primaryScreen();
-        const int screenWidth = screen ? screen->geometry().width() : frameGeometry().width();
-        move((screenWidth - frameGeometry().width()) / 2, 0);
+        const int screenWidth = screen ? screen->geometry().width() : width();
+        // The frame, title bar included, goes to the top edge: the window can be seen, moved
+        // and closed.
+        if (!windowHandle())
+            create();
+        windowHandle()->setFramePosition(QPoint((screenWidth - width()) / 2, 0));
         AutoNameEnabled = true;
     } catch (const Failure& failure) {
         ShowError(failure.text());
     }
-    emit FirstShowDone();
 }
 
 void TFrmVantraMain::resizeEvent(QResizeEvent* event)
@@ -373,13 +379,27 @@ void TFrmVantraMain::AutoName()
 
 void TFrmVantraMain::TbtextClick()
 {
+    // A document that is gone is said so plainly, not taken for one another program holds.
+    if (!QFileInfo::exists(CurDocPath)) {
+        ShowNotice(QStringLiteral("找不到申请书文件:") + QDir::toNativeSeparators(CurDocPath), NoticeCaption);
+        return;
+    }
     if (!DocLock->EnsureNotInUse(CurDocPath))
         return;
     if (!SaveAsWarned) {
         ShowNotice(QStringLiteral("在word中，您只能“保存”,禁止“另存为”!"), NoticeCaption);
         SaveAsWarned = true;
     }
-    DocLock->OpenWithProgram(CurDocPath, "winword");
+    // The word processor takes seconds to appear: the status bar says what is happening.
+    const QString greeting = StatusPanel->text();
+    StatusPanel->setText(QStringLiteral("正在用文字处理软件打开申请书，请稍候……"));
+    StatusPanel->repaint();
+    const bool started = DocLock->OpenWithProgram(CurDocPath, "winword");
+    if (!started) {
+        StatusPanel->setText(greeting);
+        return;
+    }
+    QTimer::singleShot(StatusNoteMs, StatusPanel, [this, greeting] { StatusPanel->setText(greeting); });
 }
 
 void TFrmVantraMain::tbExportClick()

@@ -57,12 +57,10 @@ public:
     QString SaveDlg(const QString& title, const QString& folder, const QString& filter,
                     const QString& proposedName) override;
 
-signals:
-    // The first showing has finished deciding the document (or has asked to quit).
-    void FirstShowDone();
+    // The first showing asked to end the program: the window is never shown.
+    bool QuitRequested = false;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;  // FormClose
 
@@ -71,5 +69,4 @@ private:
     void StampVersionAndExtract();
     void RegisterTypes(const QString& windowsFolder, bool force);
     void Quit();
-    bool m_shown = false;
 };

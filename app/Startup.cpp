@@ -3,10 +3,10 @@
 #include "Edition.h"
 #include "Failure.h"
 #include "Gbk.h"
+#include "SafeWrite.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 StartAction DecideStart(const QString& argument, bool markerExisted, bool defaultExists, int tag)
 {
@@ -19,16 +19,16 @@ StartAction DecideStart(const QString& argument, bool markerExisted, bool defaul
 
 bool IsPackagePath(const QString& path)
 {
-    return path.endsWith('s', Qt::CaseSensitive);
+    // Windows machines and USB sticks often write X.QVS.
+    return path.endsWith('s', Qt::CaseSensitive) || path.endsWith(PackageExtension(), Qt::CaseInsensitive);
 }
 
 bool EnsureMarkerFile(const QString& markerPath)
 {
     if (QFileInfo::exists(markerPath))
         return true;
-    QSaveFile marker(markerPath);
-    const QByteArray line = ToGbk(MarkerFileLine()) + "\r\n";
-    if (!marker.open(QIODevice::WriteOnly) || marker.write(line) != line.size() || !marker.commit())
-        throw Failure(QStringLiteral("无法创建文件 %1").arg(QDir::toNativeSeparators(markerPath)));
+    QString reason;
+    if (!WriteBytesAtomically(markerPath, ToGbk(MarkerFileLine()) + "\r\n", &reason))
+        throw Failure(reason);
     return false;
 }

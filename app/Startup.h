@@ -12,7 +12,8 @@ enum class StartAction {
 // markerExisted: the marker file was there before this start; tag: the main window's Tag.
 StartAction DecideStart(const QString& argument, bool markerExisted, bool defaultExists, int tag);
 
-// A path whose last character is a lower-case "s" is a submission package.
+// A path whose last character is a lower-case "s", or that ends in ".qvs" in any letter case, is a
+// submission package.
 bool IsPackagePath(const QString& path);
 
 // Creates the marker file (one GBK line, CR LF) when missing; returns whether it existed.

@@ -1,8 +1,10 @@
 // vantra: prepares and hands in an application for the provincial research programme.
 #include "Forms.h"
 #include "MainWindow.h"
+#include "Failure.h"
 #include "KeychainSecrets.h"
 #include "Simpleform.h"
+#include "Translation.h"
 #include "WidgetSeams.h"
 
 #include <QApplication>
@@ -14,6 +16,26 @@
 #include <cstdio>
 
 namespace {
+
+// A failure that escapes an event handler ends that action with its own text in an error box;
+// the window stays open.
+class VantraApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const Failure& failure) {
+            ShowError(failure.text());
+        } catch (const std::bad_alloc&) {
+            ShowError(QStringLiteral("内存不足，操作没有完成。"));
+        } catch (const std::exception& error) {
+            ShowError(QString::fromLocal8Bit(error.what()));
+        }
+        return false;
+    }
+};
 
 // Peak resident memory so far, from the kernel's own count.
 // Calls back once, at the first paint of a window's contents.
@@ -53,8 +75,9 @@ long PeakKilobytes()
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    VantraApplication app(argc, argv);
     QApplication::setApplicationName("vantra");
+    InstallQtChinese();
     QApplication::setApplicationVersion("1.001");
 
     MessageBoxPrompter prompter;
@@ -69,37 +92,42 @@ int main(int argc, char** argv)
     CreateForms();
     FrmVantraMain->Arguments = QApplication::arguments().mid(1);
 
-    // For the start-up benchmark: the launcher's clock reading in nanoseconds since the epoch.
+    // The document is decided before the window appears, so that it appears once, with its
+    // size, place and title; a start that ends (the chooser's exit) shows no window at all.
+    FrmVantraMain->FormShow();
+    if (FrmVantraMain->QuitRequested) {
+        FreeForms();
+        return 0;
+    }
+    FrmVantraMain->show();
+
+    // For the benchmarks: the launcher's clock reading in nanoseconds since the epoch.
     const QByteArray benchStart = qgetenv("VANTRA_BENCH_T0");
     if (!benchStart.isEmpty() && qEnvironmentVariableIsSet("VANTRA_BENCH_SHORTFORM")) {
-        // For the short-form benchmark: from "申请书简表" to the screen's first paint with the values.
-        QObject::connect(FrmVantraMain, &TFrmVantraMain::FirstShowDone, [] {
-            QTimer::singleShot(0, FrmVantraMain, [] {
-                auto* clock = new QElapsedTimer;
-                auto* painted = new PaintProbe(FrmSimpleform, [clock] {
-                    std::printf("shortform_ms=%.2f\n", clock->nsecsElapsed() / 1e6);
-                    std::fflush(stdout);
-                    QTimer::singleShot(0, FrmSimpleform, &QWidget::close);
-                });
-                clock->start();
-                FrmSimpleform->exec();  // what "申请书简表" does before it names the document
-                delete painted;
-                delete clock;
-                FrmVantraMain->CloseWithoutAsking = true;
-                FrmVantraMain->close();
+        // From "申请书简表" to the screen's first paint with the values.
+        QTimer::singleShot(0, FrmVantraMain, [] {
+            auto* clock = new QElapsedTimer;
+            auto* painted = new PaintProbe(FrmSimpleform, [clock] {
+                std::printf("shortform_ms=%.2f\n", clock->nsecsElapsed() / 1e6);
+                std::fflush(stdout);
+                QTimer::singleShot(0, FrmSimpleform, &QWidget::close);
             });
+            clock->start();
+            FrmSimpleform->exec();  // what "申请书简表" does before it names the document
+            delete painted;
+            delete clock;
+            FrmVantraMain->CloseWithoutAsking = true;
+            FrmVantraMain->close();
         });
     } else if (!benchStart.isEmpty()) {
-        QObject::connect(FrmVantraMain, &TFrmVantraMain::FirstShowDone, [&benchStart] {
+        QTimer::singleShot(0, FrmVantraMain, [&benchStart] {
             const double ms = (QDateTime::currentMSecsSinceEpoch() * 1e6 - benchStart.toDouble()) / 1e6;
             std::printf("startup_ms=%.1f peak_kb=%ld\n", ms, PeakKilobytes());
             std::fflush(stdout);
             FrmVantraMain->CloseWithoutAsking = true;
-            QTimer::singleShot(0, FrmVantraMain, &QWidget::close);
+            FrmVantraMain->close();
         });
     }
-
-    FrmVantraMain->show();
     const int result = QApplication::exec();
     FreeForms();
     installPrompter(nullptr);

@@ -115,8 +115,23 @@ def icon(grid, ico_out, png_out):
     Path(png_out).write_bytes(png_bytes(32, 32, rgba))
 
 
+def icons(grid, folder):
+    """The program's icon for the desktop's icon theme: one PNG a size, pixels sampled from the grid."""
+    colours, rows = read_grid(grid)
+    Path(folder).mkdir(parents=True, exist_ok=True)
+    for size in (16, 22, 24, 32, 48, 64, 128, 256):
+        rgba = []
+        for y in range(size):
+            row = b""
+            for x in range(size):
+                ch = rows[y * 32 // size][x * 32 // size]
+                row += b"\0\0\0\0" if ch == "." else bytes(colours[int(ch, 16)]) + b"\xff"
+            rgba.append(row)
+        Path(folder, f"{size}.png").write_bytes(png_bytes(size, size, rgba))
+
+
 if __name__ == "__main__":
-    commands = {"catalogue": catalogue, "gbk": gbk, "ooxml": ooxml, "icon": icon}
+    commands = {"catalogue": catalogue, "gbk": gbk, "ooxml": ooxml, "icon": icon, "icons": icons}
     if len(sys.argv) < 2 or sys.argv[1] not in commands:
         raise SystemExit(__doc__)
     commands[sys.argv[1]](*sys.argv[2:])

@@ -16,6 +16,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include "Translation.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -154,4 +159,17 @@ TEST(AboutBox, BannerOnceLinksAndHelp)
     DocLock = nullptr;
     about.BitBtn1->click();
     EXPECT_EQ(about.result(), 1);
+}
+
+TEST(QtTexts, NoticesAndDialogsSpeakChinese)
+{
+    QTranslator* chinese = InstallQtChinese();
+    ASSERT_NE(chinese, nullptr) << "qt6-translations-l10n is not installed";
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "File &name:"), QStringLiteral("File &name:"));  // the file dialogs too
+    QCoreApplication::removeTranslator(chinese);
+    delete chinese;
 }

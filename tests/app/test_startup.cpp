@@ -19,7 +19,10 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSettings>
+#include <QKeySequence>
+#include <QLabel>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 TEST(DecideStart, TheDecisionTable)
@@ -35,7 +38,8 @@ TEST(DecideStart, TheDecisionTable)
     EXPECT_EQ(DecideStart("/x/a.qvx", true, true, 2), StartAction::UseArgument);
     EXPECT_EQ(DecideStart("_LINK", false, false, 2), StartAction::UseArgument);
     EXPECT_TRUE(IsPackagePath("/x/a.qvs"));
-    EXPECT_FALSE(IsPackagePath("/x/a.QVS"));
+    EXPECT_TRUE(IsPackagePath("/x/a.QVS"));
+    EXPECT_FALSE(IsPackagePath("/x/a.QVX"));
     EXPECT_FALSE(IsPackagePath("/x/a.qvx"));
 }
 
@@ -90,7 +94,7 @@ TEST_F(Start, FirstRunMakesTheDefaultDocumentSilently)
     EXPECT_EQ(EditValues.size(), 96);
     EXPECT_TRUE(FrmVantraMain->AutoNameEnabled);
     EXPECT_EQ(FrmVantraMain->size(), QSize(600, 420));
-    EXPECT_EQ(FrmVantraMain->y(), 0);
+    EXPECT_EQ(FrmVantraMain->windowHandle()->framePosition().y(), 0);  // the title bar on the screen
     EXPECT_EQ(YearText, "2013");
     EXPECT_EQ(FrmVantraMain->MaxProjectYears, 3);
     EXPECT_TRUE(QFileInfo::exists(HelpDocPath));
@@ -210,7 +214,7 @@ TEST_F(Start, ExtractedFilesAreRefreshedOnlyWhenTheProgramChanged)
 
 TEST_F(Start, ADamagedSettingsFileIsReplaced)
 {
-    WriteFile(home.path() + "/.config/vantra/vantra.ini", QByteArray("\xff\xfe[qen\x00\x01garbage=", 18));
+    WriteFile(home.path() + "/.config/vantra/vantra.ini", QByteArray("\xff\xfe[qen\x00\x01garbage=", 16));
     Run({});
     EXPECT_TRUE(home.prompter.shown.isEmpty()) << home.prompter.texts().join('\n').toStdString();
     QSettings settings(home.path() + "/.config/vantra/vantra.ini", QSettings::IniFormat);
@@ -330,4 +334,32 @@ TEST_F(Start, NoWordProcessorInstalledIsSaid)
     FrmVantraMain->Tbtext->trigger();
     ASSERT_EQ(home.prompter.shown.size(), 1);
     EXPECT_TRUE(home.prompter.shown[0].text.contains("LibreOffice"));
+}
+
+TEST_F(Start, TheBodyTextSaysWhatHappensAndWhatIsMissing)
+{
+    Run({});
+    home.processes.installed = {"soffice"};
+    FrmVantraMain->Tbtext->trigger();
+    EXPECT_EQ(FrmVantraMain->StatusPanel->text(), QStringLiteral("正在用文字处理软件打开申请书，请稍候……"));
+    home.processes.startWorks = false;
+    FrmVantraMain->Tbtext->trigger();
+    EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("无法启动文字处理软件 /usr/bin/soffice --writer，请检查它是否安装完好。"));
+    QFile::remove(CurDocPath);
+    FrmVantraMain->Tbtext->trigger();
+    EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("找不到申请书文件:") + CurDocPath);
+    EXPECT_FALSE(home.prompter.texts().join('\n').contains(QStringLiteral("文件已打开")));
+}
+
+TEST_F(Start, WindowMannersAndKeys)
+{
+    Run({});
+    EXPECT_EQ(FrmVantraMain->TbSimpleform->shortcut(), QKeySequence(QStringLiteral("Alt+1")));
+    EXPECT_TRUE(FrmVantraMain->tbexit->toolTip().endsWith(QStringLiteral("（Alt+5）")));
+    EXPECT_TRUE(FrmVantraMain->tbabout->toolTip().startsWith(QStringLiteral("您有问题，请点我一下好吗？")));
+    const QLabel* greeting = FrmVantraMain->StatusPanel;
+    EXPECT_GE(greeting->width(), greeting->fontMetrics().horizontalAdvance(greeting->text()));
+    EXPECT_FALSE(FrmVantraMain->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(FrmVantraMain->minimumSize(), FrmVantraMain->maximumSize());
+    EXPECT_TRUE(frmfiledlg->BitBtn2->autoDefault());  // Return presses the focused button
 }
