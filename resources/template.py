@@ -21,7 +21,7 @@ R = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
 YEAR = "2013"
 # Empty paragraphs left under each body heading for the applicant's text; the first heading gets
 # FIRST_EXTRA more. Together they set the blank document's character count (2880).
-BODY_SPACING = 20
+BODY_SPACING = 14
 FIRST_EXTRA = 21
 SONG = '<w:rFonts w:ascii="Times New Roman" w:hAnsi="Times New Roman" w:eastAsia="宋体" w:hint="eastAsia"/>'
 HEI = '<w:rFonts w:ascii="Times New Roman" w:hAnsi="Times New Roman" w:eastAsia="黑体" w:hint="eastAsia"/>'
@@ -37,10 +37,15 @@ PAGE_BREAK = '<w:p><w:pPr><w:pageBreakBefore/></w:pPr></w:p>'
 # saving spend their time on.
 STYLES = {
     # id: (size, bold, font, justification, first-line indent, space before, space after)
-    "CellLeft": (21, False, SONG, "left", False, 0, 0),
-    "CellBold": (21, True, SONG, "center", False, 0, 0),
-    "CellSmall": (10, False, SONG, "center", False, 0, 0),
+    # Table text: labels 9 pt, values 10 pt (texts left, short values centred).
+    "Label": (18, False, SONG, "center", False, 0, 0),
+    "LabelBold": (18, True, SONG, "center", False, 0, 0),
+    "CellLeft": (20, False, SONG, "left", False, 0, 0),
+    "CellCenter": (20, False, SONG, "center", False, 0, 0),
+    "CellSmall": (14, False, SONG, "center", False, 0, 0),
+    "OfficeLabel": (12, False, SONG, "center", False, 0, 0),
     "CoverLabel": (28, True, SONG, "distribute", False, 0, 0),
+    "CoverBox": (18, False, SONG, "center", False, 0, 0),
     "CoverValue": (28, False, SONG, "left", False, 0, 0),
     "Title": (44, True, HEI, "center", False, 0, 0),
     "Subtitle": (32, False, SONG, "center", False, 200, 600),
@@ -55,13 +60,18 @@ STYLES = {
 }
 
 
+# The receiving office's data row is small and grey: nothing for reviewers to puzzle over.
+COLOURS = {"OfficeLabel": "808080"}
+
+
 def style_xml(style_id, size, bold, font, align, indent, before, after):
     ppr = f'<w:spacing w:before="{before}" w:after="{after}"/>'
     if indent:
         ppr += '<w:ind w:firstLineChars="200" w:firstLine="420"/>'
     # Normal centres (it is the cells' style), so every other style says how it aligns.
     ppr += f'<w:jc w:val="{align or "both"}"/>'
-    rpr = f'{font}{"<w:b/>" if bold else ""}<w:sz w:val="{size}"/><w:szCs w:val="{size}"/>'
+    colour = f'<w:color w:val="{COLOURS[style_id]}"/>' if style_id in COLOURS else ""
+    rpr = f'{font}{"<w:b/>" if bold else ""}{colour}<w:sz w:val="{size}"/><w:szCs w:val="{size}"/>'
     return (f'<w:style w:type="paragraph" w:customStyle="1" w:styleId="{style_id}"><w:name w:val="{style_id}"/>'
             f'<w:basedOn w:val="Normal"/><w:qFormat/><w:pPr>{ppr}</w:pPr><w:rPr>{rpr}</w:rPr></w:style>')
 
@@ -79,41 +89,77 @@ def para(text="", style="Body", before=None):
 
 
 class Cell:
-    def __init__(self, text="", span=1, merge=None, value=False, style="Normal", middle=False):
+    """A table cell. Text with "\n" is one paragraph a line: a label that must break does so
+    between words, never inside one. width (twips) places the cell in a free-width table."""
+
+    def __init__(self, text="", span=1, merge=None, value=False, style="Label", width=0):
         self.text, self.span, self.merge, self.value, self.style = text, span, merge, value, style
-        self.middle = middle  # centred vertically: group labels and the cover's rows
+        self.width = width
 
 
-def L(text, span=1, **kw):  # a label cell
-    return Cell(text, span, **kw)
+def L(text, span=1, width=0, **kw):  # a label cell
+    return Cell(text, span, width=width, **kw)
 
 
-def V(text="", span=1, **kw):  # a value cell the system writes
-    return Cell(text, span, value=True, **kw)
+def V(text="", span=1, width=0, style="CellLeft", **kw):  # a value cell the system writes
+    return Cell(text, span, value=True, width=width, style=style, **kw)
 
 
-def G(text):  # first cell of a vertically merged group label
-    return Cell(text, 1, merge="restart", style="CellBold", middle=True)
+def C(text="", width=0):  # a short value (code, year, count), centred
+    return V(text, width=width, style="CellCenter")
 
 
-CONT = Cell(merge="continue")
+def G(text, width=0):  # first cell of a vertically merged label: a group written down its column
+    return Cell(text, 1, merge="restart", style="LabelBold", width=width)
 
 
-def table(widths, rows, number):
-    """Builds a table and returns its XML and its counted cells (row by row, merged once)."""
+def CONT(width=0):  # a cell continuing the merged cell above
+    return Cell(merge="continue", width=width)
+
+
+def cell_paragraphs(c):
+    return "".join(para(line, c.style) for line in c.text.split("\n")) if c.text else para("", c.style)
+
+
+def free_table(rows, number, **kw):
+    """A table whose rows give each cell's width: the grid is every column edge any row has."""
+    edges = {0}
+    for _, cells in rows:
+        x = 0
+        for c in cells:
+            x += c.width
+            edges.add(x)
+        if x != sum(c.width for c in rows[0][1]):
+            raise SystemExit(f"table {number}: a row is {x} wide, the first {sum(c.width for c in rows[0][1])}")
+    edges = sorted(edges)
+    widths = [b - a for a, b in zip(edges, edges[1:])]
+    spanned = []
+    for height, cells in rows:
+        x, out = 0, []
+        for c in cells:
+            start, x = x, x + c.width
+            c.span = edges.index(x) - edges.index(start)
+            out.append(c)
+        spanned.append((height, out))
+    return table(widths, spanned, number, **kw)
+
+
+def table(widths, rows, number, align="center", border="single", border_size=4, border_colour="000000"):
+    """Builds a table and returns its XML and its counted cells (row by row, merged once).
+    Every cell's content sits vertically centred."""
     total = sum(widths)
-    xml = ['<w:tbl><w:tblPr>', f'<w:tblW w:w="{total}" w:type="dxa"/><w:jc w:val="center"/>',
-           '<w:tblBorders>' + "".join(f'<w:{s} w:val="single" w:sz="4" w:space="0" w:color="000000"/>'
+    xml = ['<w:tbl><w:tblPr>', f'<w:tblW w:w="{total}" w:type="dxa"/><w:jc w:val="{align}"/>',
+           '<w:tblBorders>' + "".join(f'<w:{s} w:val="{border}" w:sz="{border_size}" w:space="0" w:color="{border_colour}"/>'
                                       for s in ("top", "left", "bottom", "right", "insideH", "insideV"))
            + '</w:tblBorders><w:tblLayout w:type="fixed"/>',
-           '<w:tblCellMar><w:left w:w="57" w:type="dxa"/><w:right w:w="57" w:type="dxa"/></w:tblCellMar>',
+           '<w:tblCellMar><w:left w:w="43" w:type="dxa"/><w:right w:w="43" w:type="dxa"/></w:tblCellMar>',
            '</w:tblPr><w:tblGrid>' + "".join(f'<w:gridCol w:w="{w}"/>' for w in widths) + '</w:tblGrid>']
     counted = []
     for row in rows:
         height, cells = row
         if sum(c.span for c in cells) != len(widths):
             raise SystemExit(f"table {number}: a row spans {sum(c.span for c in cells)} of {len(widths)} columns")
-        xml.append(f'<w:tr><w:trPr><w:trHeight w:val="{height}"/></w:trPr>')
+        xml.append(f'<w:tr><w:trPr><w:cantSplit/><w:trHeight w:val="{height}"/></w:trPr>')
         col = 0
         for c in cells:
             width = sum(widths[col:col + c.span])
@@ -125,11 +171,8 @@ def table(widths, rows, number):
                 tcpr += '<w:vMerge w:val="restart"/>'
             elif c.merge == "continue":
                 tcpr += '<w:vMerge/>'
-            if c.middle:
-                tcpr += '<w:vAlign w:val="center"/>'
-            xml.append(f'<w:tc><w:tcPr>{tcpr}</w:tcPr>'
-                       + para(c.text, c.style)
-                       + '</w:tc>')
+            tcpr += '<w:vAlign w:val="center"/>'
+            xml.append(f'<w:tc><w:tcPr>{tcpr}</w:tcPr>' + cell_paragraphs(c) + '</w:tc>')
             if c.merge != "continue":
                 counted.append(c)
         xml.append('</w:tr>')
@@ -137,45 +180,73 @@ def table(widths, rows, number):
     return "".join(xml), counted
 
 
+# The text width of the page (A4 less 2 cm margins left and right), in twips. A Chinese character
+# is as wide as its size: 180 twips at the labels' 9 pt, 200 at the values' 10 pt, 280 at the
+# cover's 14 pt; cells lose 86 twips to their margins. Value cells are as wide as their field's
+# longest value (its FitLength, else its screen limit) needs; identity numbers always fit.
+TEXT_WIDTH = 9638
+
+
 def cover_tables():
     t1 = table([1300, 1300, 1700, 1300],
-               [(400, [L("项目类别"), L("学科代码"), L("是否同意转自筹"), L("编  号")]),
-                (400, [V(), V(), V(), L("")])], 1)
-    t2 = table([2400, 4800],
-               [(560, [L(t, style="CoverLabel", middle=True), V(v, style="CoverValue", middle=True)])
+               [(400, [L("项目类别", style="CoverBox"), L("学科代码", style="CoverBox"),
+                       L("是否同意转自筹", style="CoverBox"), L("编  号", style="CoverBox")]),
+                (400, [C(), C(), C(), L("", style="CoverBox")])], 1, align="right")
+    # The project name takes 40 bytes (20 characters at 14 pt) on one line.
+    t2 = table([2000, 5800],
+               [(600, [L(t, style="CoverLabel"), V(v, style="CoverValue")])
                 for t, v in (("学 科 门 类：", ""), ("项 目 名 称：", ""), ("项目 负责人：", ""),
                              ("所 在 学 校：", ""), ("填 表 日 期：", YEAR + "年"))], 2)
-    t3 = table([1400] * 6, [(300, [V(style="CellSmall") for _ in range(6)])], 3)
+    t3 = table([900] * 6, [(240, [V(style="OfficeLabel") for _ in range(6)])], 3, align="right",
+               border_size=2, border_colour="BFBFBF")
     return t1, t2, t3
 
 
 def basic_table():
-    w = [700, 1000, 900, 700, 800, 900, 900, 800, 900, 1100]
+    W, G0 = TEXT_WIDTH, 300  # the group column carries its label down the cells
+    rest = lambda *used: W - G0 - sum(used)
+    r = 380  # a row of one line
     rows = [
-        (500, [G("项目概况"), L("项目名称"), V(span=8, style="CellLeft")]),
-        (500, [CONT, L("项目类别"), V(), L("A.重大项目  B.面上项目", span=2), L("研究类别"), V(),
-               L("A.基础研究  B.应用基础", span=3)]),
-        (500, [CONT, L("申请经费"), V(), L("万元"), L("指南领域名称", span=2), V(span=4, style="CellLeft")]),
-        (500, [CONT, L("学科代码"), V(span=2), L("学科名称", span=2), V(span=4, style="CellLeft")]),
-        (500, [CONT, L("起止年限"), V(YEAR), L("年"), V(), L("月至"), V(), L("年"), V(), L("月")]),
-        (500, [G("项目负责人"), L("姓  名"), V(span=2), L("性别"), V(), L("出生年月", span=2), V(span=2)]),
-        (500, [CONT, L("身份证号"), V(span=2), L("学位"), V(), L("学位授予时间", span=2), V(span=2)]),
-        (500, [CONT, L("职称"), V(span=3), L("人才计划", span=2), V(span=3)]),
-        (500, [CONT, L("联系电话"), V(span=3), L("电子信箱", span=2), V(span=3)]),
-        (500, [CONT, L("所在研究基地", span=2), V(span=7, style="CellLeft")]),
-        (500, [G("所在单位"), L("学校名称"), V(span=3), L("所在院系", span=2), V(span=3)]),
-        (500, [CONT, L("参加单位一"), V(span=3), L("参加单位二", span=2), V(span=3)]),
-        (400, [G("项目组"), L("总人数", span=2), L("高级"), L("中级"), L("初级"), L("博士生"), L("硕士生"),
-               L("总单位数", span=2)]),
-        (400, [CONT, V("0", span=2), V("0"), V("0"), V("0"), V("0"), V("0"), V("0", span=2)]),
-        (400, [CONT, Cell("主要参加人员", merge="restart"), L("姓  名"), L("职  称"), L("身份证号", span=2),
-               L("工作单位", span=2), L("项目分工"), L("签名")]),
+        (r, [G("项 目 概 况", G0), L("项目名称", width=810), V(width=rest(810))]),
+        (r, [CONT(G0), L("项目类别", width=810), C(width=1050), L("A.重大项目  B.面上项目", width=2809),
+             L("研究类别", width=810), C(width=1050), L("A.基础研究  B.应用基础", width=2809)]),
+        (r, [CONT(G0), L("申请经费", width=810), C(width=1600), L("万元", width=rest(810, 1600), style="CellLeft")]),
+        (r, [CONT(G0), L("指南领域名称", width=1166), V(width=rest(1166))]),
+        (r, [CONT(G0), L("学科代码", width=810), C(width=1400), L("学科名称", width=810), V(width=rest(810, 1400, 810))]),
+        (500, [CONT(G0), L("起止\n年限", width=810), C(YEAR, 1400), L("年", width=600), C(width=1100),
+               L("月至", width=600), C(width=1400), L("年", width=600), C(width=1100),
+               L("月", width=rest(810, 1400, 600, 1100, 600, 1400, 600, 1100))]),
+        (r, [G("项 目 负 责 人", G0), L("姓  名", width=810), V(width=2500), L("性别", width=810), C(width=1000),
+             L("出生年月", width=900), C(width=rest(810, 2500, 810, 1000, 900))]),
+        (r, [CONT(G0), L("身份证号", width=810), C(width=2600), L("学位", width=810), C(width=1000),
+             L("学位授予时间", width=1166), C(width=rest(810, 2600, 810, 1000, 1166))]),
+        (r, [CONT(G0), L("职称", width=810), V(width=1800), L("人才计划", width=810), V(width=rest(810, 1800, 810))]),
+        (r, [CONT(G0), L("联系电话", width=810), V(width=2600), L("电子信箱", width=810), V(width=rest(810, 2600, 810))]),
+        (r, [CONT(G0), L("所在研究基地", width=1166), V(width=rest(1166))]),
+        (r, [G("所在单位", G0), L("学校名称", width=1000), V(width=rest(1000))]),
+        (r, [CONT(G0), L("所在院系", width=1000), V(width=rest(1000))]),
+        (r, [CONT(G0), L("参加单位一", width=1000), V(width=rest(1000))]),
+        (r, [CONT(G0), L("参加单位二", width=1000), V(width=rest(1000))]),
+        (r, [G("项     目     组", G0)] + [L(t, width=1334) for t in ("总人数", "高级", "中级", "初级", "博士生", "硕士生", "总单位数")]),
+        (r, [CONT(G0)] + [C("0", 1334) for _ in range(7)]),
     ]
+    # A member row: name (4 characters), title (3), identity number (18 digits), unit and division
+    # of work (9 and 8 characters; Word fits longer ones to the cell), the signature. Each with
+    # room to spare: LibreOffice spaces Latin letters from Chinese ones.
+    member = [886, 686, 2100, 2100, 1850]
+    sign = rest(660, *member)
+    rows.append((r, [CONT(G0), Cell("主要\n参加\n人员", merge="restart", width=660)]
+                 + [L(t, width=w) for t, w in zip(("姓  名", "职  称", "身份证号", "工作单位", "项目分工"), member)]
+                 + [L("签名", width=sign)]))
     for _ in range(2, 11):
-        rows.append((400, [CONT, CONT, V(), V(), V(span=2), V(span=2), V(), L("")]))
-    rows.append((2400, [L("主要研究内容及技术指标", span=2), L("（限200字）"), V(span=7, style="CellLeft")]))
-    rows.append((500, [L("主题词（不超过3个）", span=3), V(span=2), V(span=2), V(span=3)]))
-    return table(w, rows, 4)
+        rows.append((r, [CONT(G0), CONT(660), V(width=member[0]), C(width=member[1]), C(width=member[2]),
+                         V(width=member[3]), V(width=member[4]), L("", width=sign)]))
+    rows.append((1700, [L("主要研究内容\n及技术指标", width=1250), L("（限200字）", width=1350), V(width=W - 2600)]))
+    subject = 1800
+    rows.append((r, [Cell("主题词\n（不超过3个）", merge="restart", width=subject), V(width=W - subject)]))
+    rows.append((r, [CONT(subject), V(width=W - subject)]))
+    rows.append((r, [CONT(subject), V(width=W - subject)]))
+    return free_table(rows, 4)
 
 
 def check_catalogue(tables, tsv):
@@ -193,10 +264,17 @@ def sect(protected, footer_id, first=False):
     return ('<w:sectPr>' + f'<w:footerReference w:type="default" r:id="{footer_id}"/>'
             + ('' if first else '<w:type w:val="nextPage"/>')
             + '<w:pgSz w:w="11906" w:h="16838"/>'
-            + '<w:pgMar w:top="1440" w:right="1247" w:bottom="1440" w:left="1247" w:header="851" w:footer="851" w:gutter="0"/>'
+            + '<w:pgMar w:top="1247" w:right="1134" w:bottom="1247" w:left="1134" w:header="709" w:footer="709" w:gutter="0"/>'
             + '<w:cols w:space="425"/>'
             + ('<w:formProt/>' if protected else '<w:formProt w:val="0"/>')
-            + '<w:docGrid w:type="lines" w:linePitch="312"/></w:sectPr>')
+            # The short form's tables take their own line heights; the body text keeps a grid.
+            + ('<w:docGrid w:linePitch="312"/>' if protected else '<w:docGrid w:type="lines" w:linePitch="312"/>')
+            + '</w:sectPr>')
+
+
+BUDGET_GUIDE = ("（填写说明：经费概算应实事求是，支出科目包括设备费、材料费、测试化验加工费、燃料动力费、"
+                "差旅费、会议费、国际合作与交流费、出版/文献/信息传播/知识产权事务费、劳务费和专家咨询费等，"
+                "每一科目均须写明计算根据及理由。）")
 
 
 def body():
@@ -208,6 +286,33 @@ def body():
              para(), para("Arvel省教育厅制", "Issuer"),
              PAGE_BREAK, t3,
              para("填  表  说  明", "NotesTitle")]
+    headings = [
+        ("二、立项依据（包括项目研究意义，国内外研究现状、水平和发展趋势，并附主要参考文献及出处）",
+         "（填写说明：结合本学科发展和经济社会发展的需要，阐述项目的科学意义或应用前景；"
+         "分析国内外研究现状、已达到的水平和发展趋势，说明尚待解决的问题；列出主要参考文献，"
+         "注明作者、题目、刊物或出版单位、年份、卷期和页码。）"),
+        ("三、研究目标、研究内容和拟解决的关键问题",
+         "（填写说明：研究目标应具体、明确、可考核；研究内容应围绕目标展开，层次清楚，"
+         "重点突出；拟解决的关键问题指实现研究目标必须解决的科学问题或技术难点，"
+         "应说明解决的思路。）"),
+        ("四、课题的研究方法、技术路线、实验方案及可行性分析",
+         "（填写说明：说明采用的研究方法和技术路线，可用流程图表示；实验方案应写明实验对象、"
+         "条件、步骤和数据处理方法；可行性分析应从理论依据、研究基础、实验条件、人员结构"
+         "和经费保障等方面论证项目能够按计划完成。）"),
+        ("五、项目创新点",
+         "（填写说明：与国内外同类研究相比，说明本项目在学术思想、研究方法、技术路线"
+         "或预期成果等方面的特色与创新之处，一般不超过三条，每条应简明扼要。"
+         "）"),
+        ("六、申请人简历与已具备的研究基础",
+         "（填写说明：申请人简历包括学习和工作经历、主要研究方向、近五年承担的科研项目、"
+         "发表的主要论文与著作、获得的科研奖励和专利；研究基础包括与本项目有关的前期研究工作"
+         "积累和已取得的研究成果，已具备的实验条件，尚缺少的实验条件和拟解决的途径。"
+         "）"),
+        ("七、项目进度安排及提供成果形式",
+         "（填写说明：按年度或半年度列出研究进度安排，写明各阶段的研究内容和预期进展；"
+         "成果形式包括学术论文、专著、专利、研究报告、新产品、新工艺、软件和人才培养等，"
+         "应写明数量和水平。）"),
+    ]
     notes = [
         "一、申请书各项内容均须填写，不适用的项目填写“/”，数字项目无内容的填写“0”。",
         "二、项目名称应确切反映研究内容，最多不超过25个汉字（包括标点符号）。",
@@ -216,42 +321,20 @@ def body():
         "没有三级学科的填写到二级学科。",
         "五、人才计划指获得省级及以上人才计划资助的情况。",
         "六、申请书用A4纸双面打印，于左侧装订成册。",
+        "七、申请书正文（第二至第八部分）的填写要求如下。",
     ]
+    # The guidance for the body sits here, where the applicant cannot delete it: the length rule
+    # counts the whole document, and text the applicant was invited to delete made it unstable.
+    for h, guide in headings + [("八、经费概算", BUDGET_GUIDE)]:
+        number, title = h.split("（")[0].split("、", 1)
+        notes.append(f"（{number}）{title}：" + guide.strip("（）").replace("填写说明：", ""))
     parts += [para(n, "Note") for n in notes]
     parts += [PAGE_BREAK,
               para("一、项目基本信息：", "BasicHeading"), t4,
               f'<w:p><w:pPr>{sect(True, "rIdFooter1", first=True)}</w:pPr></w:p>']
 
-    headings = [
-        ("二、立项依据（包括项目研究意义，国内外研究现状、水平和发展趋势，并附主要参考文献及出处）",
-         "（填写说明：结合本学科发展和经济社会发展的需要，阐述项目的科学意义或应用前景；"
-         "分析国内外研究现状、已达到的水平和发展趋势，说明尚待解决的问题；列出主要参考文献，"
-         "注明作者、题目、刊物或出版单位、年份、卷期和页码。此段说明在填写时可以删除。）"),
-        ("三、研究目标、研究内容和拟解决的关键问题",
-         "（填写说明：研究目标应具体、明确、可考核；研究内容应围绕目标展开，层次清楚，"
-         "重点突出；拟解决的关键问题指实现研究目标必须解决的科学问题或技术难点，"
-         "应说明解决的思路。此段说明在填写时可以删除。）"),
-        ("四、课题的研究方法、技术路线、实验方案及可行性分析",
-         "（填写说明：说明采用的研究方法和技术路线，可用流程图表示；实验方案应写明实验对象、"
-         "条件、步骤和数据处理方法；可行性分析应从理论依据、研究基础、实验条件、人员结构"
-         "和经费保障等方面论证项目能够按计划完成。此段说明在填写时可以删除。）"),
-        ("五、项目创新点",
-         "（填写说明：与国内外同类研究相比，说明本项目在学术思想、研究方法、技术路线"
-         "或预期成果等方面的特色与创新之处，一般不超过三条，每条应简明扼要。"
-         "此段说明在填写时可以删除。）"),
-        ("六、申请人简历与已具备的研究基础",
-         "（填写说明：申请人简历包括学习和工作经历、主要研究方向、近五年承担的科研项目、"
-         "发表的主要论文与著作、获得的科研奖励和专利；研究基础包括与本项目有关的前期研究工作"
-         "积累和已取得的研究成果，已具备的实验条件，尚缺少的实验条件和拟解决的途径。"
-         "此段说明在填写时可以删除。）"),
-        ("七、项目进度安排及提供成果形式",
-         "（填写说明：按年度或半年度列出研究进度安排，写明各阶段的研究内容和预期进展；"
-         "成果形式包括学术论文、专著、专利、研究报告、新产品、新工艺、软件和人才培养等，"
-         "应写明数量和水平。此段说明在填写时可以删除。）"),
-    ]
-    for h, guide in headings:
+    for h, _ in headings:
         parts.append(para(h, "Heading"))
-        parts.append(para(guide, "Guide"))
         spacing = BODY_SPACING + (FIRST_EXTRA if h.startswith("二") else 0)
         parts += [para("", "Body") for _ in range(spacing)]
     parts.append(para("八、经费概算（单位：万元）", "Heading"))
@@ -259,13 +342,10 @@ def body():
     budget_rows = [(450, [L("申请经费"), V(), L("申请省教育厅经费"), V()]),
                    (450, [L("学校配套经费"), V(), L("其他自筹经费"), V()]),
                    (450, [L("总经费"), V(span=3)]),
-                   (450, [L("支 出 科 目", style="CellBold"), L("总预算", style="CellBold"),
-                          L("其中拟申请教育厅资助", style="CellBold"), L("计  算  根  据  及  理  由", style="CellBold")])]
+                   (450, [L("支 出 科 目", style="LabelBold"), L("总预算", style="LabelBold"),
+                          L("其中拟申请教育厅资助", style="LabelBold"), L("计  算  根  据  及  理  由", style="LabelBold")])]
     budget_rows += [(450, [V(), V(), V(), V()]) for _ in range(8)]
     budget_rows.append((450, [L("合    计"), V(), V(), V()]))
-    parts.append(para("（填写说明：经费概算应实事求是，支出科目包括设备费、材料费、测试化验加工费、燃料动力费、"
-                      "差旅费、会议费、国际合作与交流费、出版/文献/信息传播/知识产权事务费、劳务费和专家咨询费等，"
-                      "每一科目均须写明计算根据及理由。此段说明在填写时可以删除。）", "Guide"))
     parts.append(table(budget_w, budget_rows, 5)[0])
     parts.append(para("九、项目负责人承诺", "Heading"))
     parts.append(para("本人保证申请书所填写的内容真实、准确，不存在知识产权争议，所列参加人员均已同意参加"

@@ -181,7 +181,8 @@ TEST_F(ShortFormTest, ResolveTableByKey)
     keyed.TableKey = QStringLiteral("项目");
     FieldData = {keyed};
     EXPECT_EQ(ResolveTable(*doc, 0, 0), 1);   // 项目类别
-    EXPECT_EQ(ResolveTable(*doc, 1, 0), 4);   // 项目概况, past the tables that do not match
+    FieldData[0].TableKey = QStringLiteral("项 目");
+    EXPECT_EQ(ResolveTable(*doc, 1, 0), 4);   // 项 目 概 况, past the tables that do not match
     FieldData[0].TableKey = "XYZ";
     EXPECT_EQ(ResolveTable(*doc, 2, 0), 2);   // none: the preceding records' table
     FieldData = saved;
