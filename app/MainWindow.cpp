@@ -285,16 +285,43 @@ void TFrmVantraMain::FormShow()
         EditValues = QStringList(count, QString());
 
         setFixedSize(600, 420);
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        const int screenWidth = screen ? screen->geometry().width() : width();
-        // The frame, title bar included, goes to the top edge: the window can be seen, moved
-        // and closed.
-        if (!windowHandle())
-            create();
-        windowHandle()->setFramePosition(QPoint((screenWidth - width()) / 2, 0));
+        PlaceAtTop();
         AutoNameEnabled = true;
     } catch (const Failure& failure) {
         ShowError(failure.text());
+    }
+}
+
+void TFrmVantraMain::PlaceAtTop()
+{
+    // The frame, title bar included, goes to the top edge, so that the window can be seen,
+    // moved and closed.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenWidth = screen ? screen->geometry().width() : width();
+    if (!windowHandle())
+        create();
+    windowHandle()->setFramePosition(QPoint((screenWidth - width()) / 2, 0));
+}
+
+void TFrmVantraMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // A window manager tells the frame's size a moment after the window is mapped: the window
+    // is placed again once it is known.
+    if (!m_placedOnScreen) {
+        m_placedOnScreen = true;
+        auto* wait = new QTimer(this);
+        wait->setInterval(20);
+        connect(wait, &QTimer::timeout, this, [this, wait, tries = 0]() mutable {
+            if (windowHandle() && windowHandle()->frameMargins().top() > 0) {
+                // The client goes below its title bar; the frame then starts at the top edge.
+                const QMargins frame = windowHandle()->frameMargins();
+                windowHandle()->setPosition(QPoint(windowHandle()->x(), frame.top()));
+            }
+            if (++tries >= 25 || (windowHandle() && windowHandle()->frameMargins().top() > 0))
+                wait->deleteLater();
+        });
+        wait->start();
     }
 }
 

@@ -61,6 +61,7 @@ public:
     bool QuitRequested = false;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;  // FormClose
 
@@ -69,4 +70,6 @@ private:
     void StampVersionAndExtract();
     void RegisterTypes(const QString& windowsFolder, bool force);
     void Quit();
+    void PlaceAtTop();
+    bool m_placedOnScreen = false;
 };

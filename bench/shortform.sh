@@ -23,7 +23,9 @@ for k in 2 3 4 5 6 7 8 9 10; do
 done
 "$qvtool" set "$doc" "${values[@]}" >/dev/null
 median() { sort -n | awk '{v[NR]=$1} END {print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
-for _ in $(seq "$runs"); do
+times=$(for _ in $(seq "$runs"); do
   HOME=$work/home XDG_RUNTIME_DIR=$work/home VANTRA_BENCH_T0=$(date +%s%N) VANTRA_BENCH_SHORTFORM=1 \
     "$program" "$doc" 2>/dev/null | sed -n 's/.*shortform_ms=\([0-9.]*\).*/\1/p'
-done | median | xargs printf 'short form: "申请书简表" to the screen painted with a filled document, median %s ms (%s runs)\n' "$runs"
+done)
+printf 'short form: "申请书简表" to the screen painted with a filled document, median %s ms (%s runs)\n' \
+  "$(echo "$times" | median)" "$runs"

@@ -1,31 +1,27 @@
 #include "KeychainSecrets.h"
 
-#include <QEventLoop>
-#include <QTimer>
-#include <qt6keychain/keychain.h>
+#include <QCoreApplication>
+#include <QLibrary>
 
-namespace {
-
-const QString Service = QStringLiteral("vantra");
-constexpr int AnswerWithinMs = 5000;  // a secret service that does not answer counts as absent
-
-bool Run(QKeychain::Job& job)
+SecretStore* KeychainSecrets::store()
 {
-    QEventLoop wait;
-    bool finished = false;
-    QObject::connect(&job, &QKeychain::Job::finished, &wait, [&] {
-        finished = true;
-        wait.quit();
-    });
-    QTimer::singleShot(AnswerWithinMs, &wait, &QEventLoop::quit);
-    job.setAutoDelete(false);
-    job.start();
-    if (!finished)
-        wait.exec(QEventLoop::ExcludeUserInputEvents);
-    return finished && job.error() == QKeychain::NoError;
+    if (m_tried)
+        return m_store.get();
+    m_tried = true;
+    const QStringList places = {QCoreApplication::applicationDirPath() + QStringLiteral("/vantra_keychain"),
+                                QStringLiteral(VANTRA_MODULE_DIR "/vantra_keychain")};
+    for (const QString& place : places) {
+        QLibrary module(place);
+        if (!module.load())
+            continue;
+        using Create = SecretStore* (*)();
+        if (const auto create = reinterpret_cast<Create>(module.resolve("vantra_create_keychain"))) {
+            m_store.reset(create());
+            break;
+        }
+    }
+    return m_store.get();
 }
-
-} // namespace
 
 bool KeychainSecrets::read(const QString& key, QString& secret)
 {
@@ -33,20 +29,12 @@ bool KeychainSecrets::read(const QString& key, QString& secret)
         secret = *kept;
         return true;
     }
-    QKeychain::ReadPasswordJob job(Service);
-    job.setKey(key);
-    if (!Run(job))
-        return false;
-    secret = job.textData();
-    return true;
+    return store() && store()->read(key, secret);
 }
 
 bool KeychainSecrets::write(const QString& key, const QString& secret)
 {
-    QKeychain::WritePasswordJob job(Service);
-    job.setKey(key);
-    job.setTextData(secret);
-    if (Run(job)) {
+    if (store() && store()->write(key, secret)) {
         m_thisRun.remove(key);
         return true;
     }

@@ -1,5 +1,6 @@
 #include "Mapi.h"
 
+#include "CurlLibrary.h"
 #include "Edition.h"
 #include "Seams.h"
 #include "Settings.h"
@@ -13,7 +14,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <atomic>
-#include <curl/curl.h>
 #include <mutex>
 
 namespace {
@@ -75,12 +75,6 @@ MailServerAsker& Asker()
 {
     static MailServerAsker asker;
     return asker;
-}
-
-void GlobalInit()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 bool HasControlOrBrackets(const QString& text)
@@ -173,30 +167,31 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t uploadTotal, curl_
 // The common setup of a session with the server.
 CURL* Session(const MailServer& server, const QString& password, Trace& trace, QByteArray& error)
 {
-    CURL* curl = curl_easy_init();
+    const CurlLibrary* api = Curl();
+    CURL* curl = api->easy_init();
     if (!curl)
         return nullptr;
     error.fill(0, CURL_ERROR_SIZE);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error.data());
-    curl_easy_setopt(curl, CURLOPT_URL, Url(server).constData());
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, ConnectTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, TransferTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 10L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, StalledSeconds);
+    api->easy_setopt(curl, CURLOPT_ERRORBUFFER, error.data());
+    api->easy_setopt(curl, CURLOPT_URL, Url(server).constData());
+    api->easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    api->easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, ConnectTimeoutSeconds);
+    api->easy_setopt(curl, CURLOPT_TIMEOUT, TransferTimeoutSeconds);
+    api->easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 10L);
+    api->easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, StalledSeconds);
     // Certificates are checked against the system's store; one that does not verify is refused.
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    api->easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    api->easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     if (server.security == QLatin1String("starttls"))
-        curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+        api->easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     if (!server.user.isEmpty()) {
-        curl_easy_setopt(curl, CURLOPT_USERNAME, server.user.toUtf8().constData());
-        curl_easy_setopt(curl, CURLOPT_PASSWORD, password.toUtf8().constData());
+        api->easy_setopt(curl, CURLOPT_USERNAME, server.user.toUtf8().constData());
+        api->easy_setopt(curl, CURLOPT_PASSWORD, password.toUtf8().constData());
     }
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);  // what the server answers to a command
-    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, OnTrace);
-    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &trace);
-    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);  // feeds the trace, prints nothing
+    api->easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);  // what the server answers to a command
+    api->easy_setopt(curl, CURLOPT_DEBUGFUNCTION, OnTrace);
+    api->easy_setopt(curl, CURLOPT_DEBUGDATA, &trace);
+    api->easy_setopt(curl, CURLOPT_VERBOSE, 1L);  // feeds the trace, prints nothing
     return curl;
 }
 
@@ -232,13 +227,14 @@ int CodeFor(CURLcode result, long response, const Trace& trace)
 
 SmtpOutcome Outcome(CURL* curl, CURLcode result, const Trace& trace, const QByteArray& error)
 {
+    const CurlLibrary* api = Curl();
     long response = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response);
+    api->easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response);
     SmtpOutcome outcome;
     outcome.code = CodeFor(result, response, trace);
     outcome.detail = QString::fromUtf8(error.constData()).trimmed();
     if (outcome.detail.isEmpty() && result != CURLE_OK)
-        outcome.detail = QString::fromUtf8(curl_easy_strerror(result));
+        outcome.detail = QString::fromUtf8(api->easy_strerror(result));
     outcome.detail += QStringLiteral(" (curl %1, %2)").arg(int(result)).arg(response);
     return outcome;
 }
@@ -348,7 +344,9 @@ void SetMailServerAsker(MailServerAsker asker)
 SmtpOutcome SmtpSend(const MailServer& server, const QString& password, const MailMessage& message,
                      const std::function<void(int)>& progress)
 {
-    GlobalInit();
+    const CurlLibrary* api = Curl();
+    if (!api)
+        return {MapiUserAbort, QStringLiteral("libcurl is not installed")};  // as with no mail system
     if (HasControlOrBrackets(message.recipientAddress))
         return {MapiInvalidRecips, QStringLiteral("recipient address")};
     if (HasControlOrBrackets(message.senderAddress))
@@ -367,11 +365,11 @@ SmtpOutcome SmtpSend(const MailServer& server, const QString& password, const Ma
         return {MapiInsufficientMemory, QStringLiteral("curl_easy_init")};
 
     if (!message.senderAddress.isEmpty())
-        curl_easy_setopt(curl, CURLOPT_MAIL_FROM, ("<" + message.senderAddress.toUtf8() + ">").constData());
+        api->easy_setopt(curl, CURLOPT_MAIL_FROM, ("<" + message.senderAddress.toUtf8() + ">").constData());
     curl_slist* recipients = nullptr;
     if (!message.recipientAddress.isEmpty())
-        recipients = curl_slist_append(recipients, ("<" + message.recipientAddress.toUtf8() + ">").constData());
-    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+        recipients = api->slist_append(recipients, ("<" + message.recipientAddress.toUtf8() + ">").constData());
+    api->easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
 
     QList<QByteArray> lines;
     lines << "Date: " + QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1();
@@ -385,56 +383,58 @@ SmtpOutcome SmtpSend(const MailServer& server, const QString& password, const Ma
     lines << "X-Mailer: vantra " + VersionText.toLatin1();
     curl_slist* headers = nullptr;
     for (const QByteArray& line : lines)
-        headers = curl_slist_append(headers, line.constData());
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+        headers = api->slist_append(headers, line.constData());
+    api->easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
 
-    curl_mime* mime = curl_mime_init(curl);
-    curl_mimepart* text = curl_mime_addpart(mime);
+    curl_mime* mime = api->mime_init(curl);
+    curl_mimepart* text = api->mime_addpart(mime);
     const QByteArray body = message.body.toUtf8();
-    curl_mime_data(text, body.constData(), size_t(body.size()));
-    curl_mime_type(text, "text/plain; charset=UTF-8");
-    curl_mime_encoder(text, "base64");
+    api->mime_data(text, body.constData(), size_t(body.size()));
+    api->mime_type(text, "text/plain; charset=UTF-8");
+    api->mime_encoder(text, "base64");
     if (!message.attachment.isEmpty()) {
-        curl_mimepart* file = curl_mime_addpart(mime);
-        curl_mime_filedata(file, QFile::encodeName(message.attachment).constData());
-        curl_mime_filename(file, nullptr);  // named below, in both forms
-        curl_mime_encoder(file, "base64");
+        curl_mimepart* file = api->mime_addpart(mime);
+        api->mime_filedata(file, QFile::encodeName(message.attachment).constData());
+        api->mime_filename(file, nullptr);  // named below, in both forms
+        api->mime_encoder(file, "base64");
         const QString name = QFileInfo(message.attachment).fileName();
         curl_slist* fileHeaders = nullptr;
-        fileHeaders = curl_slist_append(
+        fileHeaders = api->slist_append(
             fileHeaders, ("Content-Type: application/octet-stream; name=\"" + EncodedWords(name) + "\"").constData());
-        fileHeaders = curl_slist_append(fileHeaders, ("Content-Disposition: attachment; filename=\"" + EncodedWords(name)
+        fileHeaders = api->slist_append(fileHeaders, ("Content-Disposition: attachment; filename=\"" + EncodedWords(name)
                                                       + "\"; filename*=" + Rfc2231Value(name)).constData());
-        curl_mime_headers(file, fileHeaders, 1);
+        api->mime_headers(file, fileHeaders, 1);
     }
-    curl_easy_setopt(curl, CURLOPT_MIMEPOST, mime);
+    api->easy_setopt(curl, CURLOPT_MIMEPOST, mime);
 
     ProgressHook hook{progress};
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &hook);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    api->easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    api->easy_setopt(curl, CURLOPT_XFERINFODATA, &hook);
+    api->easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
 
-    const CURLcode result = curl_easy_perform(curl);
+    const CURLcode result = api->easy_perform(curl);
     const SmtpOutcome outcome = Outcome(curl, result, trace, error);
-    curl_mime_free(mime);
-    curl_slist_free_all(headers);
-    curl_slist_free_all(recipients);
-    curl_easy_cleanup(curl);
+    api->mime_free(mime);
+    api->slist_free_all(headers);
+    api->slist_free_all(recipients);
+    api->easy_cleanup(curl);
     return outcome;
 }
 
 SmtpOutcome SmtpTry(const MailServer& server, const QString& password)
 {
-    GlobalInit();
+    const CurlLibrary* api = Curl();
+    if (!api)
+        return {MapiUserAbort, QStringLiteral("libcurl is not installed")};
     Trace trace;
     QByteArray error;
     CURL* curl = Session(server, password, trace, error);
     if (!curl)
         return {MapiInsufficientMemory, QStringLiteral("curl_easy_init")};
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");  // after the login; then QUIT
-    const CURLcode result = curl_easy_perform(curl);
+    api->easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");  // after the login; then QUIT
+    const CURLcode result = api->easy_perform(curl);
     const SmtpOutcome outcome = Outcome(curl, result, trace, error);
-    curl_easy_cleanup(curl);
+    api->easy_cleanup(curl);
     return outcome;
 }
 
