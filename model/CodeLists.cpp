@@ -88,6 +88,7 @@ Tfrmcode::Tfrmcode(QWidget* parent) : QDialog(parent)
     top->addWidget(new QLabel(QStringLiteral("条件："), this));
     EdtKey = new QLineEdit(this);
     EdtKey->setObjectName("EdtKey");
+    EdtKey->setAccessibleName(QStringLiteral("条件"));
     top->addWidget(EdtKey);
     BitBtn3 = new QPushButton(QStringLiteral("查询"), this);
     BitBtn3->setAutoDefault(false);
@@ -95,6 +96,7 @@ Tfrmcode::Tfrmcode(QWidget* parent) : QDialog(parent)
     layout->addLayout(top);
     Lstcode = new QListWidget(this);
     Lstcode->setObjectName("Lstcode");
+    Lstcode->setAccessibleName(QStringLiteral("代码列表"));
     layout->addWidget(Lstcode);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();

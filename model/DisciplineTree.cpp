@@ -49,12 +49,14 @@ Tfrmxkdm_tree::Tfrmxkdm_tree(QWidget* parent) : QDialog(parent)
     top->addWidget(new QLabel(QStringLiteral("学科代码："), this));
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName("Edit1");
+    Edit1->setAccessibleName(QStringLiteral("学科代码"));
     top->addWidget(Edit1);
     BitBtn3 = new QPushButton(QStringLiteral("查询"), this);
     top->addWidget(BitBtn3);
     layout->addLayout(top);
     TreeView1 = new QTreeWidget(this);
     TreeView1->setObjectName("TreeView1");
+    TreeView1->setAccessibleName(QStringLiteral("学科代码树"));
     TreeView1->setHeaderHidden(true);
     layout->addWidget(TreeView1);
     auto* bottom = new QHBoxLayout;
