@@ -125,6 +125,7 @@ TfrmAbout::TfrmAbout(QWidget* parent)
 
     BitBtn1 = new QPushButton(QStringLiteral("确定 "), this);
     BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setAccessibleName(QStringLiteral("确定"));
     BitBtn1->setGeometry((452 - 90) / 2, 342, 90, 26);
     BitBtn1->setDefault(true);
 

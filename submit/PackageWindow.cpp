@@ -16,10 +16,12 @@ Tfrmzipx::Tfrmzipx(QWidget* parent) : QWidget(parent, Qt::Window)
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     Button2 = new QPushButton(QStringLiteral("返    回"), this);
+    Button2->setAccessibleName(QStringLiteral("返回"));
     top->addWidget(Button2);
     top->addStretch();
     layout->addLayout(top);
     ListBox1 = new QListWidget(this);
+    ListBox1->setAccessibleName(QStringLiteral("数据包内容"));
     layout->addWidget(ListBox1);
     auto* bottom = new QHBoxLayout;
     const int widths[3] = {280, 40, 50};

@@ -73,6 +73,7 @@ TfrmVantraExport::TfrmVantraExport(SubmitHost* host, QWidget* parent)
     Button1->setDefault(true);
     Button2 = new QPushButton(QStringLiteral("返    回"), this);
     Button2->setObjectName("Button2");
+    Button2->setAccessibleName(QStringLiteral("返回"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Button1);
