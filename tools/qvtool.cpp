@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -176,15 +177,28 @@ public:
 
 LastNotice notices;
 
+// The inverse of Escaped, so that what dump prints can be given to set as it stands.
 QString Unescaped(const QString& value)
 {
     QString out;
     for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value.at(i) == '\\' && i + 1 < value.size()) {
-            const QChar next = value.at(++i);
-            out += next == 'r' ? QChar('\r') : next == 'n' ? QChar('\n') : next;
-        } else {
+        if (value.at(i) != '\\' || i + 1 >= value.size()) {
             out += value.at(i);
+            continue;
+        }
+        const QChar next = value.at(++i);
+        const int digits = next == 'x' ? 2 : next == 'u' ? 4 : 0;
+        const QString code = value.mid(i + 1, digits);
+        const bool hex = digits > 0 && code.size() == digits
+                         && std::all_of(code.begin(), code.end(), [](QChar c) {
+                               const char16_t u = c.toLower().unicode();
+                               return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f');
+                           });
+        if (hex) {
+            out += QChar(code.toUShort(nullptr, 16));
+            i += digits;
+        } else {
+            out += next == 'r' ? QChar('\r') : next == 'n' ? QChar('\n') : next;
         }
     }
     return out;
