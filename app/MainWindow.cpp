@@ -46,6 +46,15 @@ namespace {
 
 constexpr int StatusNoteMs = 15000;  // how long the status bar says the word processor is starting
 
+// A document that is gone is said so plainly, not taken for one another program holds.
+bool DocumentIsThere()
+{
+    if (QFileInfo::exists(CurDocPath))
+        return true;
+    ShowNotice(MissingDocumentText(CurDocPath), NoticeCaption);
+    return false;
+}
+
 void WriteVersionStamp(const QString& stamp)
 {
     const QString path = SettingsFilePath();
@@ -249,7 +258,7 @@ void TFrmVantraMain::FormShow()
             const int result = frmfiledlg->exec();
             if (result == Tfrmfiledlg::ResultExit) {
                 Quit();
-                        return;
+                return;
             }
             CurDocPath = frmfiledlg->ChosenPath;
             if (result == Tfrmfiledlg::ResultNew)
@@ -270,7 +279,7 @@ void TFrmVantraMain::FormShow()
                                      target, answer);
                 if (answer.isEmpty()) {
                     Quit();
-                                return;
+                    return;
                 }
                 target = ChangeExtension(answer, ExtPrefix + "x");
             }
@@ -367,10 +376,8 @@ void TFrmVantraMain::ConnectShortForm(TFrmSimpleform* screen)
 
 void TFrmVantraMain::TbSimpleformClick()
 {
-    if (!QFileInfo::exists(CurDocPath)) {
-        ShowNotice(QStringLiteral("找不到申请书文件:") + QDir::toNativeSeparators(CurDocPath), NoticeCaption);
+    if (!DocumentIsThere())
         return;
-    }
     if (FrmSimpleform->exec() == ModalCancel) {
         CloseWithoutAsking = true;
         SetTag(FrmSimpleform, 0);
@@ -406,11 +413,8 @@ void TFrmVantraMain::AutoName()
 
 void TFrmVantraMain::TbtextClick()
 {
-    // A document that is gone is said so plainly, not taken for one another program holds.
-    if (!QFileInfo::exists(CurDocPath)) {
-        ShowNotice(QStringLiteral("找不到申请书文件:") + QDir::toNativeSeparators(CurDocPath), NoticeCaption);
+    if (!DocumentIsThere())
         return;
-    }
     if (!DocLock->EnsureNotInUse(CurDocPath))
         return;
     if (!SaveAsWarned) {
@@ -443,10 +447,8 @@ void TFrmVantraMain::tbExportClick()
 
 void TFrmVantraMain::ShowShortFormWithoutWaiting()
 {
-    if (!QFileInfo::exists(CurDocPath)) {
-        ShowNotice(QStringLiteral("找不到申请书文件:") + QDir::toNativeSeparators(CurDocPath), NoticeCaption);
+    if (!DocumentIsThere())
         return;
-    }
     FrmSimpleform->ShowWithoutWaiting();
 }
 

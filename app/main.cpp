@@ -1,6 +1,7 @@
 // vantra: prepares and hands in an application for the provincial research programme.
 #include "Forms.h"
 #include "MainWindow.h"
+#include "Edition.h"
 #include "Failure.h"
 #include "KeychainSecrets.h"
 #include "Simpleform.h"
@@ -37,7 +38,6 @@ public:
     }
 };
 
-// Peak resident memory so far, from the kernel's own count.
 // Calls back once, at the first paint of a window's contents.
 class PaintProbe : public QObject {
 public:
@@ -60,6 +60,7 @@ private:
     std::function<void()> m_then;
 };
 
+// Peak resident memory so far, from the kernel's own count.
 long PeakKilobytes()
 {
     QFile status("/proc/self/status");
@@ -78,7 +79,7 @@ int main(int argc, char** argv)
     VantraApplication app(argc, argv);
     QApplication::setApplicationName("vantra");
     InstallQtChinese();
-    QApplication::setApplicationVersion("1.001");
+    QApplication::setApplicationVersion(VersionText);
 
     MessageBoxPrompter prompter;
     DialogFilePicker picker;

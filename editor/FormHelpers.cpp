@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QLineEdit>
 #include <QScrollArea>
 
@@ -174,4 +175,12 @@ bool SelectTypedItem(QComboBox* combo)
         return false;
     combo->setCurrentIndex(index);
     return true;
+}
+
+void AddSpokenRows(QFormLayout* form, std::initializer_list<std::pair<QWidget*, QString>> rows)
+{
+    for (const auto& [field, label] : rows) {
+        form->addRow(label, field);
+        field->setAccessibleName(QString(label).remove(QStringLiteral("：")));
+    }
 }

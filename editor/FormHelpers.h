@@ -8,8 +8,11 @@
 #include <QPointer>
 #include <QString>
 #include <array>
+#include <initializer_list>
+#include <utility>
 
 class QComboBox;
+class QFormLayout;
 class QWidget;
 
 // 宋体 at the given pixel size, with the CJK faces a Linux desktop has.
@@ -43,3 +46,6 @@ void HideCodeFields(QWidget* scrollingArea);
 void MarkLabel(QLabel* label, bool warn);
 // Selects the item whose text equals the combo's text (letter case ignored); false when none does.
 bool SelectTypedItem(QComboBox* combo);
+// Adds each field under its label ("收信人姓名：") and gives it that label, without the colon,
+// as the name a screen reader speaks.
+void AddSpokenRows(QFormLayout* form, std::initializer_list<std::pair<QWidget*, QString>> rows);

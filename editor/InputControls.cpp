@@ -173,3 +173,11 @@ void ReplaceItems(QComboBox* combo, const QStringList& items)
     combo->setCurrentIndex(-1);
     SetControlText(combo, shown);
 }
+
+void SetEditable(QLineEdit* edit, bool editable)
+{
+    edit->setReadOnly(!editable);
+    QPalette colours = edit->palette();
+    colours.setColor(QPalette::Base, editable ? QColor(Qt::white) : QColor(245, 245, 245));
+    edit->setPalette(colours);
+}

@@ -3,6 +3,7 @@
 // character 2), whichever way the text arrives: typed, pasted, dropped or committed by an
 // input method.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QValidator>
 
@@ -60,5 +61,7 @@ private:
 // change rule (those follow the user's choice only).
 QString ControlText(const QWidget* control);
 void SetControlText(QWidget* control, const QString& text);
+// Read-only fields look grey, editable ones white.
+void SetEditable(QLineEdit* edit, bool editable);
 // Replaces a combo's items and keeps the text it shows.
 void ReplaceItems(QComboBox* combo, const QStringList& items);

@@ -122,7 +122,8 @@ QWidget* MakeControl(const ControlSpec& spec, QWidget* panel)
         auto* edit = new QLineEdit(panel);
         if (spec.maxBytes > 0 || upper)
             edit->setValidator(new GbkLimitValidator(spec.maxBytes, upper, edit));
-        edit->setReadOnly(spec.kind == ControlKind::ReadOnly);
+        if (spec.kind == ControlKind::ReadOnly)
+            SetEditable(edit, false);
         widget = edit;
         break;
     }
@@ -168,11 +169,6 @@ QWidget* MakeControl(const ControlSpec& spec, QWidget* panel)
         widget->setEnabled(false);
     if (spec.width > 0)
         widget->setFixedWidth(spec.width);
-    if (spec.kind == ControlKind::ReadOnly) {
-        QPalette colours = widget->palette();
-        colours.setColor(QPalette::Base, QColor(245, 245, 245));
-        widget->setPalette(colours);
-    }
     return widget;
 }
 
@@ -541,9 +537,7 @@ void TFrmSimpleform::Store()
         const Tfiledata& f = FieldData.at(i);
         if (f.Source != -1 || !has("ed" + f.Name))
             continue;
-        const QString t = TrimBlanks(text("ed" + f.Name));
-        if (t != EditValues.at(i))
-            EditValues[i] = t;
+        EditValues[i] = TrimBlanks(text("ed" + f.Name));
     }
     SaveShortForm(*this, CurDocPath, 8);
 }

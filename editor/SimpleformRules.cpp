@@ -30,16 +30,6 @@ QString Trimmed(const TFrmSimpleform& screen, const QString& name)
     return TrimBlanks(screen.text(name));
 }
 
-// Read-only fields look grey; the applicant's birth date becomes editable when the identity
-// number cannot give it.
-void SetEditable(QLineEdit* edit, bool editable)
-{
-    edit->setReadOnly(!editable);
-    QPalette colours = edit->palette();
-    colours.setColor(QPalette::Base, editable ? QColor(Qt::white) : QColor(245, 245, 245));
-    edit->setPalette(colours);
-}
-
 bool ApplicantIdLeft(TFrmSimpleform& screen)
 {
     const QString t = Trimmed(screen, "edsfzh1");
@@ -56,6 +46,7 @@ bool ApplicantIdLeft(TFrmSimpleform& screen)
         sexField->setEnabled(false);
         return true;
     }
+    // The applicant's birth date becomes editable when the identity number cannot give it.
     SetEditable(birthField, true);
     sexField->setEnabled(true);
     ShowNotice(BadIdNumberText, NoticeCaption);

@@ -6,6 +6,7 @@
 #include "Gbk.h"
 #include "Seams.h"
 #include "Text.h"
+#include "Files.h"
 #include "WordHost.h"
 #include "WordSession.h"
 
@@ -89,7 +90,7 @@ void SaveShortForm(FieldAccess& screen, const QString& path, unsigned progressKi
         return;
     // A document moved or deleted meanwhile: say so, rather than treat it as held by another program.
     if (!QFileInfo::exists(path))
-        throw Failure(QStringLiteral("找不到申请书文件:") + QDir::toNativeSeparators(path));
+        throw Failure(MissingDocumentText(path));
     progress().FrmShow(progressKind, FieldHigh + 1);
     try {
         if (!WordSession)

@@ -29,6 +29,11 @@ QString FileNamePart(const QString& text)
     return part;
 }
 
+QString MissingDocumentText(const QString& path)
+{
+    return QStringLiteral("找不到申请书文件:") + QDir::toNativeSeparators(path);
+}
+
 QString FreeDocName(const QString& base, const QString& folder)
 {
     for (int n = 0;; ++n) {

@@ -9,6 +9,9 @@ QString ChangeExtension(const QString& path, const QString& ext);
 // characters become "_", so that the name cannot reach another folder.
 QString FileNamePart(const QString& text);
 
+// "找不到申请书文件:" and the path: what the applicant is told when the document is gone.
+QString MissingDocumentText(const QString& path);
+
 // First of base, base1, base2 … for which folder + DocPrefix + name + ".qvx" does not exist.
 QString FreeDocName(const QString& base, const QString& folder);
 // DocFolder + DocPrefix + FreeDocName(base, DocFolder) + ".qvx".

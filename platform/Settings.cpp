@@ -12,22 +12,29 @@ QString SettingsFilePath()
 
 QString SettingValue(const QString& key)
 {
-    return SettingValue(QStringLiteral("qen"), key);
+    return SettingGroup(QStringLiteral("qen")).value(key);
 }
 
-QString SettingValue(const QString& group, const QString& key)
+QHash<QString, QString> SettingGroup(const QString& group)
 {
     QSettings settings(SettingsFilePath(), QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         return {};
-    return settings.value(group + "/" + key).toString();
+    QHash<QString, QString> values;
+    settings.beginGroup(group);
+    for (const QString& key : settings.childKeys())
+        values.insert(key, settings.value(key).toString());
+    return values;
 }
 
-bool SetSettingValue(const QString& group, const QString& key, const QString& value)
+bool SetSettingValues(const QString& group, const QList<std::pair<QString, QString>>& values)
 {
     QDir().mkpath(QFileInfo(SettingsFilePath()).path());
     QSettings settings(SettingsFilePath(), QSettings::IniFormat);
-    settings.setValue(group + "/" + key, value);
-    settings.sync();
+    settings.beginGroup(group);
+    for (const auto& [key, value] : values)
+        settings.setValue(key, value);
+    settings.endGroup();
+    settings.sync();  // once, so the values of a group are written together
     return settings.status() == QSettings::NoError;
 }

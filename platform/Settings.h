@@ -1,11 +1,14 @@
 #pragma once
 // The program's settings file (INI): the version stamp and the user's choices.
+#include <QHash>
+#include <QList>
 #include <QString>
+#include <utility>
 
 QString SettingsFilePath();  // ~/.config/vantra/vantra.ini
 // A value of group "qen"; empty when the file or the key is missing or unreadable.
 QString SettingValue(const QString& key);
-// A value of another group ("mail").
-QString SettingValue(const QString& group, const QString& key);
-// Stores a value; false when the file cannot be written.
-bool SetSettingValue(const QString& group, const QString& key, const QString& value);
+// The values of a group ("mail"), read in one pass over the file.
+QHash<QString, QString> SettingGroup(const QString& group);
+// Stores values of a group with one write of the file; false when it cannot be written.
+bool SetSettingValues(const QString& group, const QList<std::pair<QString, QString>>& values);

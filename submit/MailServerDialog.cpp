@@ -47,15 +47,9 @@ Tfrmmailserver::Tfrmmailserver(QWidget* parent)
     labresult->setMinimumHeight(48);
 
     auto* form = new QFormLayout;
-    const std::pair<QWidget*, QString> rows[] = {
-        {edhost, QStringLiteral("发信服务器：")}, {edport, QStringLiteral("端口：")},
-        {cbsecurity, QStringLiteral("加密方式：")}, {eduser, QStringLiteral("用户名：")},
-        {edpassword, QStringLiteral("密码：")}};
-    for (const auto& [field, label] : rows) {
-        form->addRow(label, field);
-        QString spoken = label;
-        field->setAccessibleName(spoken.remove(QStringLiteral("：")));
-    }
+    AddSpokenRows(form, {{edhost, QStringLiteral("发信服务器：")}, {edport, QStringLiteral("端口：")},
+                         {cbsecurity, QStringLiteral("加密方式：")}, {eduser, QStringLiteral("用户名：")},
+                         {edpassword, QStringLiteral("密码：")}});
     eduser->setToolTip(QStringLiteral("通常是完整的邮件地址；留空表示不登录"));
     edpassword->setToolTip(QStringLiteral("有的邮箱要用“授权码”代替登录密码"));
 

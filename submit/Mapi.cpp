@@ -243,25 +243,26 @@ SmtpOutcome Outcome(CURL* curl, CURLcode result, const Trace& trace, const QByte
 
 MailServer ReadMailServer()
 {
+    const QHash<QString, QString> saved = SettingGroup(QStringLiteral("mail"));
     MailServer server;
-    server.host = SettingValue(QStringLiteral("mail"), QStringLiteral("host")).trimmed();
+    server.host = saved.value(QStringLiteral("host")).trimmed();
     bool ok = false;
-    const int port = SettingValue(QStringLiteral("mail"), QStringLiteral("port")).toInt(&ok);
+    const int port = saved.value(QStringLiteral("port")).toInt(&ok);
     if (ok && port > 0 && port < 65536)
         server.port = port;
-    const QString security = SettingValue(QStringLiteral("mail"), QStringLiteral("security")).trimmed().toLower();
+    const QString security = saved.value(QStringLiteral("security")).trimmed().toLower();
     if (security == QLatin1String("ssl") || security == QLatin1String("starttls") || security == QLatin1String("none"))
         server.security = security;
-    server.user = SettingValue(QStringLiteral("mail"), QStringLiteral("user")).trimmed();
+    server.user = saved.value(QStringLiteral("user")).trimmed();
     return server;
 }
 
 bool WriteMailServer(const MailServer& server)
 {
-    return SetSettingValue(QStringLiteral("mail"), QStringLiteral("host"), server.host.trimmed())
-           && SetSettingValue(QStringLiteral("mail"), QStringLiteral("port"), QString::number(server.port))
-           && SetSettingValue(QStringLiteral("mail"), QStringLiteral("security"), server.security)
-           && SetSettingValue(QStringLiteral("mail"), QStringLiteral("user"), server.user.trimmed());
+    return SetSettingValues(QStringLiteral("mail"), {{QStringLiteral("host"), server.host.trimmed()},
+                                                     {QStringLiteral("port"), QString::number(server.port)},
+                                                     {QStringLiteral("security"), server.security},
+                                                     {QStringLiteral("user"), server.user.trimmed()}});
 }
 
 MailServer ProposedServer(const QString& senderAddress)

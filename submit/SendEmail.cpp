@@ -70,16 +70,10 @@ Tfrmsendemail::Tfrmsendemail(QWidget* parent)
     stemailfileInfo = Sunken(box, "stemailfileInfo");
 
     auto* form = new QFormLayout(box);
-    const std::pair<QWidget*, QString> rows[] = {
-        {edlxr, QStringLiteral("收信人姓名：")}, {edtaddress, QStringLiteral("收信人邮址：")},
-        {edxm1, QStringLiteral("发信人姓名：")}, {edemail, QStringLiteral("发信人邮址：")},
-        {edtsubject, QStringLiteral("邮件主题：")}, {memtext, QStringLiteral("邮件正文：")},
-        {stemailfile, QStringLiteral("邮件附件：")}};
-    for (const auto& [field, label] : rows) {
-        form->addRow(label, field);
-        QString spoken = label;
-        field->setAccessibleName(spoken.remove(QStringLiteral("：")));
-    }
+    AddSpokenRows(form, {{edlxr, QStringLiteral("收信人姓名：")}, {edtaddress, QStringLiteral("收信人邮址：")},
+                         {edxm1, QStringLiteral("发信人姓名：")}, {edemail, QStringLiteral("发信人邮址：")},
+                         {edtsubject, QStringLiteral("邮件主题：")}, {memtext, QStringLiteral("邮件正文：")},
+                         {stemailfile, QStringLiteral("邮件附件：")}});
     form->addRow(QString(), stemailfileInfo);
     stemailfileInfo->setAccessibleName(QStringLiteral("附件信息"));
 

@@ -43,6 +43,24 @@ QString PlainFilter()
     return QStringLiteral("个人版上报文件(*.") + ExtPrefix + "x)|*." + ExtPrefix + "x";
 }
 
+// "NAME+CODE上报文件.qvx" or ".qvs" (kind 'x' or 's'). The applicant's name goes into the file
+// name: it must not reach another folder.
+QString SubmissionName(const QStringList& values, char kind)
+{
+    return FileNamePart(values.value(0) + values.value(1)) + QStringLiteral("上报文件.") + ExtPrefix + kind;
+}
+
+// The file at target, whole and on the device: flushed where it was made, or copied there and
+// read back. A failure is told to the applicant.
+bool Delivered(const QString& made, const QString& target)
+{
+    QString reason;
+    if (made == target ? FlushToDevice(target, &reason) : DeliverCopy(made, target, &reason))
+        return true;
+    ShowNotice(QStringLiteral("申请书没有提交成功：") + reason, NoticeCaption);
+    return false;
+}
+
 } // namespace
 
 TfrmVantraExport::TfrmVantraExport(SubmitHost* host, QWidget* parent)
@@ -116,9 +134,7 @@ void TfrmVantraExport::Button1Click()
     }
     SubmitFieldValues = values;
 
-    // The applicant's name goes into the file names: it must not reach another folder.
-    const QString copy = TempFolder + FileNamePart(values.value(0) + values.value(1)) + QStringLiteral("上报文件.")
-                         + ExtPrefix + "x";
+    const QString copy = TempFolder + SubmissionName(values, 'x');
     if (CurDocPath != copy) {
         // A copy left by an earlier submission must never be handed in in place of this one.
         if (!ForceDelete(copy) || !WordSession || !WordSession->SaveDocumentCopy(CurDocPath, copy)
@@ -138,8 +154,7 @@ void TfrmVantraExport::Button1Click()
 
 bool TfrmVantraExport::PlainCopy(const QString& copy)
 {
-    const QString proposed = FileNamePart(SubmitFieldValues.value(0) + SubmitFieldValues.value(1))
-                             + QStringLiteral("上报文件.") + ExtPrefix + "x";
+    const QString proposed = SubmissionName(SubmitFieldValues, 'x');
     QString target = copy;
     if (SubmitMode == SubmitCopy) {
         const QString answer = m_host->SaveDlg(QStringLiteral("请输入项目申请书上报文件名"), DocFolder, PlainFilter(), proposed);
@@ -157,12 +172,8 @@ bool TfrmVantraExport::PlainCopy(const QString& copy)
     MarkLabel(Label4, false);
     MarkLabel(Label5, true);
     // Success is said only of a file that arrived whole and is on the device.
-    QString reason;
-    const bool delivered = target == copy ? FlushToDevice(copy, &reason) : DeliverCopy(copy, target, &reason);
-    if (!delivered) {
-        ShowNotice(QStringLiteral("申请书没有提交成功：") + reason, NoticeCaption);
+    if (!Delivered(copy, target))
         return false;
-    }
     MarkLabel(Label5, false);
 
     const QString saved = CurDocPath;
@@ -181,8 +192,7 @@ bool TfrmVantraExport::PlainCopy(const QString& copy)
 
 bool TfrmVantraExport::Package(const QString& copy)
 {
-    const QString proposed = FileNamePart(SubmitFieldValues.value(0) + SubmitFieldValues.value(1))
-                             + QStringLiteral("上报文件.") + ExtPrefix + "s";
+    const QString proposed = SubmissionName(SubmitFieldValues, 's');
     QString target, work;
     if (SubmitMode == SubmitCopy) {
         const QString answer = m_host->SaveDlg(QStringLiteral("请输入项目申请书上报文件名"), DocFolder, PackageFilter(), proposed);
@@ -210,22 +220,12 @@ bool TfrmVantraExport::Package(const QString& copy)
         return false;
     }
     const QString saved = CurDocPath;
-    // The package must arrive whole, be checked where it arrived, and be on the device.
-    QString reason;
-    if (work == target) {
-        if (!FlushToDevice(target, &reason)) {
-            ShowNotice(QStringLiteral("申请书没有提交成功：") + reason, NoticeCaption);
-            return false;
-        }
-    } else {
-        if (!DeliverCopy(work, target, &reason)) {
-            ShowNotice(QStringLiteral("申请书没有提交成功：") + reason, NoticeCaption);
-            return false;
-        }
-        if (!frmzipx->CheckPackage(target, message)) {
-            ShowNotice(QStringLiteral("复制到 %1 的上报文件校验失败：%2").arg(Native(target), message), NoticeCaption);
-            return false;
-        }
+    // The package must arrive whole, be on the device, and be checked where it arrived.
+    if (!Delivered(work, target))
+        return false;
+    if (work != target && !frmzipx->CheckPackage(target, message)) {
+        ShowNotice(QStringLiteral("复制到 %1 的上报文件校验失败：%2").arg(Native(target), message), NoticeCaption);
+        return false;
     }
     MarkLabel(Label5, false);
 
@@ -239,6 +239,7 @@ bool TfrmVantraExport::Package(const QString& copy)
     }
     // The test reads the package back from where it was handed in.
     const QString test = TempFolder + QStringLiteral("xmstest.jx");
+    QString reason;
     bool unpacked = work == target || DeliverCopy(target, work, &reason);
     CurDocPath = test;
     ForceDelete(test);

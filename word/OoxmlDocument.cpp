@@ -374,6 +374,30 @@ bool OoxmlDocument::IsProtected()
     return node && enforcement && OnOff(enforcement);
 }
 
+namespace {
+
+// The blank template was protected with ProtectPassword when the program was built; its salt
+// and hash save the first opening of every document made from it the 100000 rounds.
+void RememberTemplateProtection()
+{
+    const auto blank = ResourceBytes("word", "xms");
+    if (!blank)
+        return;
+    const auto zip = ZipReader::openData(*blank, nullptr);
+    const auto settings = zip ? zip->readAll(QStringLiteral("word/settings.xml"), nullptr) : std::nullopt;
+    pugi::xml_document xml;
+    if (!settings || !xml.load_buffer(settings->constData(), size_t(settings->size())))
+        return;
+    const pugi::xml_node node = xml.child("w:settings").child("w:documentProtection");
+    const QByteArray hash = QByteArray::fromBase64(node.attribute("w:hash").value());
+    const QByteArray salt = QByteArray::fromBase64(node.attribute("w:salt").value());
+    if (!hash.isEmpty())
+        RememberProtectionHash(ProtectPassword, salt, node.attribute("w:cryptSpinCount").as_int(),
+                               node.attribute("w:cryptAlgorithmSid").as_int(), hash);
+}
+
+} // namespace
+
 void OoxmlDocument::Unprotect(const QString& password)
 {
     ensureOpen();
@@ -399,6 +423,9 @@ void OoxmlDocument::Unprotect(const QString& password)
         const int spin = found.spin.isEmpty() ? 0 : found.spin.toInt(&ok);
         if ((!found.spin.isEmpty() && !ok) || spin < 0 || spin > MaxSpinCount)
             throw Failure(WrongPasswordText);  // refused before any hashing
+        // Told once, when a password is first checked: not every start opens a document.
+        static const bool remembered = (RememberTemplateProtection(), true);
+        Q_UNUSED(remembered);
         const QByteArray computed = ProtectionHash(password, QByteArray::fromBase64(found.salt.toLatin1()), spin,
                                                    found.sid.toInt());
         if (computed.toBase64() != found.hash.toLatin1())
@@ -642,33 +669,8 @@ void OoxmlApplication::Quit(bool saveChanges)
     m_documents.clear();
 }
 
-namespace {
-
-// The blank template was protected with ProtectPassword when the program was built; its salt
-// and hash save the first opening of every document made from it the 100000 rounds.
-void RememberTemplateProtection()
-{
-    const auto blank = ResourceBytes("word", "xms");
-    if (!blank)
-        return;
-    const auto zip = ZipReader::openData(*blank, nullptr);
-    const auto settings = zip ? zip->readAll(QStringLiteral("word/settings.xml"), nullptr) : std::nullopt;
-    pugi::xml_document xml;
-    if (!settings || !xml.load_buffer(settings->constData(), size_t(settings->size())))
-        return;
-    const pugi::xml_node node = xml.child("w:settings").child("w:documentProtection");
-    const QByteArray hash = QByteArray::fromBase64(node.attribute("w:hash").value());
-    const QByteArray salt = QByteArray::fromBase64(node.attribute("w:salt").value());
-    if (!hash.isEmpty())
-        RememberProtectionHash(ProtectPassword, salt, node.attribute("w:cryptSpinCount").as_int(),
-                               node.attribute("w:cryptAlgorithmSid").as_int(), hash);
-}
-
-} // namespace
 
 std::unique_ptr<WordApplication> CreateWordApplication()
 {
-    static const bool remembered = (RememberTemplateProtection(), true);
-    Q_UNUSED(remembered);
     return std::make_unique<OoxmlApplication>();
 }
