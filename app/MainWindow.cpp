@@ -231,7 +231,7 @@ void TFrmVantraMain::Quit()
 void TFrmVantraMain::FormShow()
 {
     if (!WordSession || !WordSession->WordStarted) {
-        ShowNotice(QStringLiteral("打开Word程序出错!"), NoticeCaption);
+        ShowNotice(OpenWordFailedText, NoticeCaption);
         Quit();
         return;
     }

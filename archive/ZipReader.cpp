@@ -109,28 +109,40 @@ std::unique_ptr<ZipReader> ZipReader::openFile(const QString& path, QString* err
         Fail(error, QStringLiteral("%1 不是文件").arg(path));
         return nullptr;
     }
-    if (info.size() > MaxArchiveSize) {
-        Fail(error, Damaged);
-        return nullptr;
-    }
     std::unique_ptr<ZipReader> reader(new ZipReader);
     reader->m_file = std::make_unique<QFile>(path);
     if (!reader->m_file->open(QIODevice::ReadOnly)) {
         Fail(error, QStringLiteral("无法打开文件 %1").arg(path));
         return nullptr;
     }
-    reader->m_size = reader->m_file->size();
-    if (reader->m_size > 0) {
-        reader->m_bytes = reader->m_file->map(0, reader->m_size);
-        if (!reader->m_bytes) {  // not mappable (a pipe, say): read it whole instead
-            reader->m_data = reader->m_file->readAll();
-            reader->m_bytes = reinterpret_cast<const unsigned char*>(reader->m_data.constData());
-            reader->m_size = reader->m_data.size();
+    return reader->loadFile(error) ? std::move(reader) : nullptr;
+}
+
+std::unique_ptr<ZipReader> ZipReader::openDescriptor(int fd, QString* error)
+{
+    std::unique_ptr<ZipReader> reader(new ZipReader);
+    reader->m_file = std::make_unique<QFile>();
+    if (!reader->m_file->open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        Fail(error, NotAnArchive);
+        return nullptr;
+    }
+    return reader->loadFile(error) ? std::move(reader) : nullptr;
+}
+
+bool ZipReader::loadFile(QString* error)
+{
+    m_size = m_file->size();
+    if (m_size > MaxArchiveSize)
+        return Fail(error, Damaged);
+    if (m_size > 0) {
+        m_bytes = m_file->map(0, m_size);
+        if (!m_bytes) {  // not mappable (a pipe, say): read it whole instead
+            m_data = m_file->readAll();
+            m_bytes = reinterpret_cast<const unsigned char*>(m_data.constData());
+            m_size = m_data.size();
         }
     }
-    if (!reader->parse(error))
-        return nullptr;
-    return reader;
+    return parse(error);
 }
 
 std::unique_ptr<ZipReader> ZipReader::openData(const QByteArray& data, QString* error)
@@ -168,6 +180,7 @@ bool ZipReader::parse(QString* error)
     if (qint64(cdOffset) + cdSize > end)
         return Fail(error, Damaged);
 
+    m_directoryOffset = cdOffset;
     const qint64 cdEnd = qint64(cdOffset) + cdSize;
     qint64 at = cdOffset;
     m_entries.reserve(total);
@@ -224,6 +237,11 @@ int ZipReader::find(const QString& name) const
         if (m_entries[i].name == name)
             return i;
     return -1;
+}
+
+QByteArray ZipReader::directoryBytes() const
+{
+    return QByteArray(reinterpret_cast<const char*>(m_bytes + m_directoryOffset), m_size - m_directoryOffset);
 }
 
 const char* ZipReader::rawData(int index) const

@@ -168,22 +168,21 @@ bool ZipWriter::addRaw(const EntryInfo& entry, const char* compressed)
 bool ZipWriter::finish()
 {
     const qint64 cdAt = m_out->pos();
+    m_directory.clear();
     for (const EntryInfo& e : m_written)
-        if (m_out->write(header(e, true)) < 0)
-            return fail(m_out->errorString());
-    const qint64 cdSize = m_out->pos() - cdAt;
+        m_directory += header(e, true);
     if (cdAt > 0xffffffffLL)
         return fail(QStringLiteral("压缩文件过大"));
-    QByteArray end;
-    Put32(end, EndSignature);
-    Put16(end, 0);
-    Put16(end, 0);
-    Put16(end, quint16(m_written.size()));
-    Put16(end, quint16(m_written.size()));
-    Put32(end, quint32(cdSize));
-    Put32(end, quint32(cdAt));
-    Put16(end, 0);
-    if (m_out->write(end) != end.size())
+    const quint32 cdSize = quint32(m_directory.size());
+    Put32(m_directory, EndSignature);
+    Put16(m_directory, 0);
+    Put16(m_directory, 0);
+    Put16(m_directory, quint16(m_written.size()));
+    Put16(m_directory, quint16(m_written.size()));
+    Put32(m_directory, cdSize);
+    Put32(m_directory, quint32(cdAt));
+    Put16(m_directory, 0);
+    if (m_out->write(m_directory) != m_directory.size())
         return fail(m_out->errorString());
     return true;
 }

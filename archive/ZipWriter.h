@@ -25,6 +25,8 @@ public:
     bool addRaw(const zip::EntryInfo& entry, const char* compressed);
     bool finish();
     const QString& error() const { return m_error; }
+    // After finish: the central directory and end record as written.
+    const QByteArray& directory() const { return m_directory; }
 
 private:
     QByteArray header(const zip::EntryInfo& e, bool central) const;
@@ -34,6 +36,7 @@ private:
     bool m_encrypt;
     QVector<zip::EntryInfo> m_written;
     QString m_error;
+    QByteArray m_directory;
 };
 
 // An archive in memory from named parts, for containers such as OOXML packages.

@@ -2,6 +2,7 @@
 
 #include "CodeLists.h"
 #include "DocumentLock.h"
+#include "Files.h"
 #include "WordSession.h"
 #include "Edition.h"
 #include "Failure.h"
@@ -34,6 +35,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
+#include <QFileInfo>
+#include <QTime>
 
 TFrmSimpleform* FrmSimpleform = nullptr;
 
@@ -299,6 +302,10 @@ TFrmSimpleform::TFrmSimpleform(QWidget* parent)
     StatusPanel = new QLabel(StatusBarText, StatusBar);
     StatusPanel->setMinimumWidth(360);
     StatusBar->addWidget(StatusPanel);
+    SaveState = new QLabel(StatusBar);
+    SaveState->setObjectName("SaveState");
+    SaveState->setAccessibleName(QStringLiteral("保存状态"));
+    StatusBar->addPermanentWidget(SaveState);
     layout->addWidget(StatusBar);
 
     CreateControls();
@@ -466,10 +473,8 @@ bool TFrmSimpleform::Open()
         }
         return true;
     } catch (const std::exception&) {
+        // The notice asks the user to close the word processor; nobody's program is ended.
         ShowNotice(OpeningFailedText(), NoticeCaption);
-        if (DocLock)
-            for (const QString& executable : WordProcessorExecutables)
-                DocLock->KillProcessByName(executable);
         SetTag(this, 88);
         return false;
     }
@@ -531,7 +536,7 @@ bool TFrmSimpleform::FocusBlocked()
     return focusWidget() != target;
 }
 
-void TFrmSimpleform::Store()
+void TFrmSimpleform::CollectEditValues()
 {
     for (int i = 0; i <= FieldHigh && i < EditValues.size(); ++i) {
         const Tfiledata& f = FieldData.at(i);
@@ -539,18 +544,55 @@ void TFrmSimpleform::Store()
             continue;
         EditValues[i] = TrimBlanks(text("ed" + f.Name));
     }
-    SaveShortForm(*this, CurDocPath, 8);
+}
+
+bool TFrmSimpleform::Store()
+{
+    CollectEditValues();
+    StoreResult result = SaveShortForm(*this, CurDocPath, 8);
+    if (result.status == StoreStatus::Replaced)
+        result = OfferNewDocument(result.message);
+    switch (result.status) {
+    case StoreStatus::Stored:
+    case StoreStatus::NothingChanged:
+        SaveState->setText(QStringLiteral("已保存 ") + QTime::currentTime().toString("HH:mm:ss"));
+        return true;
+    case StoreStatus::InUse:     // the user chose 取消 while another program held the file
+    case StoreStatus::Replaced:  // the user chose not to store the values elsewhere
+        return false;
+    case StoreStatus::ReadOnly:
+        ShowNotice(result.message, NoticeCaption);
+        return false;
+    case StoreStatus::Failed:
+        ShowError(result.message);
+        return false;
+    }
+    return false;
+}
+
+StoreResult TFrmSimpleform::OfferNewDocument(const QString& why)
+{
+    const StoreResult declined{StoreStatus::Replaced, why};
+    if (!AskConfirm(why + QStringLiteral("\r\n\r\n为免写进别人的文件，简表内容没有保存。要把简表内容另存为一个新的申请书吗？"),
+                    NoticeCaption))
+        return declined;
+    const QFileInfo current(CurDocPath);
+    const QString answer = filePicker().saveFile(QStringLiteral("请输入新的申请书文件名"), current.absolutePath(),
+                                                 DocumentsFilter(), current.completeBaseName() + QStringLiteral("（新）") + DocExtension());
+    if (answer.isEmpty())
+        return declined;
+    const QString target = ChangeExtension(answer, ExtPrefix + "x");
+    const StoreResult result = StoreAsNewDocument(*this, target, 8);
+    if (result.ok())
+        CurDocPath = target;
+    return result;
 }
 
 void TFrmSimpleform::sbSaveClick()
 {
     if (FocusBlocked())
         return;
-    try {
-        Store();
-    } catch (const Failure& failure) {
-        ShowError(failure.text());
-    }
+    Store();
 }
 
 bool TFrmSimpleform::CloseAllowed()
@@ -564,16 +606,12 @@ bool TFrmSimpleform::CloseAllowed()
     }
     emit HandOver(text("edyjqsjy") + TrimBlanks(text("edxmlbdm")) + TrimBlanks(text("edxm1")), text("edsfzh1"));
     m_closeResult = ModalOk;
-    try {
-        Store();
-    } catch (const Failure& failure) {
-        // Nothing is thrown away: by default the screen stays open for another try. A document
-        // that is gone for good must not lock the applicant in, though: the edits then stay in
-        // memory and the next store writes them.
-        ShowError(failure.text());
-        return AskConfirm(StoreFailedQuestion, NoticeCaption);
-    }
-    return true;
+    if (Store())
+        return true;
+    // Nothing is thrown away: by default the screen stays open for another try. A document
+    // that is gone for good must not lock the applicant in, though: the edits then stay in
+    // memory and the next store writes them.
+    return AskConfirm(StoreFailedQuestion, NoticeCaption);
 }
 
 void TFrmSimpleform::closeEvent(QCloseEvent* event)

@@ -3,6 +3,7 @@
 // the application. It mirrors the document's tables, loads them on its first showing for a
 // document, and stores them on every save and every normal close.
 #include "FieldAccess.h"
+#include "ShortForm.h"
 #include "FormHelpers.h"
 
 #include <QDialog>
@@ -72,6 +73,7 @@ public:
     QScrollArea* ScrollBox1;
     QStatusBar* StatusBar;
     QLabel* StatusPanel;
+    QLabel* SaveState;  // "已保存" and the time of the last store
     BannerSet Banner;
     QList<FormPanel*> Panels;  // top to bottom
 
@@ -90,7 +92,10 @@ private:
     void CreateControls();
     bool Open();
     void FillEndYears();
-    void Store();
+    void CollectEditValues();
+    // True when the screen's values are in the document; otherwise it has said why.
+    bool Store();
+    StoreResult OfferNewDocument(const QString& why);
     bool CloseAllowed();
     void RunExitRule(QWidget* control);
 

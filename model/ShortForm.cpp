@@ -7,11 +7,15 @@
 #include "Seams.h"
 #include "Text.h"
 #include "Files.h"
+#include "Resources.h"
 #include "WordHost.h"
 #include "WordSession.h"
+#include "DocumentLock.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+DocumentIdentity LoadedDocument;
 
 namespace {
 
@@ -53,11 +57,12 @@ void WalkCatalogue(WordDocument& doc, const std::function<bool(int)>& wanted,
 void LoadShortForm(FieldAccess& screen, const QString& path)
 {
     progress().FrmShow(9, FieldHigh + 1);
+    LoadedDocument = {};
     if (!WordSession || !WordSession->OpenDocument(path)) {
         // A document opened but not unprotected is not left open in the session.
         if (WordSession && WordSession->DocumentAlive())
             WordSession->CloseDocument(false);
-        ShowNotice(QStringLiteral("本文不是合法项目申请书。"), NoticeCaption);
+        ShowNotice(NotAnApplicationText, NoticeCaption);
         progress().Close();
         screen.closeWithTag(88);
         return;
@@ -80,26 +85,48 @@ void LoadShortForm(FieldAccess& screen, const QString& path)
         throw;
     }
     WordSession->CloseDocument(false);
+    LoadedDocument = doc.Identity();
     progress().Close();
 }
 
-void SaveShortForm(FieldAccess& screen, const QString& path, unsigned progressKind)
+StoreResult SaveShortForm(FieldAccess& screen, const QString& path, unsigned progressKind)
 {
     CompactMembers(screen);
     if (EditValues == LoadedValues)
-        return;
-    // A document moved or deleted meanwhile: say so, rather than treat it as held by another program.
-    if (!QFileInfo::exists(path))
-        throw Failure(MissingDocumentText(path));
+        return {StoreStatus::NothingChanged, {}};
+    const QString shown = QDir::toNativeSeparators(path);
+    // A link is written through: its target takes the values and keeps its permissions.
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty())
+        return {StoreStatus::Replaced, ReplacedText + shown};
+    // Another program may have replaced or rewritten the file since it was loaded: what it holds
+    // now is somebody's, and the screen's values do not belong there.
+    if (LoadedDocument.isValid() && !CurrentIdentity(target).sameAs(LoadedDocument))
+        return {StoreStatus::Replaced, ReplacedText + shown};
+    if (IsReadOnlyFile(target))
+        return {StoreStatus::ReadOnly, ReadOnlyText + shown};
+    if (DocLock && !DocLock->EnsureNotInUse(target))
+        return {StoreStatus::InUse, QFileInfo(path).fileName() + InUseText};
+
     progress().FrmShow(progressKind, FieldHigh + 1);
+    auto abandon = [](StoreStatus status, const QString& message) {
+        // Nothing reaches the file and LoadedValues keeps its entries; the progress window does
+        // not stay on the screen.
+        if (WordSession && WordSession->DocumentAlive())
+            WordSession->CloseDocument(false);
+        progress().Close();
+        return StoreResult{status, message};
+    };
     try {
         if (!WordSession)
-            throw Failure(QStringLiteral("打开Word程序出错!"));
+            return abandon(StoreStatus::Failed, OpenWordFailedText);
         // A document that cannot be opened or unprotected takes no writes: the word processor
         // would refuse them in a protected document, and saving would put our protection over
         // someone else's.
-        if (!WordSession->OpenDocument(path))
-            throw Failure(QStringLiteral("本文不是合法项目申请书。"));
+        if (!WordSession->OpenDocument(target))
+            return abandon(StoreStatus::Failed, NotAnApplicationText);
+        if (LoadedDocument.isValid() && !WordSession->Doc->Identity().sameAs(LoadedDocument))
+            return abandon(StoreStatus::Replaced, ReplacedText + shown);
         WordSession->LastFailure.clear();
         WordDocument& doc = *WordSession->Doc;
         WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
@@ -115,21 +142,43 @@ void SaveShortForm(FieldAccess& screen, const QString& path, unsigned progressKi
             progress().run(QString());
         });
         if (!WordSession->CloseDocument(true))
-            throw Failure(WordSession->LastFailure.isEmpty()
-                              ? QStringLiteral("无法保存文档 %1").arg(QDir::toNativeSeparators(path))
-                              : WordSession->LastFailure);
-    } catch (...) {
-        // Nothing reaches the file and LoadedValues keeps its entries, so the next save
-        // writes the same changes again; the progress window does not stay on the screen.
-        if (WordSession && WordSession->DocumentAlive())
-            WordSession->CloseDocument(false);
-        progress().Close();
-        throw;
+            return abandon(StoreStatus::Failed, WordSession->LastFailure.isEmpty()
+                                                    ? QStringLiteral("无法保存文档 %1").arg(shown)
+                                                    : WordSession->LastFailure);
+    } catch (const Failure& failure) {
+        return abandon(StoreStatus::Failed, failure.text());
+    } catch (const std::exception& error) {
+        return abandon(StoreStatus::Failed, QString::fromLocal8Bit(error.what()));
     }
+    LoadedDocument = WordSession->Doc->Identity();
     for (int i = 0; i < EditValues.size(); ++i)
         if (EditValues.at(i) != LoadedValues.at(i))
             LoadedValues[i] = EditValues.at(i);
     progress().Close();
+    return {StoreStatus::Stored, {}};
+}
+
+StoreResult StoreAsNewDocument(FieldAccess& screen, const QString& path, unsigned progressKind)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!createxms(path))
+        return {StoreStatus::Failed, QStringLiteral("无法保存文件 %1").arg(shown)};
+    try {
+        if (!WordSession || !WordSession->OpenDocument(path))
+            return {StoreStatus::Failed, NotAnApplicationText};
+        // What the new file holds is the blank document's: every value of the screen differs.
+        WordDocument& doc = *WordSession->Doc;
+        WalkCatalogue(doc, [](int i) { return FieldData.at(i).Source == -1; }, [&](int i, int table) {
+            LoadedValues[i] = NormalizeLineBreaks(doc.CellText(table, FieldData.at(i).CellNo));
+        });
+        WordSession->CloseDocument(false);
+        LoadedDocument = doc.Identity();
+    } catch (const Failure& failure) {
+        if (WordSession && WordSession->DocumentAlive())
+            WordSession->CloseDocument(false);
+        return {StoreStatus::Failed, failure.text()};
+    }
+    return SaveShortForm(screen, path, progressKind);
 }
 
 void CompactMembers(FieldAccess& screen)

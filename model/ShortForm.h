@@ -1,5 +1,6 @@
 #pragma once
 // Moving the short form between the document's tables and the screen, along the catalogue.
+#include "DocumentIdentity.h"
 #include "FieldAccess.h"
 
 #include <functional>
@@ -15,12 +16,38 @@ int ResolveTable(WordDocument& doc, int previous, int record);
 void WalkCatalogue(WordDocument& doc, const std::function<bool(int)>& wanted,
                    const std::function<void(int record, int table)>& visit);
 
+// The file and bytes the short form was last read from or stored into: a store writes only
+// into that same file.
+extern DocumentIdentity LoadedDocument;
+
 // Fills the screen, LoadedValues and EditValues from the document; on a document that is not
 // a legal application, says so and tells the screen to close with tag 88.
 void LoadShortForm(FieldAccess& screen, const QString& path);
-// Writes the changed values (and their mirrors), restores the protection and saves. Failures
-// reach the caller with LoadedValues unchanged. Nothing is touched when nothing changed.
-void SaveShortForm(FieldAccess& screen, const QString& path, unsigned progressKind);
+
+enum class StoreStatus {
+    Stored,          // the changed values are in the document
+    NothingChanged,  // nothing differed: the file was not touched
+    Replaced,        // the file is gone, or is no longer the one loaded
+    ReadOnly,        // the file may not be written
+    InUse,           // another program holds it and the user cancelled
+    Failed,          // it could not be read or written
+};
+struct StoreResult {
+    StoreStatus status = StoreStatus::Stored;
+    QString message;  // what the user is told; empty when all went well
+    bool ok() const { return status == StoreStatus::Stored || status == StoreStatus::NothingChanged; }
+};
+inline const QString ReplacedText = QStringLiteral("申请书文件已被其他程序修改或替换：");
+inline const QString ReadOnlyText = QStringLiteral("申请书文件是只读的：");
+inline const QString NotAnApplicationText = QStringLiteral("本文不是合法项目申请书。");
+
+// Writes the changed values (and their mirrors) into the file the short form was loaded from,
+// through a link to its target, restores the protection and saves. Unless the result is Stored,
+// nothing was written and LoadedValues is unchanged, so the next store writes the same changes.
+StoreResult SaveShortForm(FieldAccess& screen, const QString& path, unsigned progressKind);
+// The screen's values as a new document at path (which the user chose to replace if it exists):
+// the blank document, then every value the screen holds. It then is the loaded document.
+StoreResult StoreAsNewDocument(FieldAccess& screen, const QString& path, unsigned progressKind);
 
 // Filled member rows move up over empty ones, keeping their order.
 void CompactMembers(FieldAccess& screen);

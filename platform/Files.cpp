@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
+#include <unistd.h>
 
 QString ChangeExtension(const QString& path, const QString& ext)
 {
@@ -46,6 +48,15 @@ QString FreeDocName(const QString& base, const QString& folder)
 QString FreeDocPath(const QString& base)
 {
     return DocFolder + DocPrefix + FreeDocName(base, DocFolder) + DocExtension();
+}
+
+bool IsReadOnlyFile(const QString& path)
+{
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    return (st.st_mode & 0222) == 0 || ::access(native.constData(), W_OK) != 0;
 }
 
 bool FolderExists(const QString& path)

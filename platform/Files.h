@@ -17,6 +17,10 @@ QString FreeDocName(const QString& base, const QString& folder);
 // DocFolder + DocPrefix + FreeDocName(base, DocFolder) + ".qvx".
 QString FreeDocPath(const QString& base);
 
+// A regular file that may not be written: no write permission at all (which even the
+// administrator's programs respect here), or none for this user.
+bool IsReadOnlyFile(const QString& path);
+
 bool FolderExists(const QString& path);
 // Creates one missing folder level; throws Failure when that fails.
 void EnsureFolder(const QString& path);

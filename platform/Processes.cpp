@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -61,38 +60,6 @@ QList<qint64> SystemProcesses::holdersOf(const QString& path)
         closedir(fds);
     }
     return holders;
-}
-
-QList<qint64> SystemProcesses::processesNamed(const QString& executable)
-{
-    QList<qint64> found;
-    for (const qint64 pid : OtherProcesses()) {
-        const QString base = QStringLiteral("/proc/%1/").arg(pid);
-        QFile comm(base + "comm");
-        QString name = comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readAll()).trimmed() : QString();
-        const QString exe = QFileInfo(QFile::symLinkTarget(base + "exe")).fileName();
-        QFile cmdline(base + "cmdline");
-        const QString first = cmdline.open(QIODevice::ReadOnly)
-                                  ? QFileInfo(QString::fromUtf8(cmdline.readAll().split('\0').value(0))).fileName()
-                                  : QString();
-        // comm is cut to 15 characters; the executable and argv[0] carry the whole name.
-        for (const QString& candidate : {name, exe, first})
-            if (!candidate.isEmpty() && candidate.compare(executable, Qt::CaseInsensitive) == 0) {
-                found << pid;
-                break;
-            }
-    }
-    return found;
-}
-
-void SystemProcesses::terminate(qint64 pid)
-{
-    ::kill(pid_t(pid), SIGTERM);
-}
-
-void SystemProcesses::kill(qint64 pid)
-{
-    ::kill(pid_t(pid), SIGKILL);
 }
 
 QString SystemProcesses::findExecutable(const QString& name)

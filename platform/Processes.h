@@ -5,9 +5,6 @@
 class SystemProcesses : public ProcessControl {
 public:
     QList<qint64> holdersOf(const QString& path) override;
-    QList<qint64> processesNamed(const QString& executable) override;
-    void terminate(qint64 pid) override;
-    void kill(qint64 pid) override;
     QString findExecutable(const QString& name) override;
     bool startDetached(const QString& program, const QStringList& arguments, const QString& folder) override;
 };

@@ -48,16 +48,14 @@ public:
     virtual void sleep(int milliseconds) = 0;
 };
 
-// Other programs: who holds a file, finding and ending processes, starting a program.
+// Other programs: who holds a file, starting a program. There is no way to end another
+// program's process: LibreOffice serves every open document from one process, so ending it
+// would lose the user's unsaved work in documents that have nothing to do with this program.
 class ProcessControl {
 public:
     virtual ~ProcessControl() = default;
     // Other processes that have the file open.
     virtual QList<qint64> holdersOf(const QString& path) = 0;
-    // Processes whose executable is named so, letter case ignored.
-    virtual QList<qint64> processesNamed(const QString& executable) = 0;
-    virtual void terminate(qint64 pid) = 0;  // asks the process to end
-    virtual void kill(qint64 pid) = 0;       // ends it at once
     virtual QString findExecutable(const QString& name) = 0;
     virtual bool startDetached(const QString& program, const QStringList& arguments, const QString& folder) = 0;
 };

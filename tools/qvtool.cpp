@@ -213,6 +213,9 @@ void PrepareSession()
     EditValues = QStringList(count, QString());
     static Twordqen session;
     WordSession = &session;
+    // A document another program holds is refused, never taken from it: the tool asks nobody.
+    static Tlockqen lock;
+    DocLock = &lock;
 }
 
 bool Load(FieldMap& fields, const QString& path)
@@ -240,10 +243,6 @@ int Dump(const QString& path)
 int Set(const QString& path, const QStringList& assignments)
 {
     PrepareSession();
-    Tlockqen lock;
-    // The tool never ends anybody's word processor: a document in use is refused.
-    if (lock.IsInUse(path))
-        return Refuse(QFileInfo(path).fileName() + QStringLiteral("文件已打开!!!"));
     FieldMap fields;
     try {
         if (!Load(fields, path))
@@ -261,7 +260,9 @@ int Set(const QString& path, const QStringList& assignments)
             EditValues[record] = value;
             fields.setText("ed" + FieldData.at(record).Name, value);
         }
-        SaveShortForm(fields, path, 8);
+        const StoreResult stored = SaveShortForm(fields, path, 8);
+        if (!stored.ok())
+            return Refuse(stored.message);
     } catch (const Failure& failure) {
         return Refuse(failure.text());
     }

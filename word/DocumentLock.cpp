@@ -75,48 +75,18 @@ bool Tlockqen::IsInUse(const QString& path)
 
 bool Tlockqen::EnsureNotInUse(const QString& path)
 {
-    if (!IsInUse(path))
-        return true;
     const QString name = QFileInfo(path).fileName();
-    ShowNotice(name + QStringLiteral("文件已打开，请关闭WORD后再按确认铵钮!"), NoticeCaption);
-    CloseWordWindowFor(path);
-    sleeper().sleep(1000);
-    if (!IsInUse(path))
-        return true;
-    // Ending every word processor frees a file one of them holds here; for a missing file, or one
-    // held from another machine, it would only lose the user's unsaved work elsewhere.
-    if (QFileInfo::exists(path) && !processes().holdersOf(path).isEmpty()) {
-        if (WordSession)
-            WordSession->QuitWord();
-        for (const QString& executable : WordProcessorExecutables)
-            KillProcessByName(executable);
-        if (WordSession)
-            WordSession->StartWord();
+    if (!QFileInfo::exists(path)) {
+        ShowNotice(name + InUseText, NoticeCaption);
+        return false;
     }
-    sleeper().sleep(500);
-    if (!IsInUse(path))
-        return true;
-    ShowNotice(name + QStringLiteral("文件已打开!!!"), NoticeCaption);
-    return false;
-}
-
-void Tlockqen::CloseWordWindowFor(const QString& path)
-{
-    QList<qint64> holders = processes().holdersOf(path);
-    for (const qint64 pid : LockFileHolders(path))
-        if (pid > 0 && !holders.contains(pid))
-            holders << pid;
-    for (const qint64 pid : holders) {
-        processes().terminate(pid);
-        for (int i = 0; i < 20; ++i)
-            sleeper().sleep(100);
-    }
-}
-
-void Tlockqen::KillProcessByName(const QString& name)
-{
-    for (const qint64 pid : processes().processesNamed(name))
-        processes().kill(pid);
+    // Reading needs nobody's consent; this runs before a write. The program that has the file
+    // open is never ended (LibreOffice would take the user's other documents with it): the user
+    // saves and closes the file there, and 确定 looks again.
+    while (IsInUse(path))
+        if (!AskConfirm(name + CloseItFirstText, NoticeCaption))
+            return false;
+    return true;
 }
 
 QStringList WordProcessorCommand()

@@ -1,6 +1,6 @@
 #pragma once
-// Tlockqen: tells whether another program holds a file and, when one does, frees it step by
-// step: asks the user, asks the holding program to end, then ends every word processor.
+// Tlockqen: tells whether another program provably holds a file and, when one does, asks the
+// user to save and close it there. It never ends anybody's program.
 #include <QString>
 #include <QStringList>
 
@@ -14,9 +14,9 @@ public:
     bool TryOpenExclusive(const QString& path);
     void ReleaseHandle();
     bool IsInUse(const QString& path);
+    // True when the file is free, at once or after the user closed it elsewhere and pressed
+    // 确定; false when the user pressed 取消 (or the file does not exist).
     bool EnsureNotInUse(const QString& path);
-    void CloseWordWindowFor(const QString& path);
-    void KillProcessByName(const QString& name);
     // Starts the user's word processor on the document. False (with a notice) when none is found.
     bool OpenWithProgram(const QString& documentPath, const QString& program);
     static QString BlanksToQuestionMarks(const QString& text);
@@ -25,8 +25,9 @@ public:
     bool HandleOpen = false;
 };
 
-// The executables of the word processors this program works beside.
-inline const QStringList WordProcessorExecutables = {"soffice.bin", "soffice", "oosplash", "wps"};
+// The notices about a file another program holds, after its file name.
+inline const QString CloseItFirstText = QStringLiteral("文件已打开，请关闭WORD后再按确认铵钮!");
+inline const QString InUseText = QStringLiteral("文件已打开!!!");
 
 // The command that opens a document for editing: the settings value "wordprocessor" when set,
 // else the first installed of wps, lowriter, libreoffice --writer, soffice --writer. Empty

@@ -14,8 +14,11 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSet>
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -249,6 +252,16 @@ OoxmlDocument::OoxmlDocument(const QString& path) : m_path(path)
     m_zip = ZipReader::openData(m_file, &why);
     if (!m_zip)
         throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
+    // Part names compare without letter case. With two parts of one name, word processors
+    // differ in which they read (LibreOffice the last), so the document would mean two things.
+    QSet<QString> parts;
+    for (const zip::EntryInfo& entry : m_zip->entries()) {
+        const QString key = entry.name.toLower();
+        if (parts.contains(key))
+            throw Failure(QStringLiteral("文档 %1 的内容已损坏：部件 %2 出现了两次").arg(shown, entry.name));
+        parts.insert(key);
+    }
+    m_identity = IdentityOf(file.handle(), info.canonicalFilePath(), m_zip->directoryBytes());
     const int mainPart = m_zip->find(DocumentPart);
     if (mainPart >= 0 && m_zip->entries().at(mainPart).uncompressedSize > MaxXmlPartSize)
         throw Failure(QStringLiteral("文档 %1 的内容已损坏：正文部分过大").arg(shown));
@@ -584,6 +597,7 @@ void OoxmlDocument::SaveAs(const QString& path)
 
     QString reason;
     QString engineError;
+    QByteArray directory;
     const bool saved = WriteAtomically(path, [&](QFileDevice& out) {
         ZipWriter writer(&out, false);
         auto addNew = [&writer](const QString& name, const QByteArray& data) {
@@ -613,8 +627,10 @@ void OoxmlDocument::SaveAs(const QString& path)
             if (ok && !relationsWritten)
                 ok = addNew(DocumentRelsPart, relations);
         }
-        if (ok && writer.finish())
+        if (ok && writer.finish()) {
+            directory = writer.directory();
             return true;
+        }
         engineError = writer.error();
         return false;
     }, &reason);
@@ -622,6 +638,11 @@ void OoxmlDocument::SaveAs(const QString& path)
     if (!saved)
         throw Failure(engineError.isEmpty() ? reason : reason + QStringLiteral("（%1）").arg(engineError));
     m_path = path;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0) {
+        m_identity = IdentityOf(fd, QFileInfo(path).canonicalFilePath(), directory);
+        ::close(fd);
+    }
 }
 
 void OoxmlDocument::Close(bool saveChanges)

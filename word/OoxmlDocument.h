@@ -29,6 +29,7 @@ public:
     void SetCellWordWrap(int table, int cell, bool on) override;
     void SetCellFitText(int table, int cell, bool on) override;
     int CharactersCount() override;
+    DocumentIdentity Identity() override { return m_identity; }
     void SaveAs(const QString& path) override;
     void Close(bool saveChanges) override;
 
@@ -66,6 +67,7 @@ private:
     QVector<pugi::xml_node> m_sections;
     QVector<Table> m_tables;
     RememberedProtection m_removed;
+    DocumentIdentity m_identity;
     bool m_closed = false;
 };
 

@@ -2,6 +2,8 @@
 // The word-processor operations the system uses, and nothing more: the application with its
 // documents, a document's sections, protection, tables and cells, its character count, saving
 // and closing. Every failure is a Failure carrying its message text.
+#include "DocumentIdentity.h"
+
 #include <QString>
 #include <memory>
 
@@ -27,6 +29,8 @@ public:
     virtual void SetCellFitText(int table, int cell, bool on) = 0;
 
     virtual int CharactersCount() = 0;
+    // The file and bytes the document was read from, or last saved to.
+    virtual DocumentIdentity Identity() = 0;
     virtual void SaveAs(const QString& path) = 0;
     virtual void Close(bool saveChanges) = 0;  // the document object stays; calls on it fail
 };

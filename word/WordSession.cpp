@@ -1,6 +1,5 @@
 #include "WordSession.h"
 
-#include "DocumentLock.h"
 #include "Edition.h"
 #include "Failure.h"
 #include "Seams.h"
@@ -30,7 +29,7 @@ void Twordqen::StartWord()
         WordApp->SetVisible(false);
         WordStarted = true;
     } catch (const std::exception&) {
-        ShowNotice(QStringLiteral("打开Word程序出错!"), NoticeCaption);
+        ShowNotice(OpenWordFailedText, NoticeCaption);
         WordStarted = false;
     }
 }
@@ -90,8 +89,8 @@ bool Twordqen::OpenWithRetry(const QString& path)
 bool Twordqen::OpenDocument(const QString& path)
 {
     WarnOnQuit = true;
-    if (DocLock && !DocLock->EnsureNotInUse(path))
-        return false;
+    // Reading needs nobody's consent: the engine reads the file itself, whoever else has it open.
+    // Writers ask the document lock before they write.
     if (!EnsureWordAlive())
         return false;
     if (!OpenWithRetry(path))
@@ -110,8 +109,6 @@ bool Twordqen::OpenDocument(const QString& path)
 
 bool Twordqen::SaveDocumentCopy(const QString& source, const QString& target)
 {
-    if (DocLock && !DocLock->EnsureNotInUse(source))
-        return false;
     if (!EnsureWordAlive())
         return false;
     if (!OpenWithRetry(source))

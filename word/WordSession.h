@@ -9,6 +9,9 @@
 class Twordqen;
 class Tlockqen;
 
+// Said when the document engine cannot be started.
+inline const QString OpenWordFailedText = QStringLiteral("打开Word程序出错!");
+
 // The single session and the single document lock, owned by the main window.
 extern Twordqen* WordSession;
 extern Tlockqen* DocLock;

@@ -6,6 +6,7 @@
 #include "Gbk.h"
 #include "InputControls.h"
 #include "ModalResult.h"
+#include "Processes.h"
 #include "Tags.h"
 
 #include <QAccessible>
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QProcess>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -147,18 +149,33 @@ TEST_F(ScreenTest, AFileThatIsNoApplicationIsNeverWritten)
     EXPECT_TRUE(home.prompter.texts().contains(QStringLiteral("本文不是合法项目申请书。")));
 }
 
-TEST_F(ScreenTest, ADamagedDocumentGivesTheLongNoticeAndEndsTheWordProcessors)
+TEST_F(ScreenTest, ADamagedDocumentGivesTheLongNoticeAndEndsNobodysProgram)
 {
+    // A word processor of this user, busy with an unrelated document: it must live on.
+    const QString unrelated = home.path() + "/notes.odt";
+    WriteFile(unrelated, "unsaved work");
+    QProcess office;
+    office.start("bash", {"-c",
+                          "exec 3<\"$1\"; exec -a soffice.bin python3 -c "
+                          "'import time; print(\"ready\", flush=True); time.sleep(600)'",
+                          "_", unrelated});
+    ASSERT_TRUE(office.waitForReadyRead(20000));  // it has the file open and is named so
+    SystemProcesses system;
+    installProcesses(&system);
+
     // A document whose start year is not a number cannot be opened for editing.
     SetCell(path, 4, 20, QStringLiteral("二〇一三"));
     const QByteArray before = ReadAll(path);
-    home.processes.named.insert("soffice.bin", {4242});
     EXPECT_EQ(screen->exec(), ModalCancel);
     EXPECT_EQ(Tag(screen), 88);
     EXPECT_EQ(home.prompter.texts().last(), OpeningFailedText());
     EXPECT_TRUE(OpeningFailedText().contains(QStringLiteral("如果是2013年省高校项目申请书，\r\n\r\n请将全部WORD关闭")));
-    EXPECT_TRUE(home.processes.killed.contains(4242));
     EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(office.state(), QProcess::Running);
+    EXPECT_TRUE(system.holdersOf(unrelated).contains(office.processId()));
+    installProcesses(&home.processes);
+    office.kill();  // the test's own child
+    office.waitForFinished();
 }
 
 TEST_F(ScreenTest, ClosingWithoutChangesLeavesTheFileAsItWas)
@@ -198,18 +215,49 @@ TEST_F(ScreenTest, AFailedStoreIsShownAndTheScreenStaysOpen)
 {
     Show([&] {
         screen->setText("edxmmc", QStringLiteral("改过的名称"));
-        QFile::remove(path);
-        screen->close();
+        {
+            const FileSizeLimit full(4096);  // the disk fills up while the document is written
+            screen->close();
+        }
         EXPECT_TRUE(screen->isVisible());
         ASSERT_GE(home.prompter.shown.size(), 2);
         EXPECT_EQ(home.prompter.shown.at(home.prompter.shown.size() - 2).icon, NoticeIcon::Error);
+        EXPECT_TRUE(home.prompter.shown.at(home.prompter.shown.size() - 2).text.contains(QStringLiteral("文件太大")));
         EXPECT_EQ(home.prompter.shown.last().text, StoreFailedQuestion);  // answered Cancel
-        // The edit is still there, and a later store succeeds once the file is back.
+        // The edit is still there, and the next store writes it.
         EXPECT_EQ(screen->text("edxmmc"), QStringLiteral("改过的名称"));
-        createxms(path);
-        SetTag(screen, 1);
+        EXPECT_EQ(Cell(2, 4), QString());
     });
     EXPECT_EQ(Cell(2, 4), QStringLiteral("改过的名称"));
+}
+
+TEST_F(ScreenTest, AReplacedDocumentIsNeverWrittenInto)
+{
+    const QString other = home.path() + "/lisi.qvx";
+    createxms(other);
+    SetCell(other, 2, 6, QStringLiteral("李四"));
+    const QByteArray hers = ReadAll(other);
+    const QString moved = home.path() + QStringLiteral("/张三新.qvx");
+    home.picker.answers = {moved};
+    Show([&] {
+        screen->setText("edxm1", QStringLiteral("张三"));
+        QFile::remove(path);
+        QFile::copy(other, path);  // another program puts 李四's document in its place
+        screen->setText("edxmmc", QStringLiteral("新题目"));
+        home.prompter.answers = {false};
+        screen->sbSave->click();
+        EXPECT_TRUE(home.prompter.shown.last().text.startsWith(ReplacedText + path));
+        EXPECT_EQ(ReadAll(path), hers);
+        // Then the values go into a new document of their own.
+        home.prompter.answers = {true};
+        screen->sbSave->click();
+    });
+    EXPECT_EQ(ReadAll(path), hers);
+    EXPECT_EQ(CurDocPath, moved);
+    EXPECT_EQ(Cell(2, 4, moved), QStringLiteral("新题目"));
+    EXPECT_EQ(Cell(2, 6, moved), QStringLiteral("张三"));
+    EXPECT_EQ(Cell(2, 10, moved), QStringLiteral("2013年"));  // the blank document's own values stay
+    EXPECT_EQ(home.picker.asked.size(), 1);
 }
 
 TEST_F(ScreenTest, EscapeDoesNotLeaveTheScreen)

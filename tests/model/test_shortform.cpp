@@ -150,7 +150,9 @@ TEST_F(ShortFormTest, AFailedSaveKeepsTheOldValuesForTheNextTry)
     Edit("xm1", QStringLiteral("张三"));
     const QStringList loaded = LoadedValues;
     WriteFile(path, "damaged");
-    EXPECT_THROW(SaveShortForm(screen, path, 8), Failure);
+    const StoreResult result = SaveShortForm(screen, path, 8);
+    EXPECT_EQ(result.status, StoreStatus::Replaced);
+    EXPECT_EQ(result.message, ReplacedText + path);
     EXPECT_EQ(LoadedValues, loaded);
     EXPECT_EQ(window.closes, window.shown.size());
     EXPECT_EQ(ReadAll(path), "damaged");

@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
@@ -56,4 +59,23 @@ void WriteFile(const QString& path, const QByteArray& content)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(content);
+}
+
+FileSizeLimit::FileSizeLimit(long long bytes)
+{
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_old = (long long)limit.rlim_cur;
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_old);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_oldHandler);
 }

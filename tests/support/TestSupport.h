@@ -19,6 +19,7 @@ public:
     };
     QList<Shown> shown;
     QList<bool> answers;  // consumed by confirm(); an empty queue answers Cancel
+    std::function<void(const QString& text)> whileAsked;  // runs while a question is open
 
     void notice(const QString& text, const QString& caption, NoticeIcon icon) override
     {
@@ -27,6 +28,8 @@ public:
     bool confirm(const QString& text, const QString& caption) override
     {
         shown.append({text, caption, NoticeIcon::Question});
+        if (whileAsked)
+            whileAsked(text);
         return answers.isEmpty() ? false : answers.takeFirst();
     }
     QStringList texts() const
@@ -72,9 +75,7 @@ public:
 class ScriptedProcesses : public ProcessControl {
 public:
     QMap<QString, QList<qint64>> holders;  // by file path
-    QMap<QString, QList<qint64>> named;    // by executable name, lower case
     QStringList installed;                 // executables findExecutable knows
-    QList<qint64> terminated, killed;
     struct Started {
         QString program;
         QStringList arguments;
@@ -82,23 +83,8 @@ public:
     };
     QList<Started> started;
     bool startWorks = true;  // false: programs fail to start
-    // Called after every terminate or kill, so a test can let the holder go.
-    std::function<void()> afterSignal;
 
     QList<qint64> holdersOf(const QString& path) override { return holders.value(path); }
-    QList<qint64> processesNamed(const QString& name) override { return named.value(name.toLower()); }
-    void terminate(qint64 pid) override
-    {
-        terminated << pid;
-        if (afterSignal)
-            afterSignal();
-    }
-    void kill(qint64 pid) override
-    {
-        killed << pid;
-        if (afterSignal)
-            afterSignal();
-    }
     QString findExecutable(const QString& name) override
     {
         return installed.contains(name) ? "/usr/bin/" + name : QString();
@@ -127,6 +113,18 @@ class RecordingSleeper : public Sleeper {
 public:
     QList<int> slept;
     void sleep(int milliseconds) override { slept << milliseconds; }
+};
+
+// While it lives, no file of this process grows beyond the given bytes: writes fail as on a
+// full disk (EFBIG), without the signal that would end the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long long bytes);
+    ~FileSizeLimit();
+
+private:
+    long long m_old;
+    void (*m_oldHandler)(int);
 };
 
 // Points HOME and the XDG folders at a fresh temporary folder for the life of the object,

@@ -81,6 +81,22 @@ TEST_F(Hostile, DeepNestingIsADamagedDocumentNotACrash)
     EXPECT_EQ(FailureOf([&] { app.Open(fine, false, true)->CharactersCount(); }), QString());
 }
 
+TEST_F(Hostile, TwoPartsOfOneNameAreADamagedDocument)
+{
+    // We would read the first, LibreOffice reads the last: the file means two things.
+    const auto blank = ZipReader::openData(*ResourceBytes("word", "xms"), nullptr);
+    for (const QString& second : {QStringLiteral("word/document.xml"), QStringLiteral("Word/Document.XML")}) {
+        QVector<std::pair<QString, QByteArray>> parts;
+        for (const zip::EntryInfo& e : blank->entries())
+            parts.append({e.name, *blank->readAll(e.name, nullptr)});
+        parts.append({second, "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+                              "<w:body/></w:document>"});
+        const QString path = Write(ZipInMemory(parts));
+        EXPECT_TRUE(FailureOf([&] { app.Open(path, false, true); }).contains(QStringLiteral("已损坏")))
+            << second.toStdString();
+    }
+}
+
 TEST_F(Hostile, AnAbsurdSpinCountIsRefusedBeforeHashing)
 {
     const QString path = Write(BlankWith([](QByteArray& xml) {
