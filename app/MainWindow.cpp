@@ -283,8 +283,8 @@ void TFrmVantraMain::FormShow()
                 }
                 target = ChangeExtension(answer, ExtPrefix + "x");
             }
-            if (!frmzipx->ExtractPackage(CurDocPath, target))
-                ShowNotice(QStringLiteral("上报文件解压失败，请检查文件是否完好!"), NoticeCaption);
+            if (const PackResult unpacked = frmzipx->ExtractPackage(CurDocPath, target); !unpacked.ok)
+                ShowNotice(QStringLiteral("上报文件解压失败，请检查文件是否完好!\r\n") + unpacked.message, NoticeCaption);
             CurDocPath = target;
         }
 

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 namespace zip {
 
@@ -22,6 +23,14 @@ int Percent(qint64 part, qint64 whole)
 quint32 DosAttributes(const QFileInfo& info)
 {
     return 0x20u | (info.isWritable() ? 0u : 0x01u);
+}
+
+// Two names of one file: the same device and inode, links followed.
+bool SameFile(const QString& a, const QString& b)
+{
+    struct stat first {}, second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 && ::stat(QFile::encodeName(b).constData(), &second) == 0
+           && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 } // namespace
@@ -59,6 +68,10 @@ bool PackFile(const QString& archivePath, const QString& filePath, int deflateTy
     QFile source(filePath);
     if (!source.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("无法打开文件 %1").arg(filePath));
+    // The package never takes the place of what it is made from, whatever name or link leads
+    // there: that would destroy the document.
+    if (SameFile(filePath, archivePath))
+        return fail(QStringLiteral("上报文件不能与要打包的申请书是同一个文件：%1").arg(archivePath));
     const QFileInfo info(filePath);
     const qint64 size = source.size();
     // One read of the data: map it, or read it whole where mapping is not possible.
@@ -84,13 +97,23 @@ bool PackFile(const QString& archivePath, const QString& filePath, int deflateTy
             events.progress(Percent(done, size), Percent(done, size));
     };
     QString why;
+    // The package is written beside its target and read back before it replaces an older one:
+    // the older package stays until the new one is whole.
     const bool written = WriteAtomically(archivePath, [&](QFileDevice& out) {
         ZipWriter writer(&out, encryptHeaders);
         if (writer.add(entry, data, size, progress) && writer.finish())
             return true;
         why = writer.error();
         return false;
-    }, &why);
+    }, &why, [](const QString& temporary, QString* wrong) {
+        QString fault;
+        const auto reader = ZipReader::openFile(temporary, &fault);
+        if (reader && reader->entries().size() == 1
+            && reader->read(0, [](const char*, qint64) { return true; }, {}, &fault))
+            return true;
+        *wrong = QStringLiteral("写好的上报文件读回时校验失败：%1").arg(fault);
+        return false;
+    });
     if (!written)
         return fail(why);
     if (events.end)

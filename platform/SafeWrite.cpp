@@ -88,7 +88,8 @@ QString WriteFailureText(const QString& path, int error)
     return QStringLiteral("无法保存文件 %1：%2").arg(QDir::toNativeSeparators(path), FailureCause(error));
 }
 
-bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice&)>& produce, QString* reason)
+bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice&)>& produce, QString* reason,
+                     const WrittenCheck& check)
 {
     const QFileInfo info(target);
     const QString folder = info.absolutePath();
@@ -125,6 +126,12 @@ bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice
     }
     if (::fsync(fd) != 0)
         return abandon(errno);
+    QString wrong;
+    if (check && !check(temporary, &wrong)) {
+        ::unlink(Native(temporary).constData());
+        ::close(fd);
+        return Fail(reason, wrong);
+    }
     if (::rename(Native(temporary).constData(), Native(target).constData()) != 0)
         return abandon(errno);
     ::close(fd);

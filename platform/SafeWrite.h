@@ -12,8 +12,12 @@ class QFileDevice;
 inline const QString TemporaryMark = QStringLiteral(".~vantra-");
 
 // Writes target from produce (which writes into the device and answers false on failure).
-// False with reason set to a Chinese sentence naming the cause and the path.
-bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice&)>& produce, QString* reason);
+// check, when given, reads the finished temporary file before it replaces anything and answers
+// false (with its reason) when it is not right. False with reason set to a Chinese sentence
+// naming the cause and the path; the old target is then untouched.
+using WrittenCheck = std::function<bool(const QString& temporary, QString* reason)>;
+bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice&)>& produce, QString* reason,
+                     const WrittenCheck& check = {});
 
 // The same for bytes at hand.
 bool WriteBytesAtomically(const QString& target, const QByteArray& bytes, QString* reason);

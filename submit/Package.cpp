@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -92,16 +93,16 @@ zip::Events EventsFor(PackageState& state)
 
 } // namespace
 
-bool CompressPackage(PackageState& state, const QString& document, const QString& package, int deflateType)
+PackResult CompressPackage(PackageState& state, const QString& document, const QString& package, int deflateType)
 {
     const BusyInput busy;
     state.ListBox1.clear();
     Changed(state);
     progress().zipxMsg(QStringLiteral("正在压缩申请书文件..."));
-    ForceDelete(package);
-    zip::PackFile(package, document, deflateType, true, EventsFor(state), nullptr);
+    PackResult result;
+    result.ok = zip::PackFile(package, document, deflateType, true, EventsFor(state), &result.message);
     progress().Close();
-    return true;
+    return result;
 }
 
 bool CheckPackage(PackageState& state, const QString& package, QString& message)
@@ -128,7 +129,7 @@ bool CheckPackage(PackageState& state, const QString& package, QString& message)
     return result;
 }
 
-bool ExtractPackage(PackageState& state, const QString& package, const QString& target)
+PackResult ExtractPackage(PackageState& state, const QString& package, const QString& target)
 {
     const BusyInput busy;
     state.ListBox1.clear();
@@ -137,7 +138,7 @@ bool ExtractPackage(PackageState& state, const QString& package, const QString& 
     struct CloseProgress {
         ~CloseProgress() { progress().Close(); }
     } closeAtEnd;
-    EnsureFolder(QFileInfo(package).absolutePath());
+    // No folder is made here: a package is read where it is, and a missing folder holds none.
     state.RenameTarget = target;
     state.Redirected = false;
     state.CurrentEntryPath.clear();
@@ -145,7 +146,13 @@ bool ExtractPackage(PackageState& state, const QString& package, const QString& 
     // package's folder is read, never written. A file at the target stays, as a rename would
     // leave it.
     const QFileInfo existing(target);
-    if (zip::EntryCount(package, nullptr) != 1 || existing.exists() || existing.isSymLink())
-        return false;
-    return zip::ExtractEntryTo(package, 0, target, EventsFor(state), nullptr);
+    if (existing.exists() || existing.isSymLink())
+        return {false, QStringLiteral("%1 已存在，没有解压").arg(QDir::toNativeSeparators(target))};
+    QString why;
+    const int entries = zip::EntryCount(package, &why);
+    if (entries != 1)
+        return {false, entries > 1 ? UnitPackageText : PersonalDocumentText};
+    PackResult result;
+    result.ok = zip::ExtractEntryTo(package, 0, target, EventsFor(state), &result.message);
+    return result;
 }

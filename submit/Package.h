@@ -22,10 +22,14 @@ inline constexpr char TakesInputWhileBusy[] = "takesInputWhileBusy";
 inline const QString PersonalDocumentText = QStringLiteral("本文件是个人申请书!");
 inline const QString UnitPackageText = QStringLiteral("本文件可能是单位提交数据,无法在个人版打开!");
 
-// Always true; a failure to write shows up in the CheckPackage that follows.
-bool CompressPackage(PackageState& state, const QString& document, const QString& package, int deflateType);
+struct PackResult {
+    bool ok = false;
+    QString message;  // what failed and where, for the user; empty when all went well
+};
+// Writes the package whole or not at all: a failure leaves whatever stood at the package path
+// (an older package) as it was, and never touches the document.
+PackResult CompressPackage(PackageState& state, const QString& document, const QString& package, int deflateType);
 // True with the entry's name in message when the package holds exactly one good entry.
 bool CheckPackage(PackageState& state, const QString& package, QString& message);
-// True when the unpacked document stands at target. Throws Failure when the package's folder
-// is missing and cannot be made.
-bool ExtractPackage(PackageState& state, const QString& package, const QString& target);
+// ok when the unpacked document stands at target. Nothing else is written, and no folder made.
+PackResult ExtractPackage(PackageState& state, const QString& package, const QString& target);

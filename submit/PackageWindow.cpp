@@ -57,7 +57,7 @@ void Tfrmzipx::ShowState()
     StatusPanel[2]->setText(QString::number(State.BegunCount));
 }
 
-bool Tfrmzipx::CompressPackage(const QString& document, const QString& package, int deflateType)
+PackResult Tfrmzipx::CompressPackage(const QString& document, const QString& package, int deflateType)
 {
     return ::CompressPackage(State, document, package, deflateType);
 }
@@ -67,7 +67,7 @@ bool Tfrmzipx::CheckPackage(const QString& package, QString& message)
     return ::CheckPackage(State, package, message);
 }
 
-bool Tfrmzipx::ExtractPackage(const QString& package, const QString& target)
+PackResult Tfrmzipx::ExtractPackage(const QString& package, const QString& target)
 {
     return ::ExtractPackage(State, package, target);
 }

@@ -15,9 +15,9 @@ class Tfrmzipx : public QWidget {
 public:
     explicit Tfrmzipx(QWidget* parent = nullptr);
 
-    bool CompressPackage(const QString& document, const QString& package, int deflateType);
+    PackResult CompressPackage(const QString& document, const QString& package, int deflateType);
     bool CheckPackage(const QString& package, QString& message);
-    bool ExtractPackage(const QString& package, const QString& target);
+    PackResult ExtractPackage(const QString& package, const QString& target);
 
     PackageState State;
     QListWidget* ListBox1;

@@ -208,8 +208,12 @@ bool TfrmVantraExport::Package(const QString& copy)
     MarkLabel(Label3, true);
     if (DocLock && !DocLock->EnsureNotInUse(copy))
         return false;
-    ForceDelete(work);
-    frmzipx->CompressPackage(copy, work, 2);
+    // An older package at the place stays until the new one is whole and checked.
+    const PackResult packed = frmzipx->CompressPackage(copy, work, 2);
+    if (!packed.ok) {
+        ShowNotice(QStringLiteral("申请书没有提交成功：") + packed.message, NoticeCaption);
+        return false;
+    }
     MarkLabel(Label3, false);
     MarkLabel(Label4, true);
     MarkLabel(Label4, false);
@@ -244,12 +248,9 @@ bool TfrmVantraExport::Package(const QString& copy)
     CurDocPath = test;
     ForceDelete(test);
     if (unpacked) {
-        try {
-            unpacked = frmzipx->ExtractPackage(work, test);
-        } catch (const Failure& failure) {
-            unpacked = false;
-            reason = failure.text();
-        }
+        const PackResult extracted = frmzipx->ExtractPackage(work, test);
+        unpacked = extracted.ok;
+        reason = extracted.message;
     }
     if (!unpacked) {
         ShowNotice(QStringLiteral("上报文件已提交到 %1，但测试时未能从中解压出申请书%2。").arg(Native(target),

@@ -95,9 +95,8 @@ int Pack(const QString& document, const QString& package)
     if (!QFileInfo(document).isFile())
         return Refuse(QStringLiteral("无法打开文件 %1").arg(document));
     PackageState state;
-    CompressPackage(state, document, package, zip::dtDeflateN);
-    // Packing reports nothing itself; a package that is not there was not written.
-    return QFileInfo(package).isFile() ? 0 : Refuse(QStringLiteral("无法写入文件 %1").arg(package));
+    const PackResult packed = CompressPackage(state, document, package, zip::dtDeflateN);
+    return packed.ok ? 0 : Refuse(packed.message);
 }
 
 int Check(const QString& package)
@@ -112,19 +111,8 @@ int Check(const QString& package)
 int Unpack(const QString& package, const QString& target)
 {
     PackageState state;
-    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
-        return Refuse(QStringLiteral("%1 已存在，没有解压").arg(target));
-    try {
-        if (ExtractPackage(state, package, target))
-            return 0;
-    } catch (const Failure& failure) {
-        return Refuse(failure.text());
-    }
-    // Only a failure pays for the second pass that tells why.
-    QString message;
-    if (!CheckPackage(state, package, message))
-        return Refuse(message);
-    return Refuse(QStringLiteral("无法解压到 %1").arg(target));
+    const PackResult extracted = ExtractPackage(state, package, target);
+    return extracted.ok ? 0 : Refuse(extracted.message);
 }
 
 int List(const QString& package)

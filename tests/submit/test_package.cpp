@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,7 +49,7 @@ struct PackageTest : ::testing::Test {
     {
         const QString pkg = dir.path() + "/out/p.qvs";
         QDir().mkpath(dir.path() + "/out");
-        EXPECT_TRUE(CompressPackage(state, doc, pkg, zip::dtDeflateN));
+        EXPECT_TRUE(CompressPackage(state, doc, pkg, zip::dtDeflateN).ok);
         return pkg;
     }
 };
@@ -80,7 +81,7 @@ TEST_F(PackageTest, PackCheckAndUnpack)
 
     // No file of the entry's name in the package's folder: written there, then renamed.
     const QString target = dir.path() + "/test.jx";
-    EXPECT_TRUE(ExtractPackage(state, pkg, target));
+    EXPECT_TRUE(ExtractPackage(state, pkg, target).ok);
     EXPECT_EQ(ReadAll(target), content);
     EXPECT_FALSE(state.Redirected);
     EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/out/李四B.qvx")));
@@ -98,10 +99,10 @@ TEST_F(PackageTest, WhatThePackagesFolderHoldsChangesNothing)
     WriteFile(sameName, "mine");
     const QString target = dir.path() + "/t.qvx";
     WriteFile(target, "old target");
-    EXPECT_FALSE(ExtractPackage(state, pkg, target));
+    EXPECT_FALSE(ExtractPackage(state, pkg, target).ok);
     EXPECT_EQ(ReadAll(target), "old target");
     QFile::remove(target);
-    EXPECT_TRUE(ExtractPackage(state, pkg, target));
+    EXPECT_TRUE(ExtractPackage(state, pkg, target).ok);
     EXPECT_EQ(ReadAll(sameName), "mine");
     EXPECT_EQ(ReadAll(target), content);
     const QStringList left = QDir(dir.path() + "/out").entryList(QDir::Files | QDir::Hidden);
@@ -113,7 +114,7 @@ TEST_F(PackageTest, ATargetInTheWayMakesTheRenameFail)
     const QString pkg = Pack();
     const QString target = dir.path() + "/t.qvx";
     WriteFile(target, "in the way");
-    EXPECT_FALSE(ExtractPackage(state, pkg, target));
+    EXPECT_FALSE(ExtractPackage(state, pkg, target).ok);
     EXPECT_EQ(ReadAll(target), "in the way");
 }
 
@@ -145,7 +146,7 @@ TEST_F(PackageTest, WhatIsNotAPersonalPackage)
     EXPECT_EQ(message, PersonalDocumentText);
     EXPECT_TRUE(state.ListBox1.value(0).startsWith(QStringLiteral("失败 ")));
     // Its extraction leaves nothing at the target.
-    EXPECT_FALSE(ExtractPackage(state, pkg, dir.path() + "/t.qvx"));
+    EXPECT_FALSE(ExtractPackage(state, pkg, dir.path() + "/t.qvx").ok);
     EXPECT_FALSE(QFileInfo::exists(dir.path() + "/t.qvx"));
 }
 
@@ -171,11 +172,46 @@ TEST_F(PackageTest, AnEmptyArchiveIsNoPackage)
     EXPECT_EQ(message, PersonalDocumentText);
 }
 
-TEST_F(PackageTest, AMissingFolderThatCannotBeMadeIsAnError)
+TEST_F(PackageTest, NoFolderIsEverMade)
 {
     const QString pkg = Pack();
-    WriteFile(dir.path() + "/file", "x");
-    EXPECT_THROW(ExtractPackage(state, dir.path() + "/file/sub/p.qvs", dir.path() + "/t.qvx"), Failure);
+    const QString nowhere = dir.path() + "/nowhere/sub";
+    EXPECT_FALSE(ExtractPackage(state, nowhere + "/p.qvs", dir.path() + "/t.qvx").ok);
+    const PackResult missing = ExtractPackage(state, pkg, nowhere + "/t.qvx");
+    EXPECT_FALSE(missing.ok);
+    EXPECT_TRUE(missing.message.contains(QStringLiteral("文件或文件夹不存在"))) << missing.message.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + "/nowhere"));
+}
+
+TEST_F(PackageTest, APackageNeverTakesThePlaceOfItsDocument)
+{
+    const QString hard = dir.path() + "/hard.qvx";
+    const QString soft = dir.path() + "/soft.qvs";
+    ASSERT_EQ(::link(QFile::encodeName(doc).constData(), QFile::encodeName(hard).constData()), 0);
+    ASSERT_TRUE(QFile::link(doc, soft));
+    for (const QString& target : {doc, hard, soft}) {
+        const PackResult packed = CompressPackage(state, doc, target, zip::dtDeflateN);
+        EXPECT_FALSE(packed.ok) << target.toStdString();
+        EXPECT_TRUE(packed.message.contains(QStringLiteral("同一个文件"))) << packed.message.toStdString();
+        EXPECT_EQ(ReadAll(doc), content);
+    }
+}
+
+TEST_F(PackageTest, AFailedPackLeavesTheOlderPackageAndSaysWhy)
+{
+    const QString pkg = Pack();
+    const QByteArray older = ReadAll(pkg);
+    WriteFile(doc, QByteArray("新的申请书内容，比旧的长得多").repeated(4000));
+    PackResult packed;
+    {
+        const FileSizeLimit full(older.size() + 100);
+        packed = CompressPackage(state, doc, pkg, zip::dtDeflateS);
+    }
+    EXPECT_FALSE(packed.ok);
+    EXPECT_TRUE(packed.message.contains(pkg)) << packed.message.toStdString();
+    EXPECT_TRUE(packed.message.contains(QStringLiteral("文件太大"))) << packed.message.toStdString();
+    EXPECT_EQ(ReadAll(pkg), older);
+    EXPECT_EQ(QDir(dir.path() + "/out").entryList(QDir::Files | QDir::Hidden), QStringList({"p.qvs"}));
 }
 
 namespace {
@@ -213,7 +249,7 @@ TEST_F(PackageTest, MultiEntryAndSharedDataPackagesWriteNothing)
     EXPECT_FALSE(CheckPackage(state, shared, message));
     EXPECT_EQ(message, PersonalDocumentText);
     for (const QString& package : {two, shared}) {
-        EXPECT_FALSE(ExtractPackage(state, package, dir.path() + "/target.qvx"));
+        EXPECT_FALSE(ExtractPackage(state, package, dir.path() + "/target.qvx").ok);
         EXPECT_FALSE(QFileInfo::exists(dir.path() + "/target.qvx"));
     }
     EXPECT_EQ(QDir(dir.path() + "/in").entryList(QDir::Files | QDir::Hidden),
@@ -227,11 +263,11 @@ TEST_F(PackageTest, ADanglingLinkNamedLikeTheEntryIsNotWrittenThrough)
     const QString elsewhere = dir.path() + "/elsewhere.qvx";
     ASSERT_TRUE(QFile::link(elsewhere, dir.path() + QStringLiteral("/out/李四B.qvx")));
     const QString target = dir.path() + "/t.qvx";
-    EXPECT_TRUE(ExtractPackage(state, pkg, target));
+    EXPECT_TRUE(ExtractPackage(state, pkg, target).ok);
     EXPECT_EQ(ReadAll(target), content);
     EXPECT_FALSE(QFileInfo::exists(elsewhere));
     // A target whose folder cannot take it fails and leaves nothing staged anywhere.
-    EXPECT_FALSE(ExtractPackage(state, pkg, dir.path() + "/missing/t.qvx"));
+    EXPECT_FALSE(ExtractPackage(state, pkg, dir.path() + "/missing/t.qvx").ok);
     EXPECT_EQ(QDir(dir.path() + "/out").entryList(QDir::Files | QDir::Hidden | QDir::System),
               QStringList({"p.qvs", QStringLiteral("李四B.qvx")}));
 }

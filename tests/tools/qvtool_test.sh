@@ -40,6 +40,20 @@ check "unpack does not overwrite" test "$(code "$qv" unpack "$work/p.qvs" "$work
 check "unpack does not depend on the folder" bash -c "'$qv' unpack '$work/p.qvs' '$work/c.qvx' && cmp -s '$work/a.qvx' '$work/c.qvx'"
 mkfifo "$work/fifo.qvs"
 check "a pipe is refused at once" bash -c "timeout 5 '$qv' check '$work/fifo.qvs' | grep -qx '本文件是个人申请书!'"
+# Nothing the user has is destroyed.
+cp "$work/a.qvx" "$work/keep.qvx"
+check "pack onto the document itself is refused" test "$(code "$qv" pack "$work/keep.qvx" "$work/keep.qvx")" = 1
+check "and the document is still whole" cmp -s "$work/a.qvx" "$work/keep.qvx"
+check "unpack makes no folder" bash -c "! '$qv' unpack '$work/none/p.qvs' '$work/none2/t.qvx' >/dev/null; test ! -e '$work/none' -a ! -e '$work/none2'"
+cp "$work/a.qvx" "$work/ro.qvx"; chmod 0444 "$work/ro.qvx"
+check "set refuses a read-only document" bash -c "'$qv' set '$work/ro.qvx' xmmc=x | grep -qx '申请书文件是只读的：$work/ro.qvx'; test \${PIPESTATUS[0]} -eq 1"
+check "and leaves it as it was" cmp -s "$work/a.qvx" "$work/ro.qvx"
+mkdir "$work/real"; cp "$work/a.qvx" "$work/real/target.qvx"; chmod 0640 "$work/real/target.qvx"
+ln -s real/target.qvx "$work/link.qvx"
+check "set writes through a link" "$qv" set "$work/link.qvx" 'xmmc=经由链接'
+check "the link stays a link" test -L "$work/link.qvx"
+check "the target has the value" bash -c "'$qv' dump '$work/real/target.qvx' | grep -qx 'xmmc	经由链接'"
+check "and keeps its permissions" test "$(stat -c %a "$work/real/target.qvx")" = 640
 check "catalogue has 96 records" test "$("$qv" catalogue | wc -l)" = 96
 
 echo "qvtool: $passed passed, $failed failed"
