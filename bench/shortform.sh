@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Time from "申请书简表" to the short-form screen's first paint with a filled document's values
-# (offscreen); median of N runs.
-#   bench/shortform.sh [PROGRAM] [QVTOOL] [RUNS]
+# (offscreen); median of N runs. With a BASELINE program (an earlier build), its runs alternate
+# with PROGRAM's on the same document and both medians are printed, with their ratio.
+#   bench/shortform.sh [PROGRAM] [QVTOOL] [RUNS] [BASELINE]
 set -euo pipefail
 program=${1:-build/app/vantra}
 qvtool=${2:-build/tools/qvtool}
 runs=${3:-5}
+baseline=${4:-}
 export QT_QPA_PLATFORM=offscreen
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -23,9 +25,18 @@ for k in 2 3 4 5 6 7 8 9 10; do
 done
 "$qvtool" set "$doc" "${values[@]}" >/dev/null
 median() { sort -n | awk '{v[NR]=$1} END {print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
-times=$(for _ in $(seq "$runs"); do
+one() {
   HOME=$work/home XDG_RUNTIME_DIR=$work/home VANTRA_BENCH_T0=$(date +%s%N) VANTRA_BENCH_SHORTFORM=1 \
-    "$program" "$doc" 2>/dev/null | sed -n 's/.*shortform_ms=\([0-9.]*\).*/\1/p'
-done)
+    "$1" "$doc" 2>/dev/null | sed -n 's/.*shortform_ms=\([0-9.]*\).*/\1/p'
+}
+: > "$work/program"; : > "$work/baseline"
+for _ in $(seq "$runs"); do
+  one "$program" >> "$work/program"
+  [ -n "$baseline" ] && one "$baseline" >> "$work/baseline"
+done
 printf 'short form: "申请书简表" to the screen painted with a filled document, median %s ms (%s runs)\n' \
-  "$(echo "$times" | median)" "$runs"
+  "$(median < "$work/program")" "$runs"
+if [ -n "$baseline" ]; then
+  printf 'short form, baseline: median %s ms; program / baseline %s\n' "$(median < "$work/baseline")" \
+    "$(awk -v a="$(median < "$work/program")" -v b="$(median < "$work/baseline")" 'BEGIN {printf "%.2f", a / b}')"
+fi

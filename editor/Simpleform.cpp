@@ -2,6 +2,8 @@
 
 #include "CodeLists.h"
 #include "DocumentLock.h"
+#include "EditJournal.h"
+#include "SafeWrite.h"
 #include "Files.h"
 #include "WordSession.h"
 #include "Edition.h"
@@ -37,6 +39,7 @@
 #include <QWindow>
 #include <QFileInfo>
 #include <QTime>
+#include <QTimer>
 
 TFrmSimpleform* FrmSimpleform = nullptr;
 
@@ -324,6 +327,9 @@ TFrmSimpleform::TFrmSimpleform(QWidget* parent)
                 SetControlText(control(c.name), c.initial);
 
     m_wheelHook = new WheelHook(ScrollBox1, this);
+    m_journalTimer = new QTimer(this);
+    m_journalTimer->setSingleShot(true);
+    connect(m_journalTimer, &QTimer::timeout, this, &TFrmSimpleform::JournalNow);
     AttachShortFormRules(*this);
     setWindowState(Qt::WindowMaximized);
 }
@@ -350,6 +356,7 @@ void TFrmSimpleform::CreateControls()
             if (IsInput(widget)) {
                 widget->installEventFilter(this);
                 tabbed.append({c.tabOrder, widget});
+                WatchEdits(widget);
             }
         }
         for (const CellSpec& cell : spec.cells) {
@@ -460,9 +467,13 @@ bool TFrmSimpleform::Open()
     try {
         Layout();
         if (Tag(this) == 0) {
+            // What a save that was killed left half written beside the document goes now.
+            RemoveStaleTemporaries(QFileInfo(CurDocPath).absolutePath());
             LoadShortForm(*this, CurDocPath);
             if (Tag(this) == 88)
                 return false;  // not an application: the load has said so, nothing is stored
+            m_journaled.clear();
+            OfferJournal();
             RefreshUnits(*this);
             FillEndYears();
             SetTag(this, 1);
@@ -549,12 +560,18 @@ void TFrmSimpleform::CollectEditValues()
 bool TFrmSimpleform::Store()
 {
     CollectEditValues();
+    const QString journaled = LoadedDocument.path;
     StoreResult result = SaveShortForm(*this, CurDocPath, 8);
     if (result.status == StoreStatus::Replaced)
         result = OfferNewDocument(result.message);
     switch (result.status) {
     case StoreStatus::Stored:
     case StoreStatus::NothingChanged:
+        // What the journal kept is in the document now.
+        m_journalTimer->stop();
+        RemoveJournal(journaled);
+        RemoveJournal(LoadedDocument.path);
+        m_journaled.clear();
         SaveState->setText(QStringLiteral("已保存 ") + QTime::currentTime().toString("HH:mm:ss"));
         return true;
     case StoreStatus::InUse:     // the user chose 取消 while another program held the file
@@ -645,6 +662,62 @@ void TFrmSimpleform::SpeedButton1Click()
     ShowNotice(CheckForm(*this), NoticeCaption);
 }
 
+void TFrmSimpleform::WatchEdits(QWidget* widget)
+{
+    auto soon = [this] { JournalSoon(); };
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        connect(edit, &QLineEdit::textEdited, this, soon);
+    else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        connect(combo, &QComboBox::activated, this, soon);
+        if (combo->lineEdit())
+            connect(combo->lineEdit(), &QLineEdit::textEdited, this, soon);
+    } else if (auto* memo = qobject_cast<MemoEdit*>(widget))
+        connect(memo, &QPlainTextEdit::textChanged, this, soon);
+}
+
+void TFrmSimpleform::JournalSoon()
+{
+    if (Tag(this) == 1 && !m_journalTimer->isActive())
+        m_journalTimer->start(JournalInterval);
+}
+
+void TFrmSimpleform::JournalNow()
+{
+    m_journalTimer->stop();
+    // A document that failed to load, or is not loaded yet, has nothing to keep.
+    if (Tag(this) != 1 || !LoadedDocument.isValid())
+        return;
+    const QMap<QString, QString> changed = ChangedValues(*this);
+    if (changed == m_journaled)
+        return;
+    if (changed.isEmpty()) {
+        RemoveJournal(LoadedDocument.path);
+        m_journaled.clear();
+        return;
+    }
+    if (WriteJournal({LoadedDocument, QDateTime::currentDateTime(), changed}, nullptr))
+        m_journaled = changed;
+}
+
+void TFrmSimpleform::OfferJournal()
+{
+    const std::optional<EditJournal> journal = ReadJournal(LoadedDocument.path);
+    if (!journal)
+        return;
+    const QMap<QString, QString> values = ValuesToRestore(*journal, LoadedDocument);
+    // Another document at the same path, or nothing that still differs: the journal is done.
+    if (values.isEmpty() || !AskConfirm(QStringLiteral("发现上次未保存的修改（") + journal->written.toString(QStringLiteral("yyyy年M月d日 HH:mm"))
+                                            + QStringLiteral("），要恢复吗？"),
+                                        NoticeCaption)) {
+        RemoveJournal(LoadedDocument.path);
+        return;
+    }
+    // Edits like any other: the next save or close stores them.
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        setText("ed" + it.key(), it.value());
+    m_journaled = journal->values;
+}
+
 void TFrmSimpleform::InstallWheelHook()
 {
     if (m_hookInstalled)
@@ -718,6 +791,7 @@ bool TFrmSimpleform::eventFilter(QObject* watched, QEvent* event)
         if (m_refocusing || reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !isVisible())
             return false;
         RunExitRule(widget);
+        JournalNow();
         return false;
     }
     default:

@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QMap>
 #include <QPointer>
 #include <functional>
 
@@ -16,6 +17,7 @@ class QLabel;
 class QScrollArea;
 class QStatusBar;
 class QToolButton;
+class QTimer;
 
 class TFrmSimpleform : public QDialog, public FieldAccess {
     Q_OBJECT
@@ -63,6 +65,10 @@ public:
     void SetKeyRule(const QString& name, KeyRule rule);
 
     int MaxProjectYears = 3;  // the main window's, set at start
+    // While typing, the journal is written at most this often (milliseconds); at every exit
+    // from a field it is written at once.
+    int JournalInterval = 3000;
+    void JournalNow();
 
     QWidget* Panel_toolbar;
     QWidget* PanelCmds;
@@ -98,6 +104,9 @@ private:
     StoreResult OfferNewDocument(const QString& why);
     bool CloseAllowed();
     void RunExitRule(QWidget* control);
+    void WatchEdits(QWidget* control);
+    void JournalSoon();
+    void OfferJournal();
 
     QHash<QString, QWidget*> m_controls;  // by lower-case name
     QHash<QWidget*, ExitRule> m_exitRules;
@@ -107,6 +116,8 @@ private:
     bool m_refocusing = false;
     bool m_filtering = false;
     int m_closeResult = 0;
+    QTimer* m_journalTimer = nullptr;
+    QMap<QString, QString> m_journaled;  // what the journal on disk holds
 };
 
 extern TFrmSimpleform* FrmSimpleform;
