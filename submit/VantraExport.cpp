@@ -11,6 +11,7 @@
 #include "SafeWrite.h"
 #include "Seams.h"
 #include "Session.h"
+#include "ShortForm.h"
 #include "Simpleform.h"
 #include "Tags.h"
 #include "WordSession.h"
@@ -161,6 +162,11 @@ bool TfrmVantraExport::PlainCopy(const QString& copy)
         if (answer.isEmpty())
             return false;
         target = ChangeExtension(answer, ExtPrefix + "x");
+        // A document that may not be written is not replaced, even by its own submission copy.
+        if (IsReadOnlyFile(target)) {
+            ShowNotice(ReadOnlyText + Native(target), NoticeCaption);
+            return false;
+        }
     } else {
         MailFilePath = copy;
     }

@@ -260,6 +260,33 @@ TEST_F(ScreenTest, AReplacedDocumentIsNeverWrittenInto)
     EXPECT_EQ(home.picker.asked.size(), 1);
 }
 
+TEST_F(ScreenTest, AReadOnlyDocumentIsRefusedAndLinksAreWrittenThrough)
+{
+    // Opened through a link: the link's target takes the values and keeps its permissions.
+    const QString target = home.path() + "/real.qvx";
+    QFile::rename(path, target);
+    QFile::link(target, path);
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    Show([&] { screen->setText("edxmmc", QStringLiteral("经由链接")); });
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(Cell(2, 4, target), QStringLiteral("经由链接"));
+    const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                        | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther
+                                        | QFile::ExeOther;
+    EXPECT_EQ(QFile::permissions(target) & modeBits, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const QByteArray before = ReadAll(target);
+    home.prompter.answers = {};  // 仍要返回吗: no
+    Show([&] {
+        screen->setText("edxmmc", QStringLiteral("只读"));
+        screen->sbSave->click();
+        EXPECT_EQ(home.prompter.shown.last().text, ReadOnlyText + path);
+        home.prompter.answers = {true};
+    });
+    EXPECT_EQ(ReadAll(target), before);
+}
+
 TEST_F(ScreenTest, EscapeDoesNotLeaveTheScreen)
 {
     Show([&] {

@@ -191,6 +191,19 @@ TEST_F(SubmitTest, APlainCopyArrivesByteForByte)
     EXPECT_EQ(CurDocPath, path);
 }
 
+TEST_F(SubmitTest, AReadOnlyDocumentIsNotReplacedByAPlainCopy)
+{
+    dialog->PackMode = PackPlain;
+    const QString target = home.path() + "/kept.qvx";
+    WriteFile(target, "the applicant's own");
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    home.picker.answers = {target};
+    dialog->Button1Click();
+    EXPECT_EQ(LastNotice(), ReadOnlyText + target);
+    EXPECT_EQ(ReadAll(target), "the applicant's own");
+    EXPECT_FALSE(Said(CopySuccessText));
+}
+
 TEST_F(SubmitTest, TheSubmissionCopyItselfIsNotSavedAgain)
 {
     QFile::copy(path, copy);
