@@ -2,7 +2,7 @@
 
 #include "Edition.h"
 #include "Failure.h"
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "SafeWrite.h"
 
 #include <QDir>
@@ -28,7 +28,7 @@ bool EnsureMarkerFile(const QString& markerPath)
     if (QFileInfo::exists(markerPath))
         return true;
     QString reason;
-    if (!WriteBytesAtomically(markerPath, ToGbk(MarkerFileLine()) + "\r\n", &reason))
+    if (!WriteBytesAtomically(markerPath, ToGb18030(MarkerFileLine()) + "\r\n", &reason))
         throw Failure(reason);
     return false;
 }

@@ -16,6 +16,6 @@ StartAction DecideStart(const QString& argument, bool markerExisted, bool defaul
 // submission package.
 bool IsPackagePath(const QString& path);
 
-// Creates the marker file (one GBK line, CR LF) when missing; returns whether it existed.
+// Creates the marker file (one GB 18030 line, CR LF) when missing; returns whether it existed.
 // Throws Failure when it cannot be written.
 bool EnsureMarkerFile(const QString& markerPath);

@@ -30,9 +30,21 @@ enum DeflateType { dtDeflateS = 0, dtDeflateF = 1, dtDeflateN = 2, dtDeflateX = 
 quint16 DeflateFlags(int deflateType);
 int ZlibLevel(int deflateType);
 
+// The CRC-32 of APPNOTE, continued from crc over size bytes (crc 0 to start).
+quint32 Crc32(quint32 crc, const void* data, qint64 size);
+
+// Info-ZIP's Unicode Path extra field: the entry's name in UTF-8 beside the name as stored,
+// tied to it by the stored name's CRC-32, so that readers that know it get every character.
+inline constexpr quint16 UnicodePathTag = 0x7075;
+QByteArray UnicodePathField(const QByteArray& storedName, const QString& name);
+// The name an extra field block gives, when it has a Unicode Path field whose CRC-32 matches
+// the stored name; empty otherwise.
+QString UnicodePathName(const QByteArray& extra, const QByteArray& storedName);
+
 struct EntryInfo {
     QByteArray rawName;     // the name's bytes as stored
-    QString name;           // decoded: UTF-8 when flagged, else GBK
+    QString name;           // decoded: the Unicode Path field's, else UTF-8 when flagged, else GB 18030
+    QByteArray extra;       // the central header's extra field block
     quint16 versionMadeBy = 0;
     quint16 versionNeeded = 0;
     quint16 flags = 0;

@@ -1,13 +1,14 @@
 #include "ZipOps.h"
 
 #include "DosTime.h"
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "ZipReader.h"
 #include "ZipWriter.h"
 #include "SafeWrite.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace zip {
@@ -85,7 +86,10 @@ bool PackFile(const QString& archivePath, const QString& filePath, int deflateTy
         events.begin(filePath);
 
     ZipWriter::Entry entry;
-    entry.rawName = ToGbk(info.fileName());
+    entry.rawName = ToGb18030(info.fileName());
+    const QString name = info.fileName();
+    if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() > 127; }))
+        entry.extra = UnicodePathField(entry.rawName, name);
     entry.deflateType = IsStoredType(filePath) ? -1 : deflateType;
     const DosDateTime when = ToDosDateTime(info.lastModified());
     entry.dosTime = when.time;

@@ -7,7 +7,8 @@
 
 namespace zip {
 
-// Packs one file as one entry named by its bare file name in GBK, dated by its last write.
+// Packs one file as one entry named by its bare file name in GB 18030 (with the Unicode Path
+// field for a name that is not plain ASCII), dated by its last write.
 // The archive file is replaced whole or not at all.
 bool PackFile(const QString& archivePath, const QString& filePath, int deflateType, bool encryptHeaders,
               const Events& events, QString* error);

@@ -1,6 +1,6 @@
 #include "ZipReader.h"
 
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "PkCipher.h"
 
 #include <QFile>
@@ -61,10 +61,13 @@ bool ReadHeader(const unsigned char* base, qint64 size, qint64 at, quint32 plain
     return true;
 }
 
-// Names are GBK in packages; tools on UTF-8 systems store UTF-8 without saying so. Strictly
-// valid UTF-8 with non-ASCII bytes is taken as UTF-8: realistic GBK names are never valid UTF-8.
-QString DecodeName(const QByteArray& raw, quint16 flags)
+// Names are GB 18030 in packages, with a Unicode Path field that wins when it matches; tools on
+// UTF-8 systems store UTF-8 without saying so. Strictly valid UTF-8 with non-ASCII bytes is
+// taken as UTF-8: realistic GB 18030 names are never valid UTF-8.
+QString DecodeName(const QByteArray& raw, quint16 flags, const QByteArray& extra)
 {
+    if (const QString unicode = UnicodePathName(extra, raw); !unicode.isEmpty())
+        return unicode;
     if (flags & FlagUtf8Name)
         return QString::fromUtf8(raw);
     const bool ascii = std::all_of(raw.cbegin(), raw.cend(), [](char c) { return uchar(c) < 0x80; });
@@ -74,30 +77,10 @@ QString DecodeName(const QByteArray& raw, quint16 flags)
         if (!utf8.hasError())
             return decoded;
     }
-    return FromGbk(raw);
+    return FromGb18030(raw);
 }
 
 } // namespace
-
-quint16 zip::DeflateFlags(int deflateType)
-{
-    switch (deflateType) {
-    case dtDeflateS: return 0x0006;
-    case dtDeflateF: return 0x0004;
-    case dtDeflateX: return 0x0002;
-    default: return 0x0000;
-    }
-}
-
-int zip::ZlibLevel(int deflateType)
-{
-    switch (deflateType) {
-    case dtDeflateS: return 1;
-    case dtDeflateF: return 3;
-    case dtDeflateX: return 9;
-    default: return 6;
-    }
-}
 
 ZipReader::~ZipReader() = default;
 
@@ -204,11 +187,13 @@ bool ZipReader::parse(QString* error)
         entry.externalAttributes = U32(f + 34);
         entry.localHeaderOffset = U32(f + 38);
         entry.rawName = h.name;
-        entry.name = DecodeName(h.name, entry.flags);
         entry.headersEnciphered = h.enciphered;
-        at += CentralFixedSize + h.name.size() + extra + comment;
+        const qint64 extraAt = at + CentralFixedSize + h.name.size();
+        at = extraAt + extra + comment;
         if (at > cdEnd)
             return Fail(error, Damaged);
+        entry.extra = QByteArray(reinterpret_cast<const char*>(m_bytes + extraAt), extra);
+        entry.name = DecodeName(h.name, entry.flags, entry.extra);
 
         Header local;
         if (!ReadHeader(m_bytes, cdOffset, entry.localHeaderOffset, LocalSignature, LocalFixedSize, 22, local))

@@ -53,7 +53,7 @@ QByteArray ZipWriter::header(const EntryInfo& e, bool central) const
     Put32(b, e.compressedSize);
     Put32(b, e.uncompressedSize);
     Put16(b, quint16(e.rawName.size()));
-    Put16(b, 0);  // extra field length
+    Put16(b, quint16(e.extra.size()));
     if (central) {
         Put16(b, 0);  // comment length
         Put16(b, 0);  // disk number start
@@ -67,17 +67,18 @@ QByteArray ZipWriter::header(const EntryInfo& e, bool central) const
         PkCipher cipher(PkCipher::HeaderKey);
         cipher.encrypt(reinterpret_cast<unsigned char*>(b.data()) + 4, b.size() - 4);
     }
-    return b;
+    return b + e.extra;  // the extra field stays plain
 }
 
 bool ZipWriter::add(const Entry& entry, const char* data, qint64 size, const std::function<void(qint64)>& progress)
 {
     if (size > MaxEntrySize)
         return fail(QStringLiteral("文件过大"));
-    if (entry.rawName.size() > 0xffff || m_written.size() >= 0xffff)
+    if (entry.rawName.size() > 0xffff || entry.extra.size() > 0xffff || m_written.size() >= 0xffff)
         return fail(QStringLiteral("文件名过长"));
     EntryInfo e;
     e.rawName = entry.rawName;
+    e.extra = entry.extra;
     e.versionMadeBy = Version;
     e.versionNeeded = Version;
     e.method = entry.deflateType < 0 ? MethodStored : MethodDeflated;
@@ -154,6 +155,7 @@ bool ZipWriter::add(const Entry& entry, const char* data, qint64 size, const std
 bool ZipWriter::addRaw(const EntryInfo& entry, const char* compressed)
 {
     EntryInfo e = entry;
+    e.extra.clear();  // what another program put there is not this archive's to repeat
     e.versionMadeBy = Version;
     e.flags &= quint16(~0x0008);  // sizes stand in the header; no data descriptor follows
     e.localHeaderOffset = quint32(m_out->pos());

@@ -11,7 +11,8 @@ public:
     ZipWriter(QIODevice* out, bool encryptHeaders);
 
     struct Entry {
-        QByteArray rawName;            // bytes as stored (GBK for packages)
+        QByteArray rawName;            // bytes as stored (GB 18030 for packages)
+        QByteArray extra;              // the extra field block, in both headers, never enciphered
         bool utf8Name = false;         // sets the UTF-8 flag (OOXML part names)
         int deflateType = zip::dtDeflateN;  // -1 stores the data
         quint16 dosTime = 0;

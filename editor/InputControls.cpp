@@ -1,6 +1,6 @@
 #include "InputControls.h"
 
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "Text.h"
 
 #include <QInputMethodEvent>
@@ -26,16 +26,80 @@ bool IsTypedCharacter(const QKeyEvent* event)
 
 } // namespace
 
-GbkLimitValidator::GbkLimitValidator(int max, bool upperCase, QObject* parent)
-    : QValidator(parent), m_max(max), m_upperCase(upperCase)
+InputLimit::InputLimit(QLineEdit* edit, int max, bool upperCase)
+    : QValidator(edit), m_max(max), m_upperCase(upperCase), m_accepted(edit->text())
 {
+    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { m_accepted = text; });
 }
 
-QValidator::State GbkLimitValidator::validate(QString& input, int&) const
+QValidator::State InputLimit::validate(QString& input, int& pos) const
 {
+    if (m_quiet || input == m_accepted)
+        return Acceptable;
+    // The change is what lies between the old text's unchanged beginning and end.
+    const QString& old = m_accepted;
+    const qsizetype shortest = qMin(old.size(), input.size());
+    qsizetype head = 0;
+    while (head < shortest && old.at(head) == input.at(head))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shortest - head && old.at(old.size() - 1 - tail) == input.at(input.size() - 1 - tail))
+        ++tail;
+    if (head > 0 && input.at(head - 1).isHighSurrogate())
+        --head;
+    if (tail > 0 && input.at(input.size() - tail).isLowSurrogate())
+        --tail;
+    const QString inserted = input.mid(head, input.size() - head - tail);
+    QString clean = SingleLineText(inserted);
+    const bool wasCleaned = clean != inserted;
     if (m_upperCase)
-        input = input.toUpper();
-    return m_max > 0 && GbkLength(input) > m_max ? Invalid : Acceptable;
+        clean = clean.toUpper();
+    const QString before = input.left(head), after = input.right(tail);
+    const QString kept = m_max > 0 ? FittingPart(clean, m_max - Gb18030Length(before) - Gb18030Length(after)) : clean;
+    input = before + kept + after;
+    pos = int(head + kept.size());
+    auto* self = const_cast<InputLimit*>(this);
+    if (kept.size() < clean.size())
+        emit self->leftOut(clean.mid(kept.size()));
+    if (wasCleaned)
+        emit self->cleaned();
+    return Acceptable;
+}
+
+InputLimit::Quiet::Quiet(QWidget* field) : m_limit(LimitOf(field))
+{
+    if (m_limit)
+        m_limit->m_quiet = true;
+}
+
+InputLimit::Quiet::~Quiet()
+{
+    if (m_limit)
+        m_limit->m_quiet = false;
+}
+
+InputLimit* LimitOf(QWidget* field)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(field))
+        return qobject_cast<InputLimit*>(const_cast<QValidator*>(edit->validator()));
+    if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
+        return LimitOf(combo->lineEdit());
+    return nullptr;
+}
+
+QString FittingPart(const QString& text, int maxBytes)
+{
+    int used = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const int bytes = Gb18030Length(text.mid(i, width));
+        if (used + bytes > maxBytes)
+            break;
+        used += bytes;
+        i += width;
+    }
+    return text.left(i);
 }
 
 SelectOnlyCombo::SelectOnlyCombo(QWidget* parent) : QComboBox(parent)
@@ -97,41 +161,58 @@ void MemoEdit::setText(const QString& text)
     setPlainText(QString(text).replace("\r\n", "\n").replace('\r', '\n'));
 }
 
-bool MemoEdit::fits(const QString& inserted) const
+QString MemoEdit::fitting(const QString& inserted) const
 {
     if (m_max <= 0)
-        return true;
-    const int selected = GbkLength(WithCrLf(textCursor().selectedText()));
-    return GbkLength(text()) - selected + GbkLength(WithCrLf(inserted)) <= m_max;
+        return inserted;
+    const int room = m_max - Gb18030Length(text()) + Gb18030Length(WithCrLf(textCursor().selectedText()));
+    return FittingPart(inserted, room);
 }
 
 void MemoEdit::keyPressEvent(QKeyEvent* event)
 {
     const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    const QString inserted = lineBreak ? QStringLiteral("\n") : event->text();
-    if ((lineBreak || IsTypedCharacter(event)) && !fits(inserted)) {
-        event->accept();
-        return;
+    if (lineBreak || IsTypedCharacter(event)) {
+        const QString inserted = lineBreak ? QStringLiteral("\r\n") : MultiLineText(event->text());
+        if (fitting(inserted) != inserted) {
+            emit leftOut(lineBreak ? QStringLiteral("换行") : inserted);
+            event->accept();
+            return;
+        }
     }
     QPlainTextEdit::keyPressEvent(event);
 }
 
 void MemoEdit::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (event->commitString().isEmpty() || fits(event->commitString())) {
+    const QString commit = event->commitString();
+    const QString clean = MultiLineText(commit);
+    const QString kept = fitting(clean);
+    if (kept == commit) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    // The composition ends, but its text does not go in.
-    QInputMethodEvent withoutCommit(event->preeditString(), event->attributes());
-    QPlainTextEdit::inputMethodEvent(&withoutCommit);
+    QInputMethodEvent changed(event->preeditString(), event->attributes());
+    changed.setCommitString(QString(kept).replace("\r\n", "\n"), event->replacementStart(), event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&changed);
+    if (kept.size() < clean.size())
+        emit leftOut(clean.mid(kept.size()));
+    if (clean != commit)
+        emit cleaned();
 }
 
 void MemoEdit::insertFromMimeData(const QMimeData* source)
 {
-    if (source && source->hasText() && !fits(source->text()))
+    if (!source || !source->hasText())
         return;
-    QPlainTextEdit::insertFromMimeData(source);
+    const QString clean = MultiLineText(source->text());
+    const QString kept = fitting(clean);
+    textCursor().insertText(QString(kept).replace("\r\n", "\n"));
+    ensureCursorVisible();
+    if (kept.size() < clean.size())
+        emit leftOut(clean.mid(kept.size()));
+    if (clean != WithCrLf(source->text()))
+        emit cleaned();
 }
 
 QString ControlText(const QWidget* control)
@@ -150,6 +231,7 @@ QString ControlText(const QWidget* control)
 void SetControlText(QWidget* control, const QString& text)
 {
     // A long value shows its beginning, not its end.
+    const InputLimit::Quiet asItIs(control);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         edit->setText(text);
         edit->setCursorPosition(0);

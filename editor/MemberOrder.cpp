@@ -1,5 +1,7 @@
 #include "MemberOrder.h"
 
+#include "ShortForm.h"
+
 #include "Edition.h"
 #include "Seams.h"
 #include "SimpleformTables.h"

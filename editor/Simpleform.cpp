@@ -5,6 +5,7 @@
 #include "EditJournal.h"
 #include "SafeWrite.h"
 #include "Files.h"
+#include "Gb18030.h"
 #include "WordSession.h"
 #include "Edition.h"
 #include "Failure.h"
@@ -48,6 +49,9 @@ namespace {
 constexpr int ToolbarHeight = 49;
 constexpr int PanelGap = 8;
 constexpr int HookStep = 10;  // pixels a wheel turn scrolls while the hook is installed
+constexpr int NoteMilliseconds = 5000;  // how long the status bar shows a note
+// The property that holds a field's name as the status bar says it.
+constexpr char ShownName[] = "shownName";
 
 // Every wheel turn of the application moves the screen's scrolling area and goes no further.
 class WheelHook : public QObject {
@@ -105,6 +109,16 @@ QString SpokenName(const ControlSpec& spec, int memberRow)
     return name.isEmpty() ? spec.hint : name;
 }
 
+// The field as the status bar names it: "电子邮件", "成员3姓名".
+QString ShownNameOf(const ControlSpec& spec, int memberRow)
+{
+    QString name = spec.label;
+    name.remove('*').remove(' ');
+    if (memberRow > 0)
+        return QStringLiteral("成员") + QString::number(memberRow - 1) + name;
+    return name.isEmpty() ? spec.hint : name;
+}
+
 int MemberRowOf(const QString& name)
 {
     for (const MemberColumn& column : MemberColumns())
@@ -126,8 +140,7 @@ QWidget* MakeControl(const ControlSpec& spec, QWidget* panel)
     case ControlKind::ReadOnly:
     case ControlKind::Hidden: {
         auto* edit = new QLineEdit(panel);
-        if (spec.maxBytes > 0 || upper)
-            edit->setValidator(new GbkLimitValidator(spec.maxBytes, upper, edit));
+        edit->setValidator(new InputLimit(edit, spec.maxBytes, upper));
         if (spec.kind == ControlKind::ReadOnly)
             SetEditable(edit, false);
         widget = edit;
@@ -143,8 +156,8 @@ QWidget* MakeControl(const ControlSpec& spec, QWidget* panel)
         auto* combo = new QComboBox(panel);
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
-        if (spec.maxBytes > 0)
-            combo->setValidator(new GbkLimitValidator(spec.maxBytes, false, combo));
+        combo->setValidator(new InputLimit(combo->lineEdit(), spec.maxBytes, false));
+        combo->setCompleter(nullptr);  // what is typed stays as typed: "201" is not 2014
         widget = combo;
         break;
     }
@@ -168,6 +181,7 @@ QWidget* MakeControl(const ControlSpec& spec, QWidget* panel)
         widget->setProperty("hint", spec.hint);
         widget->setAccessibleName(SpokenName(spec, MemberRowOf(spec.name)));
         widget->setAccessibleDescription(spec.hint);
+        widget->setProperty(ShownName, ShownNameOf(spec, MemberRowOf(spec.name)));
     }
     if (spec.flags & SkipTab)
         widget->setFocusPolicy(Qt::ClickFocus);
@@ -305,6 +319,13 @@ TFrmSimpleform::TFrmSimpleform(QWidget* parent)
     StatusPanel = new QLabel(StatusBarText, StatusBar);
     StatusPanel->setMinimumWidth(360);
     StatusBar->addWidget(StatusPanel);
+    StatusNote = new QLabel(StatusBar);
+    StatusNote->setObjectName("StatusNote");
+    StatusNote->setAccessibleName(QStringLiteral("提示"));
+    StatusBar->addWidget(StatusNote, 1);
+    m_noteTimer = new QTimer(this);
+    m_noteTimer->setSingleShot(true);
+    connect(m_noteTimer, &QTimer::timeout, this, [this] { ShowUsage(focusWidget()); });
     SaveState = new QLabel(StatusBar);
     SaveState->setObjectName("SaveState");
     SaveState->setAccessibleName(QStringLiteral("保存状态"));
@@ -420,8 +441,10 @@ void TFrmSimpleform::SetExitRule(const QString& name, ExitRule rule)
         m_exitRules.insert(widget, std::move(rule));
 }
 
-void TFrmSimpleform::SetKeyRule(const QString& name, KeyRule rule)
+void TFrmSimpleform::SetKeyRule(const QString& name, KeyRule rule, const QString& refusal)
 {
+    if (QWidget* widget = control(name))
+        m_keyRefusals.insert(widget, refusal);
     if (QWidget* widget = control(name))
         m_keyRules.insert(widget, std::move(rule));
 }
@@ -664,7 +687,25 @@ void TFrmSimpleform::SpeedButton1Click()
 
 void TFrmSimpleform::WatchEdits(QWidget* widget)
 {
-    auto soon = [this] { JournalSoon(); };
+    // Nothing is cut or changed without a word: the status bar says what was left out.
+    const QString shown = widget->property(ShownName).toString();
+    auto leftOut = [this, shown, widget](const QString& text) {
+        const int limit = LimitOf(widget) ? LimitOf(widget)->maxBytes() : qobject_cast<MemoEdit*>(widget)->maxBytes();
+        Tell(QStringLiteral("%1最多 %2 字节，这些没有放进去：%3").arg(shown).arg(limit).arg(text));
+    };
+    auto cleaned = [this, shown] { Tell(shown + QStringLiteral("：换行和制表符已换成空格，控制字符已去掉")); };
+    if (InputLimit* limit = LimitOf(widget)) {
+        connect(limit, &InputLimit::leftOut, this, leftOut);
+        connect(limit, &InputLimit::cleaned, this, cleaned);
+    } else if (auto* memo = qobject_cast<MemoEdit*>(widget)) {
+        connect(memo, &MemoEdit::leftOut, this, leftOut);
+        connect(memo, &MemoEdit::cleaned, this, [this, shown] { Tell(shown + QStringLiteral("：控制字符已去掉")); });
+    }
+    auto soon = [this, widget] {
+        JournalSoon();
+        if (widget->hasFocus() && !m_noteTimer->isActive())
+            ShowUsage(widget);
+    };
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
         connect(edit, &QLineEdit::textEdited, this, soon);
     else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
@@ -673,6 +714,29 @@ void TFrmSimpleform::WatchEdits(QWidget* widget)
             connect(combo->lineEdit(), &QLineEdit::textEdited, this, soon);
     } else if (auto* memo = qobject_cast<MemoEdit*>(widget))
         connect(memo, &QPlainTextEdit::textChanged, this, soon);
+}
+
+void TFrmSimpleform::Tell(const QString& note)
+{
+    StatusNote->setText(note);
+    m_noteTimer->start(NoteMilliseconds);
+}
+
+void TFrmSimpleform::ShowUsage(QWidget* widget)
+{
+    // While a limited field has the focus, the status bar shows how much of it is used.
+    int limit = 0;
+    if (InputLimit* field = LimitOf(widget))
+        limit = field->maxBytes();
+    else if (auto* memo = qobject_cast<MemoEdit*>(widget))
+        limit = memo->maxBytes();
+    if (m_noteTimer->isActive())
+        return;
+    StatusNote->setText(limit <= 0 ? QString()
+                                   : QStringLiteral("%1：%2/%3 字节")
+                                         .arg(widget->property(ShownName).toString())
+                                         .arg(Gb18030Length(ControlText(widget)))
+                                         .arg(limit));
 }
 
 void TFrmSimpleform::JournalSoon()
@@ -764,7 +828,10 @@ bool TFrmSimpleform::eventFilter(QObject* watched, QEvent* event)
         const auto rule = m_keyRules.constFind(widget);
         if (rule == m_keyRules.constEnd() || key->text().isEmpty() || !key->text().at(0).isPrint())
             return false;
-        return !(*rule)(widget, key->text().at(0));
+        if ((*rule)(widget, key->text().at(0)))
+            return false;
+        Tell(m_keyRefusals.value(widget));  // a refused key says what the field takes
+        return true;
     }
     case QEvent::InputMethod: {
         auto* input = static_cast<QInputMethodEvent*>(event);
@@ -778,6 +845,7 @@ bool TFrmSimpleform::eventFilter(QObject* watched, QEvent* event)
                 kept += c;
         if (kept == input->commitString())
             return false;
+        Tell(m_keyRefusals.value(widget));
         QInputMethodEvent changed(input->preeditString(), input->attributes());
         changed.setCommitString(kept, input->replacementStart(), input->replacementLength());
         m_filtering = true;
@@ -785,6 +853,9 @@ bool TFrmSimpleform::eventFilter(QObject* watched, QEvent* event)
         m_filtering = false;
         return true;
     }
+    case QEvent::FocusIn:
+        ShowUsage(widget);
+        return false;
     case QEvent::FocusOut: {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         // A notice, a popup list or another window taking the focus is not leaving the field.

@@ -62,7 +62,10 @@ public:
     // A filter on what is typed into the control, keys and input-method text alike: false
     // discards the character.
     using KeyRule = std::function<bool(QWidget*, QChar)>;
-    void SetKeyRule(const QString& name, KeyRule rule);
+    // refusal: what the field takes, said in the status bar when a character is refused.
+    void SetKeyRule(const QString& name, KeyRule rule, const QString& refusal);
+    // A note in the status bar for a few seconds.
+    void Tell(const QString& note);
 
     int MaxProjectYears = 3;  // the main window's, set at start
     // While typing, the journal is written at most this often (milliseconds); at every exit
@@ -79,7 +82,8 @@ public:
     QScrollArea* ScrollBox1;
     QStatusBar* StatusBar;
     QLabel* StatusPanel;
-    QLabel* SaveState;  // "已保存" and the time of the last store
+    QLabel* StatusNote;  // what a field takes, how much of it is used, what was left out
+    QLabel* SaveState;   // "已保存" and the time of the last store
     BannerSet Banner;
     QList<FormPanel*> Panels;  // top to bottom
 
@@ -106,11 +110,14 @@ private:
     void RunExitRule(QWidget* control);
     void WatchEdits(QWidget* control);
     void JournalSoon();
+    void ShowUsage(QWidget* control);
     void OfferJournal();
 
     QHash<QString, QWidget*> m_controls;  // by lower-case name
     QHash<QWidget*, ExitRule> m_exitRules;
     QHash<QWidget*, KeyRule> m_keyRules;
+    QHash<QWidget*, QString> m_keyRefusals;
+    QTimer* m_noteTimer = nullptr;
     QObject* m_wheelHook = nullptr;
     bool m_hookInstalled = false;
     bool m_refocusing = false;

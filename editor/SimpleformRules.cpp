@@ -4,8 +4,9 @@
 #include "DisciplineTree.h"
 #include "FormPanel.h"
 #include "Edition.h"
+#include "FieldRules.h"
 #include "FormHelpers.h"
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "IdCheck.h"
 #include "InputControls.h"
 #include "MemberOrder.h"
@@ -35,13 +36,12 @@ bool ApplicantIdLeft(TFrmSimpleform& screen)
     const QString t = Trimmed(screen, "edsfzh1");
     if (t.isEmpty())
         return true;
-    QString birth, sex;
-    IdBirthAndSex(t, birth, sex);
+    const BirthAndSex person = IdBirthAndSex(t);
     auto* birthField = screen.control<QLineEdit>("edcsny");
     QWidget* sexField = screen.control("edxb");
-    if (!sex.isEmpty()) {
-        screen.setText("edcsny", birth);
-        screen.setText("edxb", sex);
+    if (!person.sex.isEmpty()) {
+        screen.setText("edcsny", person.birth);
+        screen.setText("edxb", person.sex);
         SetEditable(birthField, false);
         sexField->setEnabled(false);
         return true;
@@ -49,36 +49,19 @@ bool ApplicantIdLeft(TFrmSimpleform& screen)
     // The applicant's birth date becomes editable when the identity number cannot give it.
     SetEditable(birthField, true);
     sexField->setEnabled(true);
-    ShowNotice(BadIdNumberText, NoticeCaption);
+    ShowNotice(ApplicantIdProblem(screen), NoticeCaption);
     return false;
 }
 
-bool EndYearLeft(TFrmSimpleform& screen)
+// A field rule as an exit rule: its message as a notice, and the focus back.
+TFrmSimpleform::ExitRule Judged(TFrmSimpleform& screen, QString (*problem)(const FieldAccess&))
 {
-    const QString t = Trimmed(screen, "edyjzsjy");
-    if (t.isEmpty())
-        return true;
-    if (t.size() != 4 || !IsAllDigits(t)) {
-        ShowNotice(QStringLiteral("请输入正确的年份!"), NoticeCaption);
-        return false;
-    }
-    bool known = false;
-    const int start = Trimmed(screen, "edyjqsjy").toInt(&known);
-    if (known && t.toInt() < start) {
-        ShowNotice(QStringLiteral("研究止年份应在研究起年份之后!"), NoticeCaption);
-        return false;
-    }
-    return true;
-}
-
-bool EmailLeft(TFrmSimpleform& screen)
-{
-    const QString t = Trimmed(screen, "edemail");
-    if (!t.isEmpty() && !IsValidEmail(t)) {
-        ShowNotice(QStringLiteral("电子邮件格式错误,请修改!"), NoticeCaption);
-        return false;
-    }
-    return true;
+    return [&screen, problem](QWidget*) {
+        const QString message = problem(screen);
+        if (!message.isEmpty())
+            ShowNotice(message, NoticeCaption);
+        return message.isEmpty();
+    };
 }
 
 // The application date "2013年 3月" shows as year and month; the split runs whenever a document
@@ -93,7 +76,7 @@ void SplitDate(TFrmSimpleform& screen)
         SetTag(date, 1);
     const QString t = Trimmed(screen, "edsqrq");
     screen.setText("edtsqyear", t.left(4));
-    screen.setText("cmbmonth", FromGbk(ToGbk(t).mid(6, 2)));
+    screen.setText("cmbmonth", FromGb18030(ToGb18030(t).mid(6, 2)));
 }
 
 void RebuildDate(TFrmSimpleform& screen)
@@ -121,6 +104,13 @@ TFrmSimpleform::KeyRule Filter(int mode)
         return !c.isNull();
     };
 }
+
+// What the filtered fields take, said in the status bar when a key is refused.
+const QString AmountKeys = QStringLiteral("申请经费只能输入数字和一个小数点");
+const QString YearKeys = QStringLiteral("终止年份只能输入数字");
+const QString PhoneKeys = QStringLiteral("电话只能输入数字和最多两个“-”");
+const QString IdKeys = QStringLiteral("身份证号只能输入数字，最后一位可以是X");
+const QString SchoolKeys = QStringLiteral("学校名称中不能输入空格");
 
 void OnChosen(TFrmSimpleform& screen, const QString& name, std::function<void()> rule)
 {
@@ -229,22 +219,29 @@ void AttachShortFormRules(TFrmSimpleform& screen)
 {
     TFrmSimpleform* s = &screen;
 
-    screen.SetKeyRule("edsqje", Filter(FilterAmount));
-    screen.SetKeyRule("edyjzsjy", Filter(FilterDigits));
-    screen.SetKeyRule("edlxdh", Filter(FilterPhone));
+    screen.SetKeyRule("edsqje", Filter(FilterAmount), AmountKeys);
+    screen.SetKeyRule("edyjzsjy", Filter(FilterDigits), YearKeys);
+    screen.SetKeyRule("edlxdh", Filter(FilterPhone), PhoneKeys);
     for (int row = 1; row <= LastMemberRow; ++row)
-        screen.SetKeyRule(MemberField("edsfzh", row), Filter(FilterIdNumber));
-    screen.SetKeyRule("edcddw1", [](QWidget*, QChar c) { return c != ' '; });
+        screen.SetKeyRule(MemberField("edsfzh", row), Filter(FilterIdNumber), IdKeys);
+    screen.SetKeyRule("edcddw1", [](QWidget*, QChar c) { return c != ' '; }, SchoolKeys);
 
+    // What a key filter refuses can still arrive pasted: the exit rules judge the whole text.
     screen.SetExitRule("edsfzh1", [s](QWidget*) { return ApplicantIdLeft(*s); });
     for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
         screen.SetExitRule(MemberField("edsfzh", row), [s](QWidget* field) {
             CheckMemberId(*s, field->objectName());  // it puts the focus back itself
             return true;
         });
-    screen.SetExitRule("edemail", [s](QWidget*) { return EmailLeft(*s); });
-    screen.SetExitRule("edyjzsjy", [s](QWidget*) { return EndYearLeft(*s); });
-    for (const char* unit : {"edcddw1", "edcddw2", "edcddw3", "edsqrq"})
+    screen.SetExitRule("edemail", Judged(screen, EmailProblem));
+    screen.SetExitRule("edyjzsjy", Judged(screen, EndYearProblem));
+    screen.SetExitRule("edsqje", Judged(screen, AmountProblem));
+    screen.SetExitRule("edlxdh", Judged(screen, PhoneProblem));
+    screen.SetExitRule("edcddw1", [s](QWidget*) {
+        RefreshUnits(*s);
+        return Judged(*s, SchoolNameProblem)(nullptr);
+    });
+    for (const char* unit : {"edcddw2", "edcddw3", "edsqrq"})
         screen.SetExitRule(unit, [s](QWidget*) {
             RefreshUnits(*s);
             return true;

@@ -6,7 +6,6 @@
 class TFrmSimpleform;
 
 inline const QString CheckPassedText = QStringLiteral("恭喜您,数据检查成功!");
-inline const QString BadIdNumberText = QStringLiteral("输入的身份证号码不正确!");
 
 // Attaches every rule to its controls, by name. Run once when the screen is made.
 void AttachShortFormRules(TFrmSimpleform& screen);

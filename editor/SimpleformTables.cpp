@@ -6,6 +6,10 @@ namespace {
 
 using K = ControlKind;
 
+// Names as people have them: five characters (欧阳建国华), or two names joined by "·"
+// (阿不都热合曼·阿不都克力木), up to twenty characters.
+constexpr int PersonNameBytes = 40;
+
 const QStringList Months = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
 
 // Rows are in creation order; the number after the tag is the tab position.
@@ -49,7 +53,7 @@ PanelSpec Applicant()
 {
     return {"GroupBox5", QStringLiteral("申  请  人"), {96, 150, 118, 164, 96, 139},
         {
-            {"edxm1", K::Edit, "姓    名*", "申请人姓名", 8, 1, 1},
+            {"edxm1", K::Edit, "姓    名*", "申请人姓名", PersonNameBytes, 1, 1},
             {"edsfzh1", K::Edit, "身份证号*", "申请人身份证号", 18, 1, 2, UpperCase},
             {"edxb", K::SelectOnly, "性 别*", "申请人性别", 0, 1, 3, Disabled | SkipTab, {"男", "女"}, "男"},
             {"edcsny", K::ReadOnly, "出生年月*", "申请人出生年月", 0, 1, 11, SkipTab},
@@ -57,9 +61,9 @@ PanelSpec Applicant()
              "请选择申请人专业技术职务,点击右边▲按钮查询专业技术职务", 0, 1, 4},
             {"SpeedButton11", K::Button, "▲", "专业技术职务查询"},
             {"edjb", K::Edit, "代   码*", "专业技术职务代码", 0, 1, 12, SkipTab},
-            {"edlxdh", K::Edit, "申请人电话*", "申请人电话", 20, 1, 7},
-            {"edcz", K::Edit, "人才计划", "人才计划", 50, 0, 8},
-            {"edemail", K::Edit, "电子邮件*", "电子邮件", 30, 1, 9},
+            {"edlxdh", K::Edit, "申请人电话*", "申请人电话", 30, 1, 7},
+            {"edcz", K::Edit, "人才计划", "人才计划", 100, 0, 8},
+            {"edemail", K::Edit, "电子邮件*", "电子邮件", 100, 1, 9},
             {"edzyjszwdm1", K::Hidden, "", "", 0, 2, 13},
             {"edjbdm", K::Hidden, "", "", 0, 2, 14},
             {"edxw", K::SelectOnly, "学  位", "请选择学位", 0, 0, 5},
@@ -87,7 +91,7 @@ PanelSpec Units()
             {"SpeedButton12", K::Button, "▲", "承担单位查询"},
             {"edcddw2", K::Edit, "参加单位一", "", 250, 0, 3},
             {"edcddw3", K::Edit, "参加单位二", "", 250, 0, 4},
-            {"edszxy", K::Edit, "所在院系", "", 50, 0, 2},
+            {"edszxy", K::Edit, "所在院系", "", 100, 0, 2},
         },
         {
             {0, 0, 1, "L:edcddw1"}, {0, 1, 1, "edcddw1 SpeedButton12"}, {0, 2, 1, "L:edszxy"}, {0, 3, 1, "edszxy"},
@@ -103,8 +107,8 @@ PanelSpec Members()
         int maxBytes;
         int flags;
     };
-    const Field fields[] = {{K::Edit, 8, 0}, {K::Edit, 18, UpperCase}, {K::SelectOnly, 0, 0},
-                            {K::Combo, 250, 0}, {K::Edit, 20, 0}};
+    const Field fields[] = {{K::Edit, PersonNameBytes, 0}, {K::Edit, 18, UpperCase}, {K::SelectOnly, 0, 0},
+                            {K::Combo, 250, 0}, {K::Edit, 40, 0}};
     PanelSpec panel{"GroupBox4", QStringLiteral("项  目  组  主  要  成  员  ★ 不包括申请者 ★"),
                     {96, 168, 112, 200, 154, 33}, {}, {}};
     panel.controls.append({"SpeedButton15", K::Button, "调整成员顺序", "调整成员顺序"});

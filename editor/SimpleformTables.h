@@ -25,7 +25,7 @@ struct ControlSpec {
     ControlKind kind;
     QString label = {};    // shown beside it; a required field's ends in "*"; a button's caption
     QString hint = {};     // names the field in the data check; a button's tooltip
-    int maxBytes = 0; // GBK bytes; 0 no limit
+    int maxBytes = 0; // GB 18030 bytes; 0 no limit
     int tag = 0;      // 0 optional, 1 required, 2 hidden code carrier
     int tabOrder = 0; // position in the panel's tab order
     int flags = 0;
@@ -62,8 +62,6 @@ struct MemberColumn {
     QString label;  // the column label the messages use
 };
 const QList<MemberColumn>& MemberColumns();
-inline constexpr int FirstMemberRow = 2;
-inline constexpr int LastMemberRow = 10;
 
 inline const QString StatusBarText =
     QStringLiteral("注:以上*为必填项；▲为内容查找；回车或Tab键切换到时下一个输入框。");

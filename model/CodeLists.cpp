@@ -1,7 +1,9 @@
 #include "CodeLists.h"
 
+#include "ShortForm.h"
+
 #include "Edition.h"
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "Resources.h"
 #include "Text.h"
 
@@ -45,7 +47,7 @@ QWidget* FindControl(QWidget* screen, const QString& name)
 
 void FillCodeLists(QWidget* screen)
 {
-    const QString text = FromGbk(ResourceBytes("text", "dbpz").value_or(QByteArray()));
+    const QString text = FromGb18030(ResourceBytes("text", "dbpz").value_or(QByteArray()));
     for (const CodeList& list : ParseCodeLists(text)) {
         auto* combo = qobject_cast<QComboBox*>(FindControl(screen, list.target));
         if (!combo)
@@ -54,7 +56,7 @@ void FillCodeLists(QWidget* screen)
             combo->addItem(name, QVariant::fromValue(Tmycomp{code}));
     }
     auto* titles = qobject_cast<QComboBox*>(FindControl(screen, "edzyjszw2"));
-    for (int row = 3; titles && row <= 10; ++row)
+    for (int row = FirstMemberRow + 1; titles && row <= LastMemberRow; ++row)
         if (auto* combo = qobject_cast<QComboBox*>(FindControl(screen, "edzyjszw" + QString::number(row))))
             for (int i = 0; i < titles->count(); ++i)
                 combo->addItem(titles->itemText(i), titles->itemData(i));
@@ -142,11 +144,11 @@ void Tfrmcode::BitBtn3Click()
         ShowLines(SourceList);
         return;
     }
-    // The comparison is of the GBK bytes, exactly as typed.
-    const QByteArray wanted = ToGbk(key);
+    // The comparison is of the bytes (GB 18030, which are GBK's for every GBK character), exactly as typed.
+    const QByteArray wanted = ToGb18030(key);
     QStringList found;
     for (const QString& line : SourceList)
-        if (ToGbk(line).contains(wanted))
+        if (ToGb18030(line).contains(wanted))
             found << line;
     ShowLines(found);
 }

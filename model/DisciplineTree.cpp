@@ -1,6 +1,6 @@
 #include "DisciplineTree.h"
 
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "Resources.h"
 #include "Text.h"
 
@@ -79,7 +79,7 @@ Tfrmxkdm_tree::Tfrmxkdm_tree(QWidget* parent) : QDialog(parent)
 
 void Tfrmxkdm_tree::Build()
 {
-    const QString text = FromGbk(ResourceBytes("text", "xkpz").value_or(QByteArray()));
+    const QString text = FromGb18030(ResourceBytes("text", "xkpz").value_or(QByteArray()));
     QList<QTreeWidgetItem*> parents;  // the last item of each level
     for (const DisciplineNode& node : ParseDisciplines(text)) {
         if (node.level > parents.size())

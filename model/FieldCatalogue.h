@@ -8,7 +8,7 @@
 struct Tfiledata {
     qint16 TableNo = 0;    // table in document order from 1; negative: found by TableKey
     qint16 CellNo = 0;     // cell of that table from 1, row by row, a merged cell once
-    qint16 FitLength = 0;  // > 0: fit the text to the cell when longer than this many GBK bytes
+    qint16 FitLength = 0;  // > 0: fit the text to the cell when longer than this many GB 18030 bytes
     QString Name;          // the control showing it is "ed" + Name (letter case ignored)
     QString AltName;
     QString TableKey;

@@ -1,5 +1,7 @@
 #include "IdCheck.h"
 
+#include "ShortForm.h"
+
 #include "Edition.h"
 #include "Seams.h"
 #include "Text.h"
@@ -64,41 +66,38 @@ bool ParseIdNumber(const QString& text, TIDNumInfo& info)
     return true;
 }
 
-void IdBirthAndSex(const QString& text, QString& birth, QString& sex)
+BirthAndSex IdBirthAndSex(const QString& text)
 {
     TIDNumInfo info;
-    if (!ParseIdNumber(text, info)) {
-        birth.clear();
-        sex.clear();
-        return;
+    if (!ParseIdNumber(text, info))
+        return {};
+    return {QString::asprintf("%04d-%02d", info.BirthDate.year(), info.BirthDate.month()),
+            info.Sex == 2 ? QStringLiteral("女") : QStringLiteral("男")};
+}
+
+QString MemberIdProblem(const FieldAccess& screen, const QString& fieldName)
+{
+    const QString t = TrimBlanks(screen.text(fieldName));
+    if (t.isEmpty())
+        return {};
+    TIDNumInfo info;
+    if (!ParseIdNumber(t, info))
+        return BadIdNumberText;
+    for (int k = 1; k <= LastMemberRow; ++k) {
+        const QString other = "edsfzh" + QString::number(k);
+        if (other.compare(fieldName, Qt::CaseInsensitive) != 0 && TrimBlanks(screen.text(other)) == t)
+            return k == 1 ? QStringLiteral("与申请人身份证号码相同!") : QStringLiteral("与第%1个参与人身份证号码相同!").arg(k - 1);
     }
-    birth = QString::asprintf("%04d-%02d", info.BirthDate.year(), info.BirthDate.month());
-    sex = info.Sex == 2 ? QStringLiteral("女") : QStringLiteral("男");
+    return {};
 }
 
 void CheckMemberId(FieldAccess& screen, const QString& fieldName)
 {
-    const QString t = TrimBlanks(screen.text(fieldName));
-    if (t.isEmpty())
+    const QString problem = MemberIdProblem(screen, fieldName);
+    if (problem.isEmpty())
         return;
-    TIDNumInfo info;
-    if (!ParseIdNumber(t, info)) {
-        ShowNotice(QStringLiteral("输入的身份证号码不正确!"), NoticeCaption);
-        screen.focus(fieldName);
-        return;
-    }
-    for (int k = 1; k <= 10; ++k) {
-        const QString other = "edsfzh" + QString::number(k);
-        if (other.compare(fieldName, Qt::CaseInsensitive) == 0)
-            continue;
-        if (TrimBlanks(screen.text(other)) != t)
-            continue;
-        ShowNotice(k == 1 ? QStringLiteral("与申请人身份证号码相同!")
-                          : QStringLiteral("与第%1个参与人身份证号码相同!").arg(k - 1),
-                   NoticeCaption);
-        screen.focus(fieldName);
-        return;
-    }
+    ShowNotice(problem, NoticeCaption);
+    screen.focus(fieldName);
 }
 
 bool IsValidEmail(const QString& text)

@@ -18,8 +18,17 @@ bool IsAllDigits(const QString& text);
 // The check character of an 18-character text; a blank for any other length.
 QChar IdCheckChar(const QString& text);
 bool ParseIdNumber(const QString& text, TIDNumInfo& info);
-// "1980-05" and "男"/"女"; both empty when the number is not acceptable.
-void IdBirthAndSex(const QString& text, QString& birth, QString& sex);
-// The rule run when a member's identity field (edsfzh2 … edsfzh10) is left.
+struct BirthAndSex {
+    QString birth;  // "1980-05"
+    QString sex;    // "男" or "女"
+};
+// Both empty when the number is not acceptable.
+BirthAndSex IdBirthAndSex(const QString& text);
+
+inline const QString BadIdNumberText = QStringLiteral("输入的身份证号码不正确!");
+// What is wrong with a member's identity number (edsfzh2 … edsfzh10): not acceptable, or the
+// same as the applicant's or another member's; empty when nothing is (or the field is empty).
+QString MemberIdProblem(const FieldAccess& screen, const QString& fieldName);
+// The rule run when a member's identity field is left: the problem's notice, and the focus back.
 void CheckMemberId(FieldAccess& screen, const QString& fieldName);
 bool IsValidEmail(const QString& text);

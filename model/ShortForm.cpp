@@ -3,7 +3,7 @@
 #include "Edition.h"
 #include "Failure.h"
 #include "FieldCatalogue.h"
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "Seams.h"
 #include "Text.h"
 #include "Files.h"
@@ -135,7 +135,7 @@ StoreResult SaveShortForm(FieldAccess& screen, const QString& path, unsigned pro
             if (EditValues.at(v) != LoadedValues.at(v)) {
                 if (f.FitLength > 0) {
                     doc.SetCellWordWrap(table, f.CellNo, false);
-                    doc.SetCellFitText(table, f.CellNo, GbkLength(EditValues.at(v)) > f.FitLength);
+                    doc.SetCellFitText(table, f.CellNo, Gb18030Length(EditValues.at(v)) > f.FitLength);
                 }
                 doc.SetCellText(table, f.CellNo, EditValues.at(v));
             }
@@ -184,7 +184,7 @@ StoreResult StoreAsNewDocument(FieldAccess& screen, const QString& path, unsigne
 void CompactMembers(FieldAccess& screen)
 {
     int gap = 0;
-    for (int row = 2; row <= 10; ++row) {
+    for (int row = FirstMemberRow; row <= LastMemberRow; ++row) {
         QStringList texts;
         bool empty = true;
         for (const QString& prefix : MemberFieldPrefixes) {

@@ -49,6 +49,13 @@ StoreResult SaveShortForm(FieldAccess& screen, const QString& path, unsigned pro
 // the blank document, then every value the screen holds. It then is the loaded document.
 StoreResult StoreAsNewDocument(FieldAccess& screen, const QString& path, unsigned progressKind);
 
+// The person rows: row 1 is the applicant, rows 2 to 10 the nine members. A member row's five
+// fields are these prefixes followed by the row number ("edxmzfg10").
+inline constexpr int FirstMemberRow = 2;
+inline constexpr int LastMemberRow = 10;
+inline const QStringList MemberFieldPrefixes = {"edxm", "edsfzh", "edzyjszw", "edszdw", "edxmzfg"};
+// The fields that hold several lines; every other field is one line.
+inline const QStringList MultiLineFields = {"xmjj"};
+
 // Filled member rows move up over empty ones, keeping their order.
 void CompactMembers(FieldAccess& screen);
-inline const QStringList MemberFieldPrefixes = {"edxm", "edsfzh", "edzyjszw", "edszdw", "edxmzfg"};

@@ -12,6 +12,7 @@
 #include "ShortForm.h"
 #include "WordSession.h"
 #include "Seams.h"
+#include "Text.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -245,6 +246,10 @@ int Set(const QString& path, const QStringList& assignments)
             if (eq <= 0 || record < 0)
                 return Refuse(QStringLiteral("没有名为 %1 的字段").arg(name));
             const QString value = Unescaped(assignment.mid(eq + 1));
+            const bool multiLine = MultiLineFields.contains(FieldData.at(record).Name, Qt::CaseInsensitive);
+            if (HasRefusedCharacters(value, multiLine))
+                return Refuse(multiLine ? QStringLiteral("字段 %1 不能含有控制字符").arg(name)
+                                        : QStringLiteral("字段 %1 只有一行，不能含有换行、制表符或控制字符").arg(name));
             EditValues[record] = value;
             fields.setText("ed" + FieldData.at(record).Name, value);
         }

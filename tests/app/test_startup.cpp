@@ -2,7 +2,7 @@
 #include "Edition.h"
 #include "FieldCatalogue.h"
 #include "Forms.h"
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "MainWindow.h"
 #include "Package.h"
 #include "Resources.h"
@@ -86,7 +86,7 @@ TEST_F(Start, FirstRunMakesTheDefaultDocumentSilently)
     EXPECT_TRUE(home.prompter.shown.isEmpty()) << home.prompter.texts().join('\n').toStdString();
     EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校申请书.qvx"));
     EXPECT_EQ(ReadAll(CurDocPath), *ResourceBytes("word", "xms"));
-    EXPECT_EQ(ReadAll(docs + QStringLiteral("省高校vantra.txt")), ToGbk(QStringLiteral("没有问题请不要删除本文件!")) + "\r\n");
+    EXPECT_EQ(ReadAll(docs + QStringLiteral("省高校vantra.txt")), ToGb18030(QStringLiteral("没有问题请不要删除本文件!")) + "\r\n");
     EXPECT_EQ(FrmVantraMain->windowTitle(), QStringLiteral("省高校申请书.qvx -Arvel省高校自然科学研究项目项目申报系统"));
     EXPECT_EQ(Tag(FrmVantraMain), 1);
     EXPECT_EQ(FieldData.size(), 96);

@@ -1,4 +1,4 @@
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "PkCipher.h"
 #include "TestSupport.h"
 #include "ZipOps.h"
@@ -159,7 +159,7 @@ TEST(PackFile, PackageLayoutWithEncipheredHeaders)
     const quint16 nameLength = qFromLittleEndian<quint16>(fixed.constData() + 22);
     QByteArray name = pkg.mid(30, nameLength);
     cipher.decrypt(reinterpret_cast<unsigned char*>(name.data()), name.size());
-    EXPECT_EQ(name, ToGbk(QStringLiteral("张三A.qvx")));
+    EXPECT_EQ(name, ToGb18030(QStringLiteral("张三A.qvx")));
 
     const auto reader = ZipReader::openData(pkg, nullptr);
     ASSERT_TRUE(reader);

@@ -3,7 +3,7 @@
 
 #include "Edition.h"
 #include "FormPanel.h"
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "InputControls.h"
 #include "ModalResult.h"
 #include "Processes.h"
@@ -311,53 +311,109 @@ TEST_F(ScreenTest, PanelsSitAtEightOrCentredTenToTheLeft)
     EXPECT_EQ(screen->Panels.first()->x(), 8);  // (800 - 793) / 2 - 10 is below 8
 }
 
-TEST_F(ScreenTest, LimitsCountGbkBytesHoweverTheTextArrives)
+TEST_F(ScreenTest, AFieldTakesWhatFitsHoweverTheTextArrivesAndSaysWhatItLeftOut)
 {
     Show([&] {
-        auto* name = Control<QLineEdit>("edxm1");  // 8 bytes: four Chinese characters
+        auto* name = Control<QLineEdit>("edxm1");  // 40 bytes
         name->setFocus();
-        Type(name, QStringLiteral("张三李四王"));
-        EXPECT_EQ(name->text(), QStringLiteral("张三李四"));
+        Type(name, QStringLiteral("阿不都热合曼·阿不都克力木"));  // 13 characters, 26 bytes
+        EXPECT_EQ(name->text(), QStringLiteral("阿不都热合曼·阿不都克力木"));
+        EXPECT_EQ(screen->StatusNote->text(), QStringLiteral("姓名：26/40 字节"));
+        name->clear();
+        Type(name, QString(20, QChar(0x6b27)));
+        Type(name, QStringLiteral("阳"));  // typing stops at the limit, with a sign
+        EXPECT_EQ(name->text(), QString(20, QChar(0x6b27)));
+        EXPECT_EQ(screen->StatusNote->text(), QStringLiteral("姓名最多 40 字节，这些没有放进去：阳"));
+
         name->clear();
         QTest::keyClicks(name, "abc");
-        Commit(name, QStringLiteral("诸葛亮"));  // 3 + 6 bytes: refused whole
-        EXPECT_EQ(name->text(), "abc");
-        Commit(name, QStringLiteral("李四"));
-        EXPECT_EQ(name->text(), QStringLiteral("abc李四"));
-        Commit(name, QStringLiteral("王"));
-        EXPECT_EQ(name->text(), QStringLiteral("abc李四"));
+        Commit(name, QString(18, QChar(0x8bf8)) + QStringLiteral("葛亮"));  // 3 + 40 bytes: what fits goes in
+        EXPECT_EQ(name->text(), "abc" + QString(18, QChar(0x8bf8)));
+        EXPECT_TRUE(screen->StatusNote->text().endsWith(QStringLiteral("葛亮")));
+
         name->clear();
-        QApplication::clipboard()->setText(QStringLiteral("欧阳修文"));
-        name->paste();
-        EXPECT_EQ(name->text(), QStringLiteral("欧阳修文"));
-        QApplication::clipboard()->setText(QStringLiteral("x"));
-        name->paste();
-        EXPECT_EQ(name->text(), QStringLiteral("欧阳修文"));
+        QApplication::clipboard()->setText(QStringLiteral("欧阳建国华") + QString(16, QChar(0x5b50)));
+        name->paste();  // 42 bytes pasted: the first 40 go in
+        EXPECT_EQ(name->text(), QStringLiteral("欧阳建国华") + QString(15, QChar(0x5b50)));
+        EXPECT_TRUE(screen->StatusNote->text().endsWith(QStringLiteral("子")));
 
         auto* unit = Control<QComboBox>("edszdw2");  // a typed combo, 250 bytes
         unit->setFocus();
         QApplication::clipboard()->setText(QString(126, QChar(0x5927)));
         unit->lineEdit()->paste();
-        EXPECT_EQ(unit->currentText(), QString());
+        EXPECT_EQ(unit->currentText(), QString(125, QChar(0x5927)));
 
         auto* memo = Control<MemoEdit>("edxmjj");  // 420 bytes, a line break counts 2
         memo->setFocus();
-        memo->setText(QString(208, QChar(0x7814)) + "\r\n" + "ab");
-        EXPECT_EQ(GbkLength(memo->text()), 420);
+        memo->setText(QString(207, QChar(0x7814)) + "\r\n" + "ab");
+        EXPECT_EQ(Gb18030Length(memo->text()), 418);
         memo->moveCursor(QTextCursor::End);
+        QApplication::clipboard()->setText(QStringLiteral("一二"));
+        memo->paste();
+        EXPECT_TRUE(memo->text().endsWith(QStringLiteral("ab一")));
+        EXPECT_TRUE(screen->StatusNote->text().endsWith(QStringLiteral("二")));
         QTest::keyClicks(memo, "c");
         QTest::keyClick(memo, Qt::Key_Return);
         Commit(memo, QStringLiteral("字"));
-        QApplication::clipboard()->setText("d");
-        memo->paste();
-        EXPECT_EQ(GbkLength(memo->text()), 420);
-        EXPECT_TRUE(memo->text().endsWith("ab"));
+        EXPECT_EQ(Gb18030Length(memo->text()), 420);
+        EXPECT_TRUE(memo->text().endsWith(QStringLiteral("ab一")));
         QTest::keyClick(memo, Qt::Key_Backspace);
         QTest::keyClick(memo, Qt::Key_Backspace);
         QTest::keyClick(memo, Qt::Key_Return);  // Enter breaks the line in the memo only
-        EXPECT_TRUE(memo->text().endsWith("\r\n\r\n"));
-        EXPECT_EQ(GbkLength(memo->text()), 420);
+        EXPECT_TRUE(memo->text().endsWith("a\r\n"));
         screen->setText("edxmjj", QString());
+    });
+}
+
+TEST_F(ScreenTest, SingleLineFieldsHoldNoControlCharactersAndShowWhatIsStored)
+{
+    Show([&] {
+        auto* title = Control<QLineEdit>("edxmmc");
+        title->setFocus();
+        QApplication::clipboard()->setText(QStringLiteral("第一行\r\n第二行\t\f结束\u202e\x01"));
+        title->paste();
+        EXPECT_EQ(title->text(), QStringLiteral("第一行 第二行 结束"));
+        EXPECT_TRUE(screen->StatusNote->text().contains(QStringLiteral("控制字符已去掉")));
+        auto* memo = Control<MemoEdit>("edxmjj");
+        memo->setFocus();
+        QApplication::clipboard()->setText(QStringLiteral("一\n二\t三\f\u202d"));
+        memo->paste();
+        EXPECT_EQ(memo->text(), QStringLiteral("一\r\n二\t三"));
+    });
+    EXPECT_EQ(Cell(2, 4), QStringLiteral("第一行 第二行 结束"));
+    EXPECT_EQ(Cell(4, 138), QStringLiteral("一\r二\t三"));
+}
+
+TEST_F(ScreenTest, ARefusedKeyIsSaidAndPastedTextIsJudgedWhenLeft)
+{
+    Show([&] {
+        auto* amount = Control<QLineEdit>("edsqje");
+        amount->setFocus();
+        QTest::keyClicks(amount, "abc12.5.3");
+        EXPECT_EQ(amount->text(), "12.53");
+        EXPECT_EQ(screen->StatusNote->text(), QStringLiteral("申请经费只能输入数字和一个小数点"));
+        for (const QString& pasted : {QStringLiteral("十二万"), QStringLiteral("-5")}) {
+            amount->clear();
+            QApplication::clipboard()->setText(pasted);
+            amount->paste();
+            home.prompter.shown.clear();
+            QTest::keyClick(amount, Qt::Key_Tab);
+            EXPECT_EQ(home.prompter.texts(), QStringList({QStringLiteral("请输入正确的申请经费!")})) << pasted.toStdString();
+            EXPECT_TRUE(amount->hasFocus());
+        }
+        amount->setText("12.5");
+        auto* phone = Control<QLineEdit>("edlxdh");
+        phone->setFocus();
+        QTest::keyClicks(phone, "+86 139");
+        EXPECT_EQ(phone->text(), "86139");
+        EXPECT_TRUE(screen->StatusNote->text().contains(QStringLiteral("只能输入数字")));
+        phone->clear();
+        QApplication::clipboard()->setText(QStringLiteral("+86 13912345678"));
+        phone->paste();
+        home.prompter.shown.clear();
+        QTest::keyClick(phone, Qt::Key_Tab);
+        EXPECT_EQ(home.prompter.texts(), QStringList({QStringLiteral("请输入正确的电话号码!")}));
+        phone->setText("0791-88123456-12345");
     });
 }
 

@@ -54,13 +54,12 @@ TEST(IdNumber, WhatIsNotAcceptable)
 
 TEST(IdNumber, BirthAndSexForDisplay)
 {
-    QString birth, sex;
-    IdBirthAndSex(IdWithCheck("11010519800507001"), birth, sex);
-    EXPECT_EQ(birth, "1980-05");
-    EXPECT_EQ(sex, QStringLiteral("男"));
-    IdBirthAndSex("bad", birth, sex);
-    EXPECT_TRUE(birth.isEmpty());
-    EXPECT_TRUE(sex.isEmpty());
+    const BirthAndSex known = IdBirthAndSex(IdWithCheck("11010519800507001"));
+    EXPECT_EQ(known.birth, "1980-05");
+    EXPECT_EQ(known.sex, QStringLiteral("男"));
+    const BirthAndSex bad = IdBirthAndSex("bad");
+    EXPECT_TRUE(bad.birth.isEmpty());
+    EXPECT_TRUE(bad.sex.isEmpty());
 }
 
 TEST(IdNumber, MemberFieldRule)

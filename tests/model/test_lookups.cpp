@@ -1,6 +1,6 @@
 #include "CodeLists.h"
 #include "DisciplineTree.h"
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "Resources.h"
 
 #include <QApplication>
@@ -115,7 +115,7 @@ TEST(CodeLookup, SearchEnterAndConfirm)
 
 TEST(DisciplineTree, TheResourceAndItsParts)
 {
-    const auto nodes = ParseDisciplines(FromGbk(*ResourceBytes("text", "xkpz")));
+    const auto nodes = ParseDisciplines(FromGb18030(*ResourceBytes("text", "xkpz")));
     EXPECT_EQ(nodes.size(), 2045);
     int top = 0;
     for (const auto& n : nodes)

@@ -1,4 +1,4 @@
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "Resources.h"
 #include "TestSupport.h"
 
@@ -31,9 +31,9 @@ TEST(Resources, TextListsAreGbkWithCrLf)
         const QByteArray bytes = *ResourceBytes("text", name);
         EXPECT_TRUE(bytes.endsWith("\r\n")) << name;
         EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n")) << name;
-        EXPECT_EQ(ToGbk(FromGbk(bytes)), bytes) << name;
+        EXPECT_EQ(ToGb18030(FromGb18030(bytes)), bytes) << name;
     }
-    const QStringList tree = FromGbk(*ResourceBytes("text", "xkpz")).split("\r\n", Qt::SkipEmptyParts);
+    const QStringList tree = FromGb18030(*ResourceBytes("text", "xkpz")).split("\r\n", Qt::SkipEmptyParts);
     EXPECT_EQ(tree.size(), 2045);
     EXPECT_EQ(tree.first(), QStringLiteral("110 数学"));
     EXPECT_TRUE(tree.contains(QStringLiteral("\t\t170.4520 人文地理学(包括区域地理、旅游地理, 其他入有关学科)")));
@@ -41,7 +41,7 @@ TEST(Resources, TextListsAreGbkWithCrLf)
 
 TEST(Resources, CodeListsHoldSixListsAndTheInstitutionsRules)
 {
-    const QStringList lines = FromGbk(*ResourceBytes("text", "dbpz")).split("\r\n", Qt::SkipEmptyParts);
+    const QStringList lines = FromGb18030(*ResourceBytes("text", "dbpz")).split("\r\n", Qt::SkipEmptyParts);
     QStringList targets;
     QStringList institutions;
     int items = 0;

@@ -18,7 +18,10 @@ check "info shows the blank count" bash -c "'$qv' info '$work/a.qvx' | grep -qx 
 check "dump shows the start year" bash -c "'$qv' dump '$work/a.qvx' | grep -qx 'yjqsjy	2013'"
 check "set stores a value with a line break" "$qv" set "$work/a.qvx" 'xmmc=项目' 'xmjj=一\r\n二'
 check "dump reads it back escaped" bash -c "'$qv' dump '$work/a.qvx' | grep -qx 'xmjj	一\\\\r\\\\n二'"
-check "a tab in a value is printed escaped and set takes it back" bash -c "'$qv' set '$work/a.qvx' 'xldm=a\\x09b' && '$qv' dump '$work/a.qvx' | grep -qx 'xldm	a\\\\x09b'"
+check "a tab in a value is printed escaped and set takes it back" bash -c "'$qv' set '$work/a.qvx' 'xmjj=a\\x09b' && '$qv' dump '$work/a.qvx' | grep -qx 'xmjj	a\\\\x09b'"
+check "a single-line field refuses a tab" bash -c "'$qv' set '$work/a.qvx' 'xldm=a\\x09b' | grep -q '只有一行'; test \${PIPESTATUS[0]} -eq 1"
+check "and a direction override" test "$(code "$qv" set "$work/a.qvx" 'xmmc=\u202eabc')" = 1
+check "a multi-line field refuses a control character" test "$(code "$qv" set "$work/a.qvx" 'xmjj=a\x01b')" = 1
 check "verify refuses an incomplete document" bash -c "'$qv' verify '$work/a.qvx'; test \$? -eq 1"
 check "verify names the short body" bash -c "'$qv' verify '$work/a.qvx' | grep -qx '正文字数少于一千!'"
 check "unknown field is refused" test "$(code "$qv" set "$work/a.qvx" nosuch=1)" = 1

@@ -1,5 +1,5 @@
 #include "Edition.h"
-#include "Gbk.h"
+#include "Gb18030.h"
 #include "Jpeg.h"
 #include "Resources.h"
 #include "TestSupport.h"
@@ -29,9 +29,9 @@ TEST(DecodeJpeg, DamagedPicturesFailWithoutCrashing)
 
 TEST(Gbk, ChineseCountsTwoBytes)
 {
-    EXPECT_EQ(GbkLength(QStringLiteral("数学ab")), 6);
-    EXPECT_EQ(ToGbk(QStringLiteral("申")), QByteArray("\xc9\xea"));
-    EXPECT_EQ(FromGbk(QByteArray("\xc9\xea")), QStringLiteral("申"));
+    EXPECT_EQ(Gb18030Length(QStringLiteral("数学ab")), 6);
+    EXPECT_EQ(ToGb18030(QStringLiteral("申")), QByteArray("\xc9\xea"));
+    EXPECT_EQ(FromGb18030(QByteArray("\xc9\xea")), QStringLiteral("申"));
 }
 
 TEST(MessageBoxes, WarningIconExactlyForTheNoticeCaption)
