@@ -2,6 +2,8 @@
 
 #include "Edition.h"
 #include "Failure.h"
+#include "CellFit.h"
+#include "OoxmlXml.h"
 #include "Protection.h"
 #include "ZipReader.h"
 #include "ZipWriter.h"
@@ -20,217 +22,21 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace ooxml;
+
 namespace {
 
 const QString DocumentPart = QStringLiteral("word/document.xml");
 const QString SettingsPart = QStringLiteral("word/settings.xml");
+const QString StylesPart = QStringLiteral("word/styles.xml");
 const QString ContentTypesPart = QStringLiteral("[Content_Types].xml");
 const QString DocumentRelsPart = QStringLiteral("word/_rels/document.xml.rels");
-// Escapes and CDATA as XML has them; no end-of-line or attribute-blank normalising, which
-// WordprocessingML does not need and which costs a pass over every character.
-constexpr unsigned ParseFlags = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
-constexpr unsigned SaveFlags = pugi::format_raw | pugi::format_no_declaration;
 // Bounds far above any real application and far below the machine's memory; beyond them a
 // file is a damaged document.
 constexpr qint64 MaxDocumentSize = 512LL * 1024 * 1024;
 constexpr qint64 MaxXmlPartSize = 64LL * 1024 * 1024;
-// Word nests a table in a table in a text box a few levels deep; hundreds is no document.
-constexpr int MaxXmlDepth = 256;
 // Word writes 100000 rounds; a margin, not billions (2000000000 would hash for half an hour).
 constexpr int MaxSpinCount = 1000000;
-
-// Children that must come after a given element in its parent, in schema order. New elements
-// go before the first of these that is present, else at the end.
-const std::initializer_list<const char*> AfterFormProt = {
-    "w:vAlign", "w:noEndnote", "w:titlePg", "w:textDirection", "w:bidi", "w:rtlGutter", "w:docGrid",
-    "w:printerSettings", "w:sectPrChange"};
-const std::initializer_list<const char*> AfterNoWrap = {
-    "w:tcMar", "w:textDirection", "w:tcFitText", "w:vAlign", "w:hideMark", "w:headers", "w:cellIns",
-    "w:cellDel", "w:cellMerge", "w:tcPrChange"};
-const std::initializer_list<const char*> AfterFitText = {
-    "w:vAlign", "w:hideMark", "w:headers", "w:cellIns", "w:cellDel", "w:cellMerge", "w:tcPrChange"};
-const std::initializer_list<const char*> AfterDocumentProtection = {
-    "w:autoFormatOverride", "w:styleLockTheme", "w:styleLockQFSet", "w:defaultTabStop", "w:autoHyphenation",
-    "w:consecutiveHyphenLimit", "w:hyphenationZone", "w:doNotHyphenateCaps", "w:showEnvelope",
-    "w:summaryLength", "w:clickAndTypeStyle", "w:defaultTableStyle", "w:evenAndOddHeaders",
-    "w:bookFoldRevPrinting", "w:bookFoldPrinting", "w:bookFoldPrintingSheets",
-    "w:drawingGridHorizontalSpacing", "w:drawingGridVerticalSpacing", "w:displayHorizontalDrawingGridEvery",
-    "w:displayVerticalDrawingGridEvery", "w:doNotUseMarginsForDrawingGridOrigin",
-    "w:drawingGridHorizontalOrigin", "w:drawingGridVerticalOrigin", "w:doNotShadeFormData",
-    "w:noPunctuationKerning", "w:characterSpacingControl", "w:printTwoOnOne", "w:strictFirstAndLastChars",
-    "w:noLineBreaksAfter", "w:noLineBreaksBefore", "w:savePreviewPicture", "w:doNotValidateAgainstSchema",
-    "w:saveInvalidXml", "w:ignoreMixedContent", "w:alwaysShowPlaceholderText", "w:doNotDemarcateInvalidXml",
-    "w:saveXmlDataOnly", "w:useXSLTWhenSaving", "w:saveThroughXslt", "w:showXMLTags",
-    "w:alwaysMergeEmptyNamespace", "w:updateFields", "w:hdrShapeDefaults", "w:footnotePr", "w:endnotePr",
-    "w:compat", "w:docVars", "w:rsids", "m:mathPr", "w:attachedSchema", "w:themeFontLang",
-    "w:clrSchemeMapping", "w:doNotIncludeSubdocsInStats", "w:doNotAutoCompressPictures", "w:forceUpgrade",
-    "w:captions", "w:readModeInkLockDown", "w:smartTagType", "sl:schemaLibrary", "w:shapeDefaults",
-    "w:doNotEmbedSmartTags", "w:decimalSymbol", "w:listSeparator"};
-
-pugi::xml_node ChildInOrder(pugi::xml_node parent, const char* name, std::initializer_list<const char*> after)
-{
-    if (pugi::xml_node existing = parent.child(name))
-        return existing;
-    for (pugi::xml_node child : parent.children())
-        for (const char* later : after)
-            if (std::strcmp(child.name(), later) == 0)
-                return parent.insert_child_before(name, child);
-    return parent.append_child(name);
-}
-
-// On/off values as word processors write them; an absent value means on.
-bool OnOff(pugi::xml_attribute value)
-{
-    if (!value)
-        return true;
-    const char* v = value.value();
-    return !(std::strcmp(v, "0") == 0 || std::strcmp(v, "false") == 0 || std::strcmp(v, "off") == 0);
-}
-
-class ByteWriter : public pugi::xml_writer {
-public:
-    QByteArray bytes;
-    void write(const void* data, size_t size) override { bytes.append(static_cast<const char*>(data), qsizetype(size)); }
-};
-
-QByteArray Serialized(const pugi::xml_document& doc)
-{
-    ByteWriter writer;
-    doc.save(writer, "", SaveFlags, pugi::encoding_utf8);
-    return writer.bytes;
-}
-
-// pugixml's walker keeps its own depth count and does not recurse; the walks of this engine do,
-// so a document nested deeper than any word processor writes is refused before them.
-class DepthProbe : public pugi::xml_tree_walker {
-public:
-    bool tooDeep = false;
-    bool for_each(pugi::xml_node&) override
-    {
-        tooDeep = depth() >= MaxXmlDepth;
-        return !tooDeep;
-    }
-};
-
-bool WithinDepth(pugi::xml_document& document)
-{
-    DepthProbe probe;
-    document.traverse(probe);
-    return !probe.tooDeep;
-}
-
-QString Text(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-// The visible text of a paragraph, as the word processor's Range.Text shows it: text, tabs and
-// breaks; deleted text, field codes and text boxes are not part of the main text.
-void CollectText(pugi::xml_node node, QString& out)
-{
-    for (pugi::xml_node child : node.children()) {
-        const char* name = child.name();
-        if (std::strcmp(name, "w:t") == 0) {
-            out += Text(child.text().get());
-        } else if (std::strcmp(name, "w:tab") == 0 || std::strcmp(name, "w:ptab") == 0) {
-            out += '\t';
-        } else if (std::strcmp(name, "w:br") == 0 || std::strcmp(name, "w:cr") == 0) {
-            out += std::strcmp(child.attribute("w:type").value(), "page") == 0 ? QChar('\f') : QChar('\v');
-        } else if (std::strcmp(name, "w:noBreakHyphen") == 0 || std::strcmp(name, "w:softHyphen") == 0
-                   || std::strcmp(name, "w:sym") == 0) {
-            out += '-';
-        } else if (std::strcmp(name, "w:del") == 0 || std::strcmp(name, "w:instrText") == 0
-                   || std::strcmp(name, "w:txbxContent") == 0 || std::strcmp(name, "w:pPr") == 0
-                   || std::strcmp(name, "w:rPr") == 0 || std::strcmp(name, "w:moveFrom") == 0) {
-            continue;
-        } else {
-            CollectText(child, out);
-        }
-    }
-}
-
-QString ParagraphText(pugi::xml_node paragraph)
-{
-    QString text;
-    CollectText(paragraph, text);
-    return text;
-}
-
-// Characters.Count, as this engine defines it over the main text (headers, footers and text
-// boxes are not counted):
-//   - every character of text, every tab and every break counts 1;
-//   - every paragraph outside tables counts 1 more for its paragraph mark;
-//   - a table cell counts its paragraphs' text, 1 for each paragraph mark between them, and 2
-//     for the end-of-cell mark (CR BEL, as the cell's text reads); a vertically merged
-//     continuation cell counts its end-of-cell mark like any other;
-//   - every table row counts 2 more for its end-of-row mark.
-// Content controls (w:sdt) count as the content they hold.
-int CountBlocks(pugi::xml_node container);
-
-int CountTable(pugi::xml_node table)
-{
-    int count = 0;
-    for (pugi::xml_node row : table.children("w:tr")) {
-        for (pugi::xml_node cell : row.children("w:tc")) {
-            int paragraphs = 0;
-            for (pugi::xml_node block : cell.children()) {
-                if (std::strcmp(block.name(), "w:p") == 0) {
-                    count += int(ParagraphText(block).size());
-                    ++paragraphs;
-                } else if (std::strcmp(block.name(), "w:tbl") == 0) {
-                    count += CountTable(block);
-                }
-            }
-            count += qMax(0, paragraphs - 1) + 2;
-        }
-        count += 2;
-    }
-    return count;
-}
-
-int CountBlocks(pugi::xml_node container)
-{
-    int count = 0;
-    for (pugi::xml_node block : container.children()) {
-        const char* name = block.name();
-        if (std::strcmp(name, "w:p") == 0)
-            count += int(ParagraphText(block).size()) + 1;
-        else if (std::strcmp(name, "w:tbl") == 0)
-            count += CountTable(block);
-        else if (std::strcmp(name, "w:sdt") == 0)
-            count += CountBlocks(block.child("w:sdtContent"));
-    }
-    return count;
-}
-
-// Writes text into a run: tabs and breaks become their elements, other control characters are
-// dropped (XML cannot carry them).
-void AppendRunText(pugi::xml_node run, const QString& text)
-{
-    QString pending;
-    auto flush = [&] {
-        if (pending.isEmpty())
-            return;
-        pugi::xml_node t = run.append_child("w:t");
-        t.append_attribute("xml:space") = "preserve";
-        t.text().set(pending.toUtf8().constData());
-        pending.clear();
-    };
-    for (const QChar c : text) {
-        if (c == '\t') {
-            flush();
-            run.append_child("w:tab");
-        } else if (c == '\v' || c == '\f') {
-            flush();
-            pugi::xml_node br = run.append_child("w:br");
-            if (c == '\f')
-                br.append_attribute("w:type") = "page";
-        } else if (c.unicode() >= 0x20 && c.unicode() != 0xfffe && c.unicode() != 0xffff) {
-            pending += c;
-        }
-    }
-    flush();
-}
 
 } // namespace
 
@@ -528,6 +334,10 @@ void OoxmlDocument::SetCellText(int table, int cell, const QString& text)
         }
     if (!rPr && first.child("w:pPr").child("w:rPr"))
         rPr = keep.append_copy(first.child("w:pPr").child("w:rPr"));
+    if (rPr)
+        RemoveFit(rPr);  // fitted anew below, for the new text
+    const int room = CellRoom(tc);
+    const int size = room > 0 ? fontSize(pPr, rPr) : 0;
 
     for (pugi::xml_node child = tc.first_child(); child;) {
         const pugi::xml_node next = child.next_sibling();
@@ -547,6 +357,51 @@ void OoxmlDocument::SetCellText(int table, int cell, const QString& text)
         if (rPr)
             run.append_copy(rPr);
         AppendRunText(run, line);
+        if (!normalized.contains('\n'))
+            FitRun(run, line, room, size);
+    }
+}
+
+int OoxmlDocument::fontSize(pugi::xml_node pPr, pugi::xml_node rPr)
+{
+    if (const int own = rPr.child("w:sz").attribute("w:val").as_int(); own > 0)
+        return own;
+    if (!m_stylesRead)
+        readStyles();
+    QByteArray id = pPr.child("w:pStyle").attribute("w:val").value();
+    if (id.isEmpty())
+        id = m_defaultStyle;
+    // A style without a size takes its base's; a loop or a missing style ends at the default.
+    for (int step = 0; step < 20 && m_styles.contains(id); ++step) {
+        const auto& [size, basedOn] = m_styles.value(id);
+        if (size > 0)
+            return size;
+        id = basedOn;
+    }
+    return m_defaultSize;
+}
+
+void OoxmlDocument::readStyles()
+{
+    m_stylesRead = true;
+    const int part = m_zip->find(StylesPart);
+    if (part < 0 || m_zip->entries().at(part).uncompressedSize > MaxXmlPartSize)
+        return;
+    const auto bytes = m_zip->readAll(part, nullptr);
+    pugi::xml_document styles;
+    if (!bytes || !styles.load_buffer(bytes->constData(), size_t(bytes->size()), ParseFlags) || !WithinDepth(styles))
+        return;
+    const pugi::xml_node root = styles.child("w:styles");
+    if (const int size = root.child("w:docDefaults").child("w:rPrDefault").child("w:rPr").child("w:sz").attribute("w:val").as_int(); size > 0)
+        m_defaultSize = size;
+    for (pugi::xml_node style : root.children("w:style")) {
+        if (std::strcmp(style.attribute("w:type").value(), "paragraph") != 0)
+            continue;
+        const QByteArray id = style.attribute("w:styleId").value();
+        if (OnOff(style.attribute("w:default")) && style.attribute("w:default"))
+            m_defaultStyle = id;
+        m_styles.insert(id, {style.child("w:rPr").child("w:sz").attribute("w:val").as_int(),
+                             style.child("w:basedOn").attribute("w:val").value()});
     }
 }
 

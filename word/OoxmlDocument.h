@@ -5,6 +5,7 @@
 #include "WordHost.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QVector>
 #include <memory>
 #include <pugixml.hpp>
@@ -54,6 +55,9 @@ private:
     pugi::xml_node protectionNode();
     pugi::xml_node settingsRoot(bool create);
     void index();
+    // The font size (half-points) of a paragraph's text: the run's own, its style's, the default.
+    int fontSize(pugi::xml_node pPr, pugi::xml_node rPr);
+    void readStyles();
     const QVector<pugi::xml_node>& cellsOf(int table);
 
     QString m_path;
@@ -68,6 +72,10 @@ private:
     QVector<Table> m_tables;
     RememberedProtection m_removed;
     DocumentIdentity m_identity;
+    bool m_stylesRead = false;
+    QHash<QByteArray, std::pair<int, QByteArray>> m_styles;  // paragraph style: size, base style
+    QByteArray m_defaultStyle;
+    int m_defaultSize = 20;
     bool m_closed = false;
 };
 

@@ -23,7 +23,9 @@ public:
     virtual int CellsCount(int table) = 0;  // tables and cells count from 1
     // The cell's paragraphs joined by CR, then the end-of-cell mark CR BEL.
     virtual QString CellText(int table, int cell) = 0;
-    // Splits at CR LF, CR or LF into paragraphs that keep the formatting of the first run.
+    // Splits at CR LF, CR or LF into paragraphs that keep the formatting of the first run. A
+    // one-line text a little too long for the cell is narrowed to stay on its line in every word
+    // processor (the fit-text of Word, which LibreOffice ignores).
     virtual void SetCellText(int table, int cell, const QString& text) = 0;
     virtual void SetCellWordWrap(int table, int cell, bool on) = 0;
     virtual void SetCellFitText(int table, int cell, bool on) = 0;

@@ -28,16 +28,19 @@ VALUES = {
     "xk": "计算机科学技术其他学科及交叉学科研究", "yjqsjm": "12", "yjzsjy": "2016", "yjzsjm": "12",
     "xb": "女", "csny": "1988-02", "sfzh1": "44030419880229084X", "xw": "博士", "xl": "2015年12月",
     "zyjszw1": "助理技术编辑", "cz": "省高校中青年学科带头人及骨干教师培养计划第二批入选者",
-    "lxdh": "0791-88123456-12345", "email": "ouyangxiuwen.chem@arvel-edu.cn",
+    "lxdh": "0791-88123456-12345", "email": "ouyang.jianguohua.chemistry@mail.arvel-edu.edu.cn1"[:50],
     "mz": "省高校智能计算与大数据分析重点实验室", "szxy": "信息工程与计算机科学技术学院及软件学院",
     "cddw2": "Arvel师范大学化学与材料科学学院", "cddw3": "Arvel农业大学动物科技学院",
     "zrs": "10", "gj": "4", "zj": "3", "cj": "1", "bs": "1", "ss": "1", "cjdw": "3",
     "xmjj": "本项目研究高校科研项目评审中的智能方法。" * 9,
     "ztc1": "多源异构数据融合与可信评估方法", "ztc2": "高校科研项目管理与智能评审", "ztc3": "知识图谱构建与表示学习方法",
 }
+# Members with five-character names, twelve-character units and ten-character divisions of work:
+# longer than their cells, so narrowed to stay on one line.
 for k in range(2, 11):
-    VALUES.update({f"xm{k}": "司马相如", f"zyjszw{k}": "博士后", f"sfzh{k}": f"32010219850101{k:02d}1X"[:17] + "X",
-                   f"szdw{k}": "Arvel理工大学化学院", f"xmzfg{k}": "实验设计数据分析"})
+    VALUES.update({f"xm{k}": "欧阳建国华", f"zyjszw{k}": "博士后", f"sfzh{k}": f"32010219850101{k:02d}1X"[:17] + "X",
+                   f"szdw{k}": "东北师范大学化学化工学院", f"xmzfg{k}": "样品制备与结构表征"[:8] + "分析"})
+assert len(VALUES["email"]) == 50 and len(VALUES["szdw2"]) == 12 and len(VALUES["xmzfg2"]) == 10
 ONE_LINE = [k for k in VALUES if k not in ("xmjj", "selffin", "xb")]
 
 
