@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "Gb18030.h"
 #include "MainWindow.h"
+#include "OoxmlDocument.h"
 #include "Package.h"
 #include "Resources.h"
 #include "Session.h"
@@ -17,6 +18,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QPushButton>
 #include <QSettings>
 #include <QKeySequence>
@@ -272,6 +274,42 @@ TEST_F(Start, TheShortFormNamesTheDocumentAfterTheApplicant)
     EditShortForm({{"edxm1", QStringLiteral("张三")}, {"edxmlbdm", "B"}});
     EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校2013B张三1.qvx"));
     EXPECT_EQ(FrmVantraMain->NamingBase, QStringLiteral("2013B张三1"));
+}
+
+TEST_F(Start, EveryCharacterAPersonTypesGoesAllTheWay)
+{
+    // CJK extensions B and A and the ideographic zero; Tibetan, Mongolian, Uyghur and Yi.
+    const QString name = QStringLiteral("𠮷䶮〇");
+    const QString title = QStringLiteral("བོད ᠮᠣᠩᠭᠣᠯ ئۇيغۇر ꆈꌠ");  // 71 of the 80 bytes
+    Run({}, [] {});
+    QTimer::singleShot(0, FrmSimpleform, [&] {
+        for (const auto& [field, text] : {std::pair{QStringLiteral("edxm1"), name}, std::pair{QStringLiteral("edxmmc"), title}}) {
+            QWidget* control = FrmSimpleform->control(field);
+            control->setFocus();
+            for (const char32_t c : text.toUcs4()) {  // as an input method commits them, one by one
+                QInputMethodEvent commit(QString(), {});
+                commit.setCommitString(QString::fromUcs4(&c, 1));
+                QApplication::sendEvent(control, &commit);
+            }
+        }
+        FrmSimpleform->setText("edxmlbdm", "B");
+        FrmSimpleform->close();
+    });
+    FrmVantraMain->TbSimpleform->trigger();
+    // The automatic naming, the document and a package with its unpacking keep every character.
+    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校2013B") + name + ".qvx");
+    OoxmlApplication word;
+    const auto doc = word.Open(CurDocPath, false, true);
+    EXPECT_EQ(doc->CellText(2, 6), name + "\r\a");
+    EXPECT_EQ(doc->CellText(2, 4), title + "\r\a");
+    PackageState state;
+    const QString package = home.path() + "/p.qvs";
+    ASSERT_TRUE(CompressPackage(state, CurDocPath, package, 2).ok);
+    QString entry;
+    ASSERT_TRUE(CheckPackage(state, package, entry));
+    EXPECT_EQ(entry, QStringLiteral("省高校2013B") + name + ".qvx");
+    ASSERT_TRUE(ExtractPackage(state, package, home.path() + "/back.qvx").ok);
+    EXPECT_EQ(ReadAll(home.path() + "/back.qvx"), ReadAll(CurDocPath));
 }
 
 TEST_F(Start, NamingStopsForIdentityNumbersShortPathsAndFailedRenames)

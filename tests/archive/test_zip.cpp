@@ -189,6 +189,33 @@ TEST(Interop, PlainArchivesPassInfoZipAndPython)
     EXPECT_EQ(RunTool("unzip", {"-t", dir.path() + "/mem.zip"}), 0);
 }
 
+TEST(PackFile, NamesOutsideGbkKeepEveryCharacter)
+{
+    // Extensions B and A, Tibetan, Mongolian, Uyghur and Yi: GB 18030 bytes, never "?", and the
+    // Unicode Path field for readers that know it.
+    QTemporaryDir dir;
+    const QString name = QStringLiteral("𠮷䶮〇བོད ᠮᠣᠩ ئۇي ꆈꌠB上报文件.qvx");
+    WriteFile(dir.path() + "/" + name, MixedContent(3000));
+    for (const bool enciphered : {true, false}) {
+        const QString pkg = dir.path() + (enciphered ? "/p.qvs" : "/p.zip");
+        ASSERT_TRUE(zip::PackFile(pkg, dir.path() + "/" + name, zip::dtDeflateN, enciphered, {}, nullptr));
+        const auto reader = ZipReader::openFile(pkg, nullptr);
+        ASSERT_TRUE(reader);
+        const zip::EntryInfo& e = reader->entries().at(0);
+        EXPECT_EQ(e.name, name);
+        EXPECT_EQ(e.rawName, ToGb18030(name));
+        EXPECT_FALSE(e.rawName.contains('?'));
+        EXPECT_EQ(FromGb18030(e.rawName), name);
+        EXPECT_EQ(zip::UnicodePathName(e.extra, e.rawName), name);
+        EXPECT_EQ(zip::UnicodePathName(e.extra, e.rawName + "x"), QString());  // a name it does not belong to
+    }
+    if (QStandardPaths::findExecutable("unzip").isEmpty())
+        GTEST_SKIP() << "unzip is not installed";
+    QByteArray listed;
+    EXPECT_EQ(RunTool("unzip", {"-Z1", dir.path() + "/p.zip"}, &listed), 0);
+    EXPECT_EQ(QString::fromUtf8(listed).trimmed(), name);  // Info-ZIP takes the Unicode Path field
+}
+
 TEST(ExtractArchive, StoredNamesNeverReachOutsideTheFolder)
 {
     QTemporaryDir dir;

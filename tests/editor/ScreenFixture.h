@@ -44,11 +44,15 @@ private:
 // QTest::keyClicks knows ASCII only.
 inline void Type(QWidget* control, const QString& text)
 {
-    for (const QChar c : text) {
-        const int key = c.unicode() < 128 ? int(QChar(c).toUpper().unicode()) : int(Qt::Key_unknown);
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // A character beyond the first plane arrives whole, as its two halves.
+        const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString c = text.mid(i, width);
+        i += width - 1;
+        const int key = c.at(0).unicode() < 128 ? int(c.at(0).toUpper().unicode()) : int(Qt::Key_unknown);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, c);
         QApplication::sendEvent(control, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, c);
         QApplication::sendEvent(control, &release);
     }
 }

@@ -124,6 +124,23 @@ TEST_F(MailTest, TheServerReceivesWhatAClientDecodesAsSent)
     EXPECT_TRUE(message["message_id"].toString().endsWith("@arvel.edu.cn>"));
 }
 
+TEST_F(MailTest, EveryCharacterOfNamesAndSubjectsArrives)
+{
+    MailServerProcess server({});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", "", "");
+    const QString file = home.path() + QStringLiteral("/𠮷䶮〇B上报文件.qvs");
+    WriteFile(file, bytes);
+    const QString subject = QStringLiteral("𠮷䶮〇上报བོད ᠮᠣᠩ ئۇي ꆈꌠ省高校项目申请书");
+    ASSERT_TRUE(SendMapiMail(subject, QString(), file, QStringLiteral("𠮷䶮〇"), "a@arvel.edu.cn", QString(),
+                             "office@arvel-edu.cn"))
+        << LastNotice().toStdString();
+    const QJsonObject message = server.decoded();
+    EXPECT_EQ(message["subject"].toString(), subject);
+    EXPECT_EQ(message["filename"].toString(), QStringLiteral("𠮷䶮〇B上报文件.qvs"));
+    EXPECT_EQ(message["from"].toString(), QStringLiteral("𠮷䶮〇 <a@arvel.edu.cn>"));
+}
+
 TEST_F(MailTest, RefusalsBecomeTheirResultCodes)
 {
     MailServerProcess server({"--auth", "zhangsan@arvel.edu.cn:good", "--reject", "nobody@arvel-edu.cn"});
