@@ -213,5 +213,11 @@ void TfrmAbout::BitBtn2Click()
 
 void TfrmAbout::OpenLink(const QString& link)
 {
-    urlOpener().openUrl(link);
+    if (urlOpener().openUrl(link))
+        return;
+    // A desktop without a web browser or mail program set up: the address is said, to be copied.
+    if (link.startsWith(QLatin1String("mailto:")))
+        ShowNotice(QStringLiteral("没有找到可以写邮件的程序。请给这个地址写信：\r\n") + link.mid(7), NoticeCaption);
+    else
+        ShowNotice(QStringLiteral("没有找到可以打开网页的浏览器。请在浏览器中打开这个地址：\r\n") + link, NoticeCaption);
 }

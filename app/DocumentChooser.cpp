@@ -12,17 +12,24 @@
 #include <QPushButton>
 #include <QScreen>
 
+namespace {
+
+constexpr int ChooserWidth = 360;
+
+} // namespace
+
 Tfrmfiledlg::Tfrmfiledlg(QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
 {
     setObjectName("frmfiledlg");
     setWindowTitle(WelcomeTitleText);
     setFont(WindowFont());
-    setFixedSize(211, 138);
+    // Wide enough for the whole title in the title bar; the buttons stay centred.
+    setFixedSize(ChooserWidth, 138);
     auto button = [this](const char* name, const QString& caption, int top) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
-        b->setGeometry(33, top, 145, 25);
+        b->setGeometry((ChooserWidth - 160) / 2, top, 160, 28);
         b->setAutoDefault(true);  // Return presses the button that has the focus
         return b;
     };

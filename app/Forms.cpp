@@ -33,7 +33,7 @@ void CreateForms()
     frmAbout = new TfrmAbout;
     frmsubmittype = new Tfrmsubmittype(FrmVantraMain);
     frmsendemail = new Tfrmsendemail(FrmVantraMain);
-    frmmailserver = new Tfrmmailserver(frmsendemail);
+    frmmailserver = new Tfrmmailserver(FrmVantraMain);  // asked from the e-mail dialog and the choice of method
     FrmSimpleform = new TFrmSimpleform(FrmVantraMain);  // kept above the main window
     FrmVantraMain->ConnectShortForm(FrmSimpleform);
     frmcode = new Tfrmcode;

@@ -215,8 +215,10 @@ void TFrmVantraMain::RegisterTypes(const QString& windowsFolder, bool force)
 
     const QString command = QCoreApplication::applicationFilePath();
     bool changed = false;
-    RegisterFileType(DocExtension(), DocClassName(), "vantras", QString(), command, QString(), &changed);
-    RegisterFileType(PackageExtension(), PackageClassName(), "kygrsbwj", QString(), command, packageIcon, &changed);
+    // The names the desktop shows for the types (in file dialogs, say): the filters' own words.
+    RegisterFileType(DocExtension(), DocClassName(), QStringLiteral("项目申请书"), QString(), command, QString(), &changed);
+    RegisterFileType(PackageExtension(), PackageClassName(), QStringLiteral("个人上报文件"), QString(), command,
+                     packageIcon, &changed);
     if (changed)
         RefreshDesktopDatabases();
 }

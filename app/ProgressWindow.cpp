@@ -29,8 +29,6 @@ Tfrmmsgbox::Tfrmmsgbox(QWidget* parent)
     setObjectName("frmmsgbox");
     setAttribute(Qt::WA_ShowWithoutActivating);
     setProperty(TakesInputWhileBusy, true);  // it can be clicked away while a package operation runs
-    QFont font({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")}, 9);
-    setFont(font);
     resize(385, 48);
     move(147, 127);
 

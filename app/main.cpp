@@ -1,5 +1,6 @@
 // vantra: prepares and hands in an application for the provincial research programme.
 #include "Forms.h"
+#include "FormHelpers.h"
 #include "MainWindow.h"
 #include "Edition.h"
 #include "Failure.h"
@@ -79,6 +80,8 @@ int main(int argc, char** argv)
     VantraApplication app(argc, argv);
     QApplication::setApplicationName("vantra");
     InstallQtChinese();
+    // One face and size everywhere, notices and file dialogs included, with the CJK fallbacks.
+    QApplication::setFont(WindowFont());
     QApplication::setApplicationVersion(VersionText);
 
     MessageBoxPrompter prompter;

@@ -15,8 +15,9 @@ class QComboBox;
 class QFormLayout;
 class QWidget;
 
-// 宋体 at the given pixel size, with the CJK faces a Linux desktop has.
-QFont WindowFont(int pixelSize = 12);
+// 宋体 at the given pixel size, with the CJK faces a Linux desktop has. The short form's size is
+// the program's: every window, notice and file dialog takes it.
+QFont WindowFont(int pixelSize = 14);
 
 // Four stacked labels, slot 0 in front. They belong to the window that shows the banner.
 struct BannerSet {

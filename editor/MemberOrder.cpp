@@ -71,8 +71,12 @@ int Tfrmmemberorder::ShowFor(const FieldAccess& screen)
     lstMember->clear();
     for (int row = FirstMemberRow; row <= LastMemberRow; ++row) {
         const QString name = TrimBlanks(screen.text(MemberField("edxm", row)));
-        if (!name.isEmpty())
-            lstMember->addItem(LineFor(name, row));
+        if (name.isEmpty())
+            continue;
+        // The line carries the row it came from; the list shows the name alone, so that no
+        // row number stands out of line in a proportional face.
+        auto* item = new QListWidgetItem(name, lstMember);
+        item->setData(LineRole, LineFor(name, row));
     }
     lstMember->setCurrentRow(-1);
     SetButtons();
@@ -88,7 +92,7 @@ QList<int> Tfrmmemberorder::Rows() const
 {
     QList<int> rows;
     for (int i = 0; i < lstMember->count(); ++i)
-        rows << lstMember->item(i)->text().right(2).trimmed().toInt();
+        rows << lstMember->item(i)->data(LineRole).toString().right(2).trimmed().toInt();
     return rows;
 }
 

@@ -21,6 +21,8 @@ public:
     QList<int> Rows() const;
     // A line: the trimmed name, 39 blanks, the row number.
     static QString LineFor(const QString& name, int row);
+    // Where an item keeps its whole line: name, 39 blanks, row number.
+    static constexpr int LineRole = Qt::UserRole + 1;
 
     void butupClick();
     void butdownClick();

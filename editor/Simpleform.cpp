@@ -19,9 +19,11 @@
 #include "SimpleformRules.h"
 #include "SimpleformTables.h"
 #include "Tags.h"
+#include "TeamMembers.h"
 #include "Text.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -48,12 +50,23 @@ namespace {
 
 constexpr int ToolbarHeight = 49;
 constexpr int PanelGap = 8;
-constexpr int HookStep = 10;  // pixels a wheel turn scrolls while the hook is installed
 constexpr int NoteMilliseconds = 5000;  // how long the status bar shows a note
 // The property that holds a field's name as the status bar says it.
 constexpr char ShownName[] = "shownName";
 
-// Every wheel turn of the application moves the screen's scrolling area and goes no further.
+// How far a wheel turn moves the form: the desktop's lines a notch, in the form's line height;
+// a touchpad's pixels as they come.
+int WheelStep(const QWheelEvent* wheel, const QWidget* form)
+{
+    if (!wheel->pixelDelta().isNull())
+        return -wheel->pixelDelta().y();
+    const int lineHeight = QFontMetrics(form->font()).lineSpacing();
+    return -wheel->angleDelta().y() * QApplication::wheelScrollLines() * lineHeight / 120;
+}
+
+// While the screen is shown, a wheel turn over it scrolls the form and goes no further: a choice
+// box under the mouse never changes its value behind the user's back. An open list is a window
+// of its own and keeps its wheel.
 class WheelHook : public QObject {
 public:
     WheelHook(QScrollArea* area, QObject* parent) : QObject(parent), m_area(area) {}
@@ -61,19 +74,13 @@ public:
     {
         if (event->type() != QEvent::Wheel || !ForTheScreen(receiver))
             return false;
-        const auto* wheel = static_cast<QWheelEvent*>(event);
-        const int delta = wheel->angleDelta().y() != 0 ? wheel->angleDelta().y() : wheel->pixelDelta().y();
         QScrollBar* bar = m_area->verticalScrollBar();
-        if (delta > 0)
-            bar->setValue(bar->value() - HookStep);
-        else if (delta < 0)
-            bar->setValue(bar->value() + HookStep);
+        bar->setValue(bar->value() + WheelStep(static_cast<QWheelEvent*>(event), m_area));
         event->accept();
         return true;
     }
 
 private:
-    // Another window that is open over the screen keeps its own wheel.
     bool ForTheScreen(QObject* receiver) const
     {
         QWidget* screen = m_area->window();
@@ -84,7 +91,7 @@ private:
     QScrollArea* m_area;
 };
 
-// Without the hook a wheel turn over the area moves it by the wheel's own delta.
+// The same step where the hook is not installed (while a lookup is open, say).
 class ScrollBox : public QScrollArea {
 public:
     using QScrollArea::QScrollArea;
@@ -93,7 +100,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override
     {
         QScrollBar* bar = verticalScrollBar();
-        bar->setValue(bar->value() - event->angleDelta().y());
+        bar->setValue(bar->value() + WheelStep(event, this));
         event->accept();
     }
 };
@@ -469,6 +476,7 @@ int TFrmSimpleform::exec()
     if (QWidget* first = control("edxmmc"))
         first->setFocus(Qt::OtherFocusReason);
     ScrollBox1->verticalScrollBar()->setValue(0);
+    InstallWheelHook();
     return QDialog::exec();
 }
 
@@ -480,6 +488,7 @@ void TFrmSimpleform::ShowWithoutWaiting()
     if (!opened)
         return;
     setWindowModality(Qt::ApplicationModal);
+    InstallWheelHook();
     show();
     raise();
     activateWindow();
@@ -498,6 +507,9 @@ bool TFrmSimpleform::Open()
             m_journaled.clear();
             OfferJournal();
             RefreshUnits(*this);
+            // The post-doctoral count is not stored: it is counted, so that it shows a number
+            // as its neighbours do.
+            setText("edbsh", QString::number(CountPostdocs(*this)));
             FillEndYears();
             SetTag(this, 1);
         } else {
@@ -644,7 +656,10 @@ bool TFrmSimpleform::CloseAllowed()
         m_closeResult = ModalCancel;
         return true;
     }
-    emit HandOver(text("edyjqsjy") + TrimBlanks(text("edxmlbdm")) + TrimBlanks(text("edxm1")), text("edsfzh1"));
+    // No applicant's name, no name for the document: a new, untouched one keeps its own.
+    const QString applicant = TrimBlanks(text("edxm1"));
+    emit HandOver(applicant.isEmpty() ? QString() : text("edyjqsjy") + TrimBlanks(text("edxmlbdm")) + applicant,
+                  text("edsfzh1"));
     m_closeResult = ModalOk;
     if (Store())
         return true;

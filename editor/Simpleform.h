@@ -50,7 +50,8 @@ public:
     void SpeedButton16Click();
     void SpeedButton1Click();
 
-    // The application-wide wheel hook: every wheel turn scrolls ScrollBox1 by 10 pixels.
+    // The application-wide wheel hook, installed while the screen is shown: a wheel turn over the
+    // screen scrolls ScrollBox1 by the desktop's lines and changes no field.
     void InstallWheelHook();
     void RemoveWheelHook();
     bool WheelHookInstalled() const;

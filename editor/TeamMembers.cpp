@@ -58,6 +58,14 @@ void CountTeam(FieldAccess& screen, const QString& applicantLetter)
         screen.setText(name, QString::number(n));
 }
 
+int CountPostdocs(const FieldAccess& screen)
+{
+    int count = 0;
+    for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
+        count += TrimBlanks(screen.text(MemberField("edzyjszw", row))) == QStringLiteral("博士后");
+    return count;
+}
+
 QString CheckMembers(FieldAccess& screen)
 {
     CompactMembers(screen);

@@ -16,6 +16,8 @@ TitleClass TitleCategory(const QString& code);
 
 // Fills the summary fields from the applicant's category letter and the members' titles.
 void CountTeam(FieldAccess& screen, const QString& applicantLetter);
+// The members whose title category is 博士后.
+int CountPostdocs(const FieldAccess& screen);
 // Empty when no member row is partly filled; else the message for the first one, with the
 // focus in its first empty field. Compacts the rows first.
 QString CheckMembers(FieldAccess& screen);

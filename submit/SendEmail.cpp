@@ -167,8 +167,8 @@ bool Tfrmsendemail::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            // Enter moves on, in the body too.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched != memtext) {
+            // Enter moves on; in the body it makes a new line.
             QChar typed(13);
             EnterToNextControl(this, typed);
             return true;

@@ -1,5 +1,7 @@
 #include "SubmitType.h"
 
+#include "MailServerDialog.h"
+
 #include "FormHelpers.h"
 #include "Tags.h"
 
@@ -72,7 +74,12 @@ Tfrmsubmittype::Tfrmsubmittype(QWidget* parent)
     BitBtn1->setDefault(true);
     BitBtn2 = new QPushButton(QStringLiteral("取消"), this);
     BitBtn2->setObjectName("BitBtn2");
+    // The server can be set before the first e-mail is sent, not only after one failed.
+    BitBtnServer = new QPushButton(QStringLiteral("邮件服务器设置…"), this);
+    BitBtnServer->setObjectName("BitBtnServer");
+    BitBtnServer->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BitBtnServer);
     buttons->addStretch();
     buttons->addWidget(BitBtn1);
     buttons->addWidget(BitBtn2);
@@ -85,6 +92,12 @@ Tfrmsubmittype::Tfrmsubmittype(QWidget* parent)
     connect(rgsubtype, &RadioGroup::Clicked, this, &Tfrmsubmittype::rgsubtypeClick);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { done(ModalOk); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { done(ModalCancel); });
+    connect(BitBtnServer, &QPushButton::clicked, this, [] {
+        MailServer server;
+        QString password;
+        if (frmmailserver)
+            frmmailserver->Ask(ReadMailServer().user, server, password);
+    });
 }
 
 void Tfrmsubmittype::rgsubtypeClick()

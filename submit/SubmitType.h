@@ -37,6 +37,7 @@ public:
     QLabel* labmsg;
     QPushButton* BitBtn1;  // 确定
     QPushButton* BitBtn2;  // 取消
+    QPushButton* BitBtnServer;  // 邮件服务器设置
 
 protected:
     void showEvent(QShowEvent* event) override;

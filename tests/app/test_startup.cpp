@@ -102,6 +102,8 @@ TEST_F(Start, FirstRunMakesTheDefaultDocumentSilently)
     EXPECT_TRUE(QFileInfo::exists(HelpDocPath));
     EXPECT_TRUE(QFileInfo::exists(home.path() + "/.local/share/vantra/vantra_jxsqv.ico"));
     EXPECT_TRUE(QFileInfo::exists(home.path() + "/.local/share/applications/qvs_auto_file.desktop"));
+    // File dialogs name the types as the filters do.
+    EXPECT_TRUE(ReadAll(home.path() + "/.local/share/mime/packages/qvx_auto_file.xml").contains("<comment>项目申请书</comment>"));
     EXPECT_TRUE(QFileInfo(TempFolder).isDir());
     QSettings settings(home.path() + "/.config/vantra/vantra.ini", QSettings::IniFormat);
     EXPECT_FALSE(settings.value("qen/vantraqv").toString().isEmpty());
@@ -254,6 +256,9 @@ TEST_F(Start, TheShortFormNamesTheDocumentAfterTheApplicant)
 {
     Run({}, [] {});
     const QString first = CurDocPath;
+    EditShortForm({});  // nobody's name yet: the new document keeps its own
+    EXPECT_EQ(CurDocPath, first);
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
     EditShortForm({{"edxm1", QStringLiteral("张三")}, {"edxmlbdm", "B"}});
     EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校2013B张三.qvx"));
     EXPECT_FALSE(QFileInfo::exists(first));

@@ -323,7 +323,8 @@ TEST_F(RulesTest, ReorderingMovesTheLastMemberToTheTop)
         QTimer::singleShot(0, frmmemberorder, [&] {
             QListWidget* list = frmmemberorder->lstMember;
             bothOffAtFirst = !frmmemberorder->butup->isEnabled() && !frmmemberorder->butdown->isEnabled();
-            EXPECT_EQ(list->item(2)->text(), QStringLiteral("丙") + QString(39, ' ') + "4");
+            EXPECT_EQ(list->item(2)->text(), QStringLiteral("丙"));
+            EXPECT_EQ(list->item(2)->data(Tfrmmemberorder::LineRole).toString(), QStringLiteral("丙") + QString(39, ' ') + "4");
             list->setCurrentRow(2);
             downAtBottom = frmmemberorder->butdown->isEnabled();
             frmmemberorder->butup->click();

@@ -384,6 +384,20 @@ TEST_F(ScreenTest, SingleLineFieldsHoldNoControlCharactersAndShowWhatIsStored)
     EXPECT_EQ(Cell(4, 138), QStringLiteral("一\r二\t三"));
 }
 
+TEST_F(ScreenTest, TheEndYearIsNotCompletedAndThePostdocCountShowsANumber)
+{
+    Show([&] {
+        EXPECT_EQ(screen->text("edbsh"), "0");  // counted, as its stored neighbours show theirs
+        auto* endYear = Control<QComboBox>("edyjzsjy");
+        endYear->setFocus();
+        QTest::keyClicks(endYear, "201");
+        EXPECT_EQ(endYear->currentText(), "201");
+        QTest::keyClick(endYear, Qt::Key_Tab);
+        EXPECT_EQ(home.prompter.texts(), QStringList({QStringLiteral("请输入正确的年份!")}));
+        endYear->setEditText("2015");
+    });
+}
+
 TEST_F(ScreenTest, ARefusedKeyIsSaidAndPastedTextIsJudgedWhenLeft)
 {
     Show([&] {
@@ -448,28 +462,34 @@ TEST_F(ScreenTest, EnterMovesOn)
     });
 }
 
-TEST_F(ScreenTest, TheWheelHook)
+TEST_F(ScreenTest, TheWheelScrollsTheFormAndNeverChangesAValue)
 {
     Show([&] {
         QScrollBar* bar = screen->ScrollBox1->verticalScrollBar();
-        auto* title = Control<QComboBox>("edzyjszw2");
-        title->setCurrentIndex(2);
-        // Without the hook the area moves by the wheel's delta.
+        const int notch = QApplication::wheelScrollLines() * QFontMetrics(screen->font()).lineSpacing();
+        auto* category = Control<QComboBox>("edxmlb");
+        category->setCurrentIndex(0);  // 重大项目
+        auto* month = Control<QComboBox>("edyjqsjm");
+        month->setCurrentIndex(2);
+        month->setFocus();  // a focused box keeps its value too
+        EXPECT_TRUE(screen->WheelHookInstalled());  // before any lookup
         bar->setValue(100);
-        Wheel(screen->ScrollBox1->viewport(), -120);
-        EXPECT_EQ(bar->value(), 220);
-        screen->InstallWheelHook();
+        Wheel(category, -120);
+        EXPECT_EQ(bar->value(), 100 + notch);
+        Wheel(month, 120);
+        Wheel(screen->ScrollBox1->viewport(), 120);
+        EXPECT_EQ(bar->value(), 100 - notch);
+        EXPECT_EQ(category->currentText(), QStringLiteral("重大项目"));
+        EXPECT_EQ(month->currentText(), "3");
+
+        // After a lookup, the same.
+        QTimer::singleShot(0, frmcode, [] { frmcode->reject(); });
+        screen->control<QToolButton>("SpeedButton11")->click();
         EXPECT_TRUE(screen->WheelHookInstalled());
-        Wheel(title, -120);
-        EXPECT_EQ(bar->value(), 230);
-        Wheel(title, 120);
-        Wheel(title, 120);
-        EXPECT_EQ(bar->value(), 210);
-        EXPECT_EQ(title->currentIndex(), 2);  // the combo under the mouse never saw the wheel
+        Wheel(category, -120);
+        EXPECT_EQ(bar->value(), 100);
+        EXPECT_EQ(category->currentText(), QStringLiteral("重大项目"));
         screen->close();
         EXPECT_FALSE(screen->WheelHookInstalled());
-        Wheel(title, -120);
-        EXPECT_NE(title->currentIndex(), 2);
-        title->setCurrentIndex(-1);
     });
 }

@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 namespace {
 
@@ -245,15 +246,24 @@ TEST_F(SubmitTest, EmailModeBuildsInTheTemporaryFolderAndSaysNoSuccess)
     frmsendemail = new Tfrmsendemail;
     frmsendemail->edlxr->setText(QStringLiteral("老王"));
     frmsendemail->memtext->setPlainText("old");
-    QTimer::singleShot(0, frmsendemail, [] { frmsendemail->BitBtn2->click(); });
+    QString typedBody;
+    QTimer::singleShot(0, frmsendemail, [&] {
+        // Enter makes a new line in the body, and what is typed next goes there.
+        frmsendemail->memtext->setFocus();
+        QTest::keyClicks(frmsendemail->memtext, "a");
+        QTest::keyClick(frmsendemail->memtext, Qt::Key_Return);
+        QTest::keyClicks(frmsendemail->memtext, "b");
+        typedBody = frmsendemail->memtext->toPlainText();
+        frmsendemail->BitBtn2->click();
+    });
     MailSubmission(SubmitFieldValues, dialog->MailFilePath);
+    EXPECT_EQ(typedBody, "a\nb");  // the earlier body was emptied when the dialog was shown
     EXPECT_EQ(frmsendemail->edtsubject->text(),
               QStringLiteral("Arvel理工大学化学学院张三上报省高校项目申请书"));  // xmlb is empty in this document
     EXPECT_EQ(frmsendemail->edlxr->text(), QStringLiteral("老王"));  // lxr reads "#"
     EXPECT_EQ(frmsendemail->edemail->text(), "zhangsan@arvel.edu.cn");
     EXPECT_EQ(frmsendemail->stemailfile->text(), dialog->MailFilePath);
     EXPECT_TRUE(frmsendemail->stemailfileInfo->text().startsWith(QStringLiteral("创建时间:")));
-    EXPECT_TRUE(frmsendemail->memtext->toPlainText().isEmpty());
     EXPECT_TRUE(frmsendemail->edxm1->isReadOnly());
     EXPECT_EQ(frmsendemail->edxm1->focusPolicy(), Qt::NoFocus);
     home.prompter.shown.clear();

@@ -65,10 +65,11 @@ public:
 class RecordingUrlOpener : public UrlOpener {
 public:
     QStringList opened;
+    bool works = true;  // false: the desktop has nothing to open addresses with
     bool openUrl(const QString& url) override
     {
         opened << url;
-        return true;
+        return works;
     }
 };
 
