@@ -45,6 +45,7 @@
 namespace {
 
 constexpr int StatusNoteMs = 15000;  // how long the status bar says the word processor is starting
+constexpr int ToolButtonWidth = 86;
 
 // A document that is gone is said so plainly, not taken for one another program holds.
 bool DocumentIsThere()
@@ -108,7 +109,7 @@ TFrmVantraMain::TFrmVantraMain(QWidget* parent)
         QAction* action = ToolBarx->addAction(style()->standardIcon(image), caption);
         action->setObjectName(name);
         if (auto* button = qobject_cast<QToolButton*>(ToolBarx->widgetForAction(action)))
-            button->setFixedSize(67, 51);
+            button->setFixedSize(ToolButtonWidth, 54);  // five characters of the window's face
         return action;
     };
     TbSimpleform = item("TbSimpleform", QStringLiteral("申请书简表"), QStyle::SP_FileDialogDetailedView, false);

@@ -3,15 +3,37 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QSplitter>
+#include <QTreeView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
+
+namespace {
+
+// Room for long Chinese file names and every column, in the program's face.
+const QSize FileDialogSize(820, 500);
+
+// The dialog's columns as wide as what they show (its own widths are made for a smaller face).
+void WidenColumns(QFileDialog& dialog)
+{
+    dialog.resize(FileDialogSize);
+    if (auto* view = dialog.findChild<QTreeView*>("treeView"))
+        for (int column = 1; column < 4; ++column)
+            view->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    if (auto* split = dialog.findChild<QSplitter*>("splitter"))
+        split->setSizes({150, FileDialogSize.width() - 150});
+}
+
+} // namespace
 
 void MessageBoxPrompter::notice(const QString& text, const QString& caption, NoticeIcon icon)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
     box.setText(text);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // an address or a path can be copied
     switch (icon) {
     case NoticeIcon::Warning: box.setIcon(QMessageBox::Warning); break;
     case NoticeIcon::Question: box.setIcon(QMessageBox::Question); break;
@@ -27,6 +49,7 @@ bool MessageBoxPrompter::confirm(const QString& text, const QString& caption)
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
     box.setText(text);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // an address or a path can be copied
     box.setIcon(QMessageBox::Question);
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     // Enter without moving the focus must not confirm.
@@ -55,6 +78,7 @@ QString DialogFilePicker::openFile(const QString& title, const QString& folder, 
     // The chosen file need not exist: callers judge what they get.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(ToQtFilters(filter));
+    WidenColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -68,6 +92,7 @@ QString DialogFilePicker::saveFile(const QString& title, const QString& folder, 
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(ToQtFilters(filter));
     dialog.selectFile(proposedName);
+    WidenColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -64,7 +64,7 @@ Tfrmsubmittype::Tfrmsubmittype(QWidget* parent)
     labmsg = new QLabel(note);
     labmsg->setObjectName("labmsg");
     labmsg->setWordWrap(true);
-    labmsg->setMinimumHeight(120);
+    labmsg->setMinimumHeight(labmsg->fontMetrics().lineSpacing() * 8);  // four lines and the blank ones between
     (new QVBoxLayout(note))->addWidget(labmsg);
     RadioGroupZip = new RadioGroup(QStringLiteral("数据压缩方式"), {QStringLiteral("压缩数据"), QStringLiteral("不压缩数据")}, 2, this);
     RadioGroupZip->setObjectName("RadioGroupZip");
@@ -88,7 +88,7 @@ Tfrmsubmittype::Tfrmsubmittype(QWidget* parent)
     layout->addWidget(note, 1);
     layout->addWidget(RadioGroupZip);
     layout->addLayout(buttons);
-    resize(420, 340);
+    resize(460, sizeHint().height());
     connect(rgsubtype, &RadioGroup::Clicked, this, &Tfrmsubmittype::rgsubtypeClick);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { done(ModalOk); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { done(ModalCancel); });
