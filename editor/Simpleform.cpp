@@ -10,6 +10,7 @@
 #include "Edition.h"
 #include "Failure.h"
 #include "FieldCatalogue.h"
+#include "FormProblems.h"
 #include "FormPanel.h"
 #include "InputControls.h"
 #include "ModalResult.h"
@@ -31,6 +32,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -51,6 +53,7 @@ namespace {
 constexpr int ToolbarHeight = 49;
 constexpr int PanelGap = 8;
 constexpr int NoteMilliseconds = 5000;  // how long the status bar shows a note
+constexpr int ProblemPanelWidth = 300;
 // The property that holds a field's name as the status bar says it.
 constexpr char ShownName[] = "shownName";
 
@@ -318,7 +321,34 @@ TFrmSimpleform::TFrmSimpleform(QWidget* parent)
     ScrollBox1->setFrameShape(QFrame::NoFrame);
     ScrollBox1->setWidget(new QWidget);
     ScrollBox1->widget()->setObjectName("ScrollBox1Area");
-    layout->addWidget(ScrollBox1, 1);
+
+    // Every problem at once, beside the form: shown by 内容检查, followed at every edit.
+    ProblemPanel = new QWidget(this);
+    ProblemPanel->setObjectName("ProblemPanel");
+    ProblemPanel->setFixedWidth(ProblemPanelWidth);
+    auto* problems = new QVBoxLayout(ProblemPanel);
+    problems->setContentsMargins(4, 8, 8, 8);
+    ProblemHeading = new QLabel(QStringLiteral("待完善事项"), ProblemPanel);
+    ProblemHeading->setObjectName("ProblemHeading");
+    QFont bold = ProblemHeading->font();
+    bold.setBold(true);
+    ProblemHeading->setFont(bold);
+    ProblemList = new QListWidget(ProblemPanel);
+    ProblemList->setObjectName("ProblemList");
+    ProblemList->setAccessibleName(QStringLiteral("待完善事项"));
+    ProblemList->setWordWrap(true);
+    ProblemList->setAlternatingRowColors(true);
+    ProblemHeading->setBuddy(ProblemList);
+    problems->addWidget(ProblemHeading);
+    problems->addWidget(ProblemList, 1);
+    ProblemPanel->hide();
+    connect(ProblemList, &QListWidget::itemActivated, this, &TFrmSimpleform::GoToProblem);
+    connect(ProblemList, &QListWidget::itemClicked, this, &TFrmSimpleform::GoToProblem);
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(0);
+    middle->addWidget(ScrollBox1, 1);
+    middle->addWidget(ProblemPanel);
+    layout->addLayout(middle, 1);
 
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");
@@ -442,6 +472,18 @@ void TFrmSimpleform::closeWithTag(int tag)
     SetTag(this, tag);
 }
 
+int TFrmSimpleform::tagOf(const QString& name) const
+{
+    const QWidget* widget = control(name);
+    return widget ? Tag(widget) : -1;
+}
+
+void TFrmSimpleform::setTag(const QString& name, int tag)
+{
+    if (QWidget* widget = control(name))
+        SetTag(widget, tag);
+}
+
 void TFrmSimpleform::SetExitRule(const QString& name, ExitRule rule)
 {
     if (QWidget* widget = control(name))
@@ -477,6 +519,7 @@ int TFrmSimpleform::exec()
         first->setFocus(Qt::OtherFocusReason);
     ScrollBox1->verticalScrollBar()->setValue(0);
     InstallWheelHook();
+    RefreshProblems();
     return QDialog::exec();
 }
 
@@ -542,10 +585,12 @@ void TFrmSimpleform::FillEndYears()
 void TFrmSimpleform::Layout()
 {
     const int w = width();
+    // The panels are centred in the room the list of problems leaves them.
+    const int room = ProblemPanel->isVisibleTo(this) ? w - ProblemPanel->width() : w;
     const int panelWidth = Panels.isEmpty() ? 0 : Panels.first()->width();
     int x = 8;
-    if (w > panelWidth) {
-        x = (w - panelWidth) / 2 - 10;
+    if (room > panelWidth) {
+        x = (room - panelWidth) / 2 - 10;
         if (x < 8)
             x = 8;
     }
@@ -697,7 +742,43 @@ void TFrmSimpleform::SpeedButton1Click()
 {
     if (FocusBlocked())
         return;
+    ShowProblems();
     ShowNotice(CheckForm(*this), NoticeCaption);
+}
+
+void TFrmSimpleform::ShowProblems()
+{
+    if (!ProblemPanel->isVisibleTo(this)) {
+        ProblemPanel->show();
+        Layout();
+    }
+    RefreshProblems();
+}
+
+void TFrmSimpleform::RefreshProblems()
+{
+    if (!ProblemPanel->isVisibleTo(this))
+        return;
+    const QList<FormProblem> problems = FormProblems(*this);
+    ProblemList->clear();
+    for (const FormProblem& problem : problems) {
+        auto* item = new QListWidgetItem(problem.label + QStringLiteral("：") + problem.message, ProblemList);
+        item->setData(Qt::UserRole, problem.control);
+    }
+    ProblemHeading->setText(problems.isEmpty() ? QStringLiteral("待完善事项：没有了")
+                                               : QStringLiteral("待完善事项（%1）").arg(problems.size()));
+}
+
+void TFrmSimpleform::GoToProblem(QListWidgetItem* item)
+{
+    QString name = item ? item->data(Qt::UserRole).toString() : QString();
+    // The hidden date is chosen by its month.
+    if (name == QLatin1String("edsqrq"))
+        name = QStringLiteral("cmbmonth");
+    if (QWidget* widget = control(name); widget && !widget->isHidden()) {
+        ScrollBox1->ensureWidgetVisible(widget);
+        widget->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void TFrmSimpleform::WatchEdits(QWidget* widget)
@@ -716,6 +797,8 @@ void TFrmSimpleform::WatchEdits(QWidget* widget)
         connect(memo, &MemoEdit::leftOut, this, leftOut);
         connect(memo, &MemoEdit::cleaned, this, [this, shown] { Tell(shown + QStringLiteral("：控制字符已去掉")); });
     }
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        connect(combo, &QComboBox::activated, this, [this] { RefreshProblems(); });
     auto soon = [this, widget] {
         JournalSoon();
         if (widget->hasFocus() && !m_noteTimer->isActive())
@@ -878,6 +961,7 @@ bool TFrmSimpleform::eventFilter(QObject* watched, QEvent* event)
             return false;
         RunExitRule(widget);
         JournalNow();
+        RefreshProblems();
         return false;
     }
     default:

@@ -14,6 +14,8 @@
 
 class FormPanel;
 class QLabel;
+class QListWidget;
+class QListWidgetItem;
 class QScrollArea;
 class QStatusBar;
 class QToolButton;
@@ -37,6 +39,8 @@ public:
     void setText(const QString& name, const QString& text) override;
     void focus(const QString& name) override;
     void closeWithTag(int tag) override;
+    int tagOf(const QString& name) const override;
+    void setTag(const QString& name, int tag) override;
 
     QWidget* control(const QString& name) const;
     template <class T>
@@ -49,6 +53,9 @@ public:
     void SbCloseClick();
     void SpeedButton16Click();
     void SpeedButton1Click();
+    // The list of every problem beside the form, brought up to date.
+    void ShowProblems();
+    void RefreshProblems();
 
     // The application-wide wheel hook, installed while the screen is shown: a wheel turn over the
     // screen scrolls ScrollBox1 by the desktop's lines and changes no field.
@@ -81,6 +88,9 @@ public:
     QToolButton* SpeedButton1;   // 内容检查
     QToolButton* SbClose;        // 返回
     QScrollArea* ScrollBox1;
+    QWidget* ProblemPanel;
+    QLabel* ProblemHeading;
+    QListWidget* ProblemList;  // "待完善事项"
     QStatusBar* StatusBar;
     QLabel* StatusPanel;
     QLabel* StatusNote;  // what a field takes, how much of it is used, what was left out
@@ -113,6 +123,7 @@ private:
     void JournalSoon();
     void ShowUsage(QWidget* control);
     void OfferJournal();
+    void GoToProblem(QListWidgetItem* item);
 
     QHash<QString, QWidget*> m_controls;  // by lower-case name
     QHash<QWidget*, ExitRule> m_exitRules;

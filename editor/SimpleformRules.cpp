@@ -5,6 +5,7 @@
 #include "FormPanel.h"
 #include "Edition.h"
 #include "FieldRules.h"
+#include "FormProblems.h"
 #include "FormHelpers.h"
 #include "Gb18030.h"
 #include "IdCheck.h"
@@ -74,9 +75,9 @@ void SplitDate(TFrmSimpleform& screen)
         return;
     if (QWidget* date = screen.control("edsqrq"); Tag(date) == 2)
         SetTag(date, 1);
-    const QString t = Trimmed(screen, "edsqrq");
-    screen.setText("edtsqyear", t.left(4));
-    screen.setText("cmbmonth", FromGb18030(ToGb18030(t).mid(6, 2)));
+    const DateParts date = SplitApplicationDate(screen.text("edsqrq"));
+    screen.setText("edtsqyear", date.year);
+    screen.setText("cmbmonth", date.month);
 }
 
 void RebuildDate(TFrmSimpleform& screen)
@@ -160,23 +161,13 @@ void RefreshUnits(TFrmSimpleform& screen)
 
 QString CheckForm(TFrmSimpleform& screen)
 {
-    for (QWidget* panel : std::as_const(screen.Panels)) {
-        if (!panel->objectName().startsWith(QLatin1String("GroupBox")))
+    // The first required field left empty, from the walk that lists every problem.
+    for (const FormProblem& problem : FormProblems(screen)) {
+        if (problem.kind != FormProblem::Empty)
             continue;
-        for (QWidget* control : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            const QString name = control->objectName();
-            if (Tag(control) != 1 || !(name.startsWith("ed") || name.startsWith("cb") || name.startsWith("cmb")))
-                continue;
-            if (!TrimBlanks(ControlText(control)).isEmpty())
-                continue;
-            const QString hint = control->property("hint").toString();
-            QString message = hint;
-            if (!hint.startsWith(QStringLiteral("请")) && !qobject_cast<MemoEdit*>(control))
-                message = (qobject_cast<QComboBox*>(control) ? QStringLiteral("请选择") : QStringLiteral("请输入")) + hint;
-            if (!control->isHidden())
-                screen.focus(name);
-            return message;
-        }
+        if (QWidget* control = screen.control(problem.control); control && !control->isHidden())
+            screen.focus(problem.control);
+        return problem.message;
     }
     const QString members = CheckMembers(screen);
     return members.isEmpty() ? CheckPassedText : members;

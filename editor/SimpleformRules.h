@@ -5,7 +5,6 @@
 
 class TFrmSimpleform;
 
-inline const QString CheckPassedText = QStringLiteral("恭喜您,数据检查成功!");
 
 // Attaches every rule to its controls, by name. Run once when the screen is made.
 void AttachShortFormRules(TFrmSimpleform& screen);

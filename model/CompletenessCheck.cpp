@@ -1,6 +1,9 @@
 #include "CompletenessCheck.h"
 
 #include "Edition.h"
+#include "Failure.h"
+#include "OoxmlDocument.h"
+#include "Resources.h"
 #include "FieldCatalogue.h"
 #include "Seams.h"
 #include "ShortForm.h"
@@ -13,7 +16,7 @@ namespace {
 // Ends the walk at the first fault.
 struct Stop {};
 
-void Check(WordDocument& doc, QString& message)
+void Check(WordDocument& doc, DocumentCheck& result)
 {
     progress().FrmShow(18, FieldHigh + 1);
     try {
@@ -22,13 +25,15 @@ void Check(WordDocument& doc, QString& message)
                           const Tfiledata& f = FieldData.at(i);
                           const QString t = TrimBlanks(doc.CellText(table, f.CellNo));
                           if (f.Check == -1 && t.isEmpty()) {
-                              message = IncompleteText;
+                              result.outcome = DocumentCheck::Incomplete;
+                              result.message = IncompleteText;
                               throw Stop();
                           }
                           for (int k = 1; f.Check > 0 && k <= f.Check + 1; ++k) {
                               const QString u = TrimBlanks(doc.CellText(table, f.CellNo + k));
                               if (u.isEmpty() != t.isEmpty()) {
-                                  message = MembersIncompleteText;
+                                  result.outcome = DocumentCheck::MembersIncomplete;
+                                  result.message = MembersIncompleteText;
                                   throw Stop();
                               }
                           }
@@ -56,10 +61,30 @@ void ReadValues(WordDocument& doc, QStringList& values, const QStringList& names
 
 } // namespace
 
-void ReadAndCheckDocument(const QString& path, int checks, ReadMode mode, QString& message, QStringList& values,
-                          const QStringList& names)
+int BodyCharacters(WordDocument& doc)
 {
-    message.clear();
+    // The blank document's own words in the body section (headings, guidance, the budget table's
+    // labels) are not the applicant's.
+    static const int blank = [] {
+        const auto bytes = ResourceBytes("word", "xms");
+        try {
+            OoxmlDocument empty(bytes.value_or(QByteArray()), QStringLiteral("xms"));
+            return empty.SectionTextLength(empty.SectionsCount());
+        } catch (const Failure&) {
+            return 0;
+        }
+    }();
+    return qMax(0, doc.SectionTextLength(doc.SectionsCount()) - blank);
+}
+
+QString BodyTooShortMessage(int bodyCharacters)
+{
+    return BodyTooShortText + QStringLiteral(" （当前正文 %1 字）").arg(bodyCharacters);
+}
+
+DocumentCheck ReadAndCheckDocument(const QString& path, int checks, ReadMode mode, const QStringList& names)
+{
+    DocumentCheck result;
     try {
         if (!WordSession)
             throw std::runtime_error("no session");
@@ -67,19 +92,23 @@ void ReadAndCheckDocument(const QString& path, int checks, ReadMode mode, QStrin
         if (!WordSession->DocumentAlive())
             throw std::runtime_error("not open");
         WordDocument& doc = *WordSession->Doc;
-        if ((checks & CheckBodyLength) && doc.CharactersCount() <= MinBodyChars + TemplateChars)
-            message = BodyTooShortText;
-        if (message.isEmpty() && (checks & CheckCompleteness))
-            Check(doc, message);
-        if (message.isEmpty() && mode == ReadValuesByName) {
-            values = QStringList(names.size(), QStringLiteral("#"));
-            ReadValues(doc, values, names);
+        if (checks & CheckBodyLength) {
+            result.bodyCharacters = BodyCharacters(doc);
+            if (result.bodyCharacters <= MinBodyChars)
+                result = {DocumentCheck::BodyTooShort, BodyTooShortMessage(result.bodyCharacters), result.bodyCharacters, {}};
+        }
+        if (result.passed() && (checks & CheckCompleteness))
+            Check(doc, result);
+        if (result.passed() && mode == ReadValuesByName) {
+            result.values = QStringList(names.size(), QStringLiteral("#"));
+            ReadValues(doc, result.values, names);
         }
         WordSession->CloseDocument(false);
     } catch (const std::exception&) {
         if (WordSession && WordSession->DocumentAlive())
             WordSession->CloseDocument(false);
-        message = InvalidDocumentText;
+        result = {DocumentCheck::Invalid, InvalidDocumentText, -1, {}};
     }
     progress().Close();
+    return result;
 }

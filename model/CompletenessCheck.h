@@ -10,10 +10,21 @@ enum ReadMode { ReadNothing = 0, ReadValuesByName = 1 };
 inline const QString IncompleteText = QStringLiteral("信息不全,请补全！");
 inline const QString MembersIncompleteText = QStringLiteral("项目组成员信息不全,请补全！");
 inline const QString InvalidDocumentText = QStringLiteral("无效项目申请书!");
-// The blank template's own character count; the applicant's text must add MinBodyChars.
-inline constexpr int TemplateChars = 2880;
 
-// message: empty when every requested check passed, else the first fault. values: one entry
-// per name ("#" for a name no own field has), made when the checks passed and a read was asked.
-void ReadAndCheckDocument(const QString& path, int checks, ReadMode mode, QString& message, QStringList& values,
-                          const QStringList& names);
+struct DocumentCheck {
+    enum Outcome { Passed, Invalid, BodyTooShort, Incomplete, MembersIncomplete };
+    Outcome outcome = Passed;
+    QString message;      // what the user is told; empty when every requested check passed
+    int bodyCharacters = -1;  // the applicant's own body text, when it was counted
+    QStringList values;   // one per requested name ("#" for a name no own field has), read when
+                          // the checks passed and a read was asked for
+    bool passed() const { return outcome == Passed; }
+};
+
+// The body text's length rule: the characters the applicant wrote in the body section, beyond
+// the blank document's own, must be more than MinBodyChars.
+int BodyCharacters(class WordDocument& doc);
+// "正文字数少于一千! （当前正文 N 字）"
+QString BodyTooShortMessage(int bodyCharacters);
+
+DocumentCheck ReadAndCheckDocument(const QString& path, int checks, ReadMode mode, const QStringList& names);

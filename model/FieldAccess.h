@@ -15,6 +15,10 @@ public:
     virtual void focus(const QString&) {}
     // Asks the screen to close once it has finished showing, with the given tag.
     virtual void closeWithTag(int) {}
+    // A control's tag (0 optional, 1 required, 2 code carrier) where the form keeps its own;
+    // -1 leaves it to the control tables.
+    virtual int tagOf(const QString&) const { return -1; }
+    virtual void setTag(const QString&, int) {}
 };
 
 class FieldMap : public FieldAccess {
@@ -24,10 +28,13 @@ public:
     void setText(const QString& name, const QString& text) override { m_texts.insert(name.toLower(), text); }
     void focus(const QString& name) override { focused = name; }
     void closeWithTag(int tag) override { closedWithTag = tag; }
+    int tagOf(const QString& name) const override { return m_tags.value(name.toLower(), -1); }
+    void setTag(const QString& name, int tag) override { m_tags.insert(name.toLower(), tag); }
 
     QString focused;
     int closedWithTag = 0;
 
 private:
     QMap<QString, QString> m_texts;
+    QMap<QString, int> m_tags;
 };

@@ -119,20 +119,24 @@ void TfrmVantraExport::Button1Click()
     const QStringList names = SubmitMode == SubmitMail
         ? QStringList{"xm1", "xmlbdm", "cddw1", "szxy", "xmlb", "lxr", "email"}
         : QStringList{"xm1", "xmlbdm"};
-    QString message;
-    QStringList values;
-    ReadAndCheckDocument(CurDocPath, CheckBodyLength | CheckCompleteness, ReadValuesByName, message, values, names);
-    if (!message.isEmpty()) {
-        if (message == InvalidDocumentText) {
-            ShowNotice(message, NoticeCaption);
-        } else if (message == BodyTooShortText) {
-            if (AskConfirm(BodyTooShortText + QStringLiteral(" 要打开申请书吗？"), NoticeCaption))
-                m_host->OpenBodyText();
-        } else if (AskConfirm(message + QStringLiteral(",要打开申请书简表吗？"), NoticeCaption)) {
-            m_host->ShowShortFormWithoutWaiting();
-        }
+    const DocumentCheck check = ReadAndCheckDocument(CurDocPath, CheckBodyLength | CheckCompleteness, ReadValuesByName, names);
+    switch (check.outcome) {
+    case DocumentCheck::Invalid:
+        ShowNotice(check.message, NoticeCaption);
         return;
+    case DocumentCheck::BodyTooShort:
+        if (AskConfirm(check.message + QStringLiteral(" 要打开申请书吗？"), NoticeCaption))
+            m_host->OpenBodyText();
+        return;
+    case DocumentCheck::Incomplete:
+    case DocumentCheck::MembersIncomplete:
+        if (AskConfirm(check.message + QStringLiteral(",要打开申请书简表吗？"), NoticeCaption))
+            m_host->ShowShortFormWithoutWaiting();
+        return;
+    case DocumentCheck::Passed:
+        break;
     }
+    const QStringList& values = check.values;
     SubmitFieldValues = values;
 
     const QString copy = TempFolder + SubmissionName(values, 'x');

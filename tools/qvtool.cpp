@@ -9,6 +9,7 @@
 #include "OoxmlDocument.h"
 #include "CompletenessCheck.h"
 #include "DocumentLock.h"
+#include "FormProblems.h"
 #include "ShortForm.h"
 #include "WordSession.h"
 #include "Seams.h"
@@ -32,7 +33,8 @@ int Usage()
                "       qvtool info DOC\n"
                "       qvtool dump DOC\n"
                "       qvtool set DOC NAME=VALUE ...\n"
-               "       qvtool verify DOC [--names NAME,NAME...]\n",
+               "       qvtool verify DOC [--names NAME,NAME...]\n"
+               "       qvtool verify DOC --all\n",
                stderr);
     return 2;
 }
@@ -265,16 +267,44 @@ int Set(const QString& path, const QStringList& assignments)
 int Verify(const QString& path, const QStringList& names)
 {
     PrepareSession();
-    QString message;
-    QStringList values;
-    ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, names.isEmpty() ? ReadNothing : ReadValuesByName,
-                         message, values, names);
-    if (!message.isEmpty())
-        return Refuse(message);
+    const DocumentCheck check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness,
+                                                     names.isEmpty() ? ReadNothing : ReadValuesByName, names);
+    if (!check.passed())
+        return Refuse(check.message);
     Print("OK\n");
-    for (const QString& value : values)
+    for (const QString& value : check.values)
         Print(Escaped(value) + "\n");
     return 0;
+}
+
+// Every problem, one a line: field, label, message; "OK" when there is none.
+int VerifyAll(const QString& path)
+{
+    PrepareSession();
+    QStringList lines;
+    const DocumentCheck body = ReadAndCheckDocument(path, CheckBodyLength, ReadNothing, {});
+    if (body.outcome == DocumentCheck::Invalid)
+        return Refuse(body.message);
+    if (!body.passed())
+        lines << QStringLiteral("body\t正文\t") + Escaped(body.message);
+    FieldMap fields;
+    try {
+        if (!Load(fields, path))
+            return Refuse(notices.text);
+    } catch (const Failure& failure) {
+        return Refuse(failure.text());
+    }
+    DeriveLoadedFields(fields);
+    for (const FormProblem& problem : FormProblems(fields)) {
+        const QString field = problem.control.startsWith(QLatin1String("ed")) ? problem.control.mid(2) : problem.control;
+        lines << Escaped(field) + "\t" + Escaped(problem.label) + "\t" + Escaped(problem.message);
+    }
+    if (lines.isEmpty()) {
+        Print("OK\n");
+        return 0;
+    }
+    Print(lines.join('\n') + "\n");
+    return 1;
 }
 
 int Run(const QStringList& args)
@@ -301,6 +331,8 @@ int Run(const QStringList& args)
         return Set(args.at(1), args.mid(2));
     if (command == "verify" && n == 2)
         return Verify(args.at(1), {});
+    if (command == "verify" && n == 3 && args.at(2) == "--all")
+        return VerifyAll(args.at(1));
     if (command == "verify" && n == 4 && args.at(2) == "--names")
         return Verify(args.at(1), args.at(3).split(',', Qt::SkipEmptyParts));
     return Usage();

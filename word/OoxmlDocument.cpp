@@ -58,6 +58,21 @@ OoxmlDocument::OoxmlDocument(const QString& path) : m_path(path)
     m_zip = ZipReader::openData(m_file, &why);
     if (!m_zip)
         throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
+    m_identity = IdentityOf(file.handle(), info.canonicalFilePath(), m_zip->directoryBytes());
+    load(shown);
+}
+
+OoxmlDocument::OoxmlDocument(const QByteArray& bytes, const QString& name) : m_file(bytes)
+{
+    QString why;
+    m_zip = ZipReader::openData(m_file, &why);
+    if (!m_zip)
+        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(name, why));
+    load(name);
+}
+
+void OoxmlDocument::load(const QString& shown)
+{
     // Part names compare without letter case. With two parts of one name, word processors
     // differ in which they read (LibreOffice the last), so the document would mean two things.
     QSet<QString> parts;
@@ -67,7 +82,7 @@ OoxmlDocument::OoxmlDocument(const QString& path) : m_path(path)
             throw Failure(QStringLiteral("文档 %1 的内容已损坏：部件 %2 出现了两次").arg(shown, entry.name));
         parts.insert(key);
     }
-    m_identity = IdentityOf(file.handle(), info.canonicalFilePath(), m_zip->directoryBytes());
+    QString why;
     const int mainPart = m_zip->find(DocumentPart);
     if (mainPart >= 0 && m_zip->entries().at(mainPart).uncompressedSize > MaxXmlPartSize)
         throw Failure(QStringLiteral("文档 %1 的内容已损坏：正文部分过大").arg(shown));
@@ -429,6 +444,23 @@ int OoxmlDocument::CharactersCount()
 {
     ensureOpen();
     return CountBlocks(m_document.child("w:document").child("w:body"));
+}
+
+int OoxmlDocument::SectionTextLength(int section)
+{
+    ensureOpen();
+    if (section < 1 || section > m_sections.size())
+        throw Failure(QStringLiteral("文档中没有第 %1 节").arg(section));
+    // A section is the blocks up to the paragraph that carries its properties.
+    int current = 1;
+    int count = 0;
+    for (pugi::xml_node block : m_document.child("w:document").child("w:body").children()) {
+        if (current == section)
+            count += VisibleCharacters(block);
+        if (std::strcmp(block.name(), "w:p") == 0 && block.child("w:pPr").child("w:sectPr"))
+            ++current;
+    }
+    return count;
 }
 
 void OoxmlDocument::SaveAs(const QString& path)

@@ -16,6 +16,8 @@ class OoxmlDocument : public WordDocument {
 public:
     // Throws Failure with a clear message when the file is no readable WordprocessingML package.
     explicit OoxmlDocument(const QString& path);
+    // A document held in memory (the embedded blank one, say); it has no file to save to.
+    OoxmlDocument(const QByteArray& bytes, const QString& name);
     ~OoxmlDocument() override;
 
     int SectionsCount() override;
@@ -30,6 +32,7 @@ public:
     void SetCellWordWrap(int table, int cell, bool on) override;
     void SetCellFitText(int table, int cell, bool on) override;
     int CharactersCount() override;
+    int SectionTextLength(int section) override;
     DocumentIdentity Identity() override { return m_identity; }
     void SaveAs(const QString& path) override;
     void Close(bool saveChanges) override;
@@ -50,6 +53,7 @@ private:
         bool valid = false;
     };
 
+    void load(const QString& shown);
     void ensureOpen() const;
     pugi::xml_node cellNode(int table, int cell);
     pugi::xml_node protectionNode();

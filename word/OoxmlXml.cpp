@@ -109,6 +109,23 @@ QString ParagraphText(pugi::xml_node paragraph)
 //     continuation cell counts its end-of-cell mark like any other;
 //   - every table row counts 2 more for its end-of-row mark.
 // Content controls (w:sdt) count as the content they hold.
+int VisibleCharacters(pugi::xml_node block)
+{
+    const char* name = block.name();
+    if (std::strcmp(name, "w:p") == 0) {
+        int count = 0;
+        for (const QChar c : ParagraphText(block))
+            count += !c.isSpace() && c.unicode() >= 0x20;
+        return count;
+    }
+    int count = 0;
+    if (std::strcmp(name, "w:tbl") == 0 || std::strcmp(name, "w:tr") == 0 || std::strcmp(name, "w:tc") == 0
+        || std::strcmp(name, "w:sdt") == 0 || std::strcmp(name, "w:sdtContent") == 0)
+        for (pugi::xml_node child : block.children())
+            count += VisibleCharacters(child);
+    return count;
+}
+
 int CountBlocks(pugi::xml_node container);
 
 static int CountTable(pugi::xml_node table)

@@ -56,6 +56,9 @@ bool WithinDepth(pugi::xml_document& document);
 QString ParagraphText(pugi::xml_node paragraph);
 // Characters.Count over a container of paragraphs and tables (see the definition in the source).
 int CountBlocks(pugi::xml_node container);
+// The characters a person wrote in a block (a paragraph, a table, a content control): every
+// character of its text but blanks, tabs, breaks and the marks that end paragraphs and cells.
+int VisibleCharacters(pugi::xml_node block);
 // Writes text into a run: tabs and breaks become their elements, other control characters are
 // dropped (XML cannot carry them).
 void AppendRunText(pugi::xml_node run, const QString& text);

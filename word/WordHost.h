@@ -31,6 +31,8 @@ public:
     virtual void SetCellFitText(int table, int cell, bool on) = 0;
 
     virtual int CharactersCount() = 0;
+    // The characters written in a section (from 1), blanks and paragraph marks not counted.
+    virtual int SectionTextLength(int section) = 0;
     // The file and bytes the document was read from, or last saved to.
     virtual DocumentIdentity Identity() = 0;
     virtual void SaveAs(const QString& path) = 0;

@@ -5,6 +5,7 @@
 #include "Edition.h"
 #include "InputControls.h"
 #include "ModalResult.h"
+#include "FormProblems.h"
 #include "SimpleformRules.h"
 #include "Tags.h"
 
@@ -14,6 +15,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
 
@@ -409,5 +412,52 @@ TEST_F(RulesTest, IdentityRulesAgreeWithIso7064)
         QTest::keyClick(Control("edsfzh1"), Qt::Key_Tab);
         EXPECT_EQ(LastNotice(), QStringLiteral("输入的身份证号码不正确!"));
         screen->setText("edsfzh1", QString());
+    });
+}
+
+TEST_F(RulesTest, EveryProblemAtOnceInTheDataChecksOrder)
+{
+    Show([&] {
+        EXPECT_FALSE(screen->ProblemPanel->isVisible());
+        screen->SpeedButton1->click();
+        EXPECT_EQ(home.prompter.texts(), QStringList({QStringLiteral("请输入项目名称")}));  // the data check's own
+        ASSERT_TRUE(screen->ProblemPanel->isVisible());
+        EXPECT_EQ(screen->ProblemList->accessibleName(), QStringLiteral("待完善事项"));
+        QStringList controls;
+        for (int i = 0; i < screen->ProblemList->count(); ++i)
+            controls << screen->ProblemList->item(i)->data(Qt::UserRole).toString();
+        EXPECT_EQ(controls, QStringList({"edxmmc", "edxmlb", "edyjlb", "edsqje", "cmbmonth", "edxkdm", "edyjqsjm",
+                                         "edyjzsjy", "edyjzsjm", "edselffin", "edxk", "edxm1", "edsfzh1", "edxb",
+                                         "edcsny", "edzyjszw1", "edjb", "edlxdh", "edemail", "edcddw1", "edxmjj",
+                                         "edztc1"}));
+        EXPECT_EQ(screen->ProblemList->item(0)->text(), QStringLiteral("项目名称：请输入项目名称"));
+
+        // A mended field leaves the list when it is left; a rule that fails joins it.
+        auto* title = Control<QLineEdit>("edxmmc");
+        title->setFocus();
+        Type(title, QStringLiteral("新题目"));
+        Control<QLineEdit>("edemail")->setText("not-an-address");
+        FillMember(2, QStringLiteral("甲"));
+        screen->setText("edsfzh2", QString());
+        QTest::keyClick(title, Qt::Key_Tab);
+        QStringList texts;
+        for (int i = 0; i < screen->ProblemList->count(); ++i)
+            texts << screen->ProblemList->item(i)->text();
+        EXPECT_FALSE(texts.contains(QStringLiteral("项目名称：请输入项目名称")));
+        EXPECT_TRUE(texts.contains(QStringLiteral("电子邮件：电子邮件格式错误,请修改!")));
+        EXPECT_TRUE(texts.contains(QStringLiteral("成员1（甲）：请补全项目组成员身份证号")));
+
+        // A click on an entry goes to its field, scrolled into view.
+        const int last = screen->ProblemList->count() - 1;
+        EXPECT_EQ(screen->ProblemList->item(last)->data(Qt::UserRole).toString(), "edztc1");
+        screen->ScrollBox1->verticalScrollBar()->setValue(0);
+        emit screen->ProblemList->itemClicked(screen->ProblemList->item(last));
+        EXPECT_EQ(QApplication::focusWidget(), Control("edztc1"));
+        EXPECT_GT(screen->ScrollBox1->verticalScrollBar()->value(), 0);
+        screen->setText("edemail", QString());
+        screen->setText("edxm2", QString());
+        screen->setText("edzyjszw2", QString());
+        screen->setText("edszdw2", QString());
+        screen->setText("edxmzfg2", QString());
     });
 }

@@ -205,65 +205,71 @@ void EditDocument(const QString& path, const std::function<void(WordDocument&)>&
 
 } // namespace
 
-TEST_F(ShortFormTest, BodyLengthThresholdIsExact)
+TEST_F(ShortFormTest, TheBodyIsCountedAloneAndTheCountIsTold)
 {
-    QString message;
-    QStringList values;
     CompleteDocument(path, MinBodyChars);
-    ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadNothing, message, values, {});
-    EXPECT_EQ(message, BodyTooShortText);  // exactly 3880
+    DocumentCheck check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadNothing, {});
+    EXPECT_EQ(check.outcome, DocumentCheck::BodyTooShort);
+    EXPECT_EQ(check.message, QStringLiteral("正文字数少于一千! （当前正文 1000 字）"));
     CompleteDocument(path, MinBodyChars + 1);
-    ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadNothing, message, values, {});
-    EXPECT_EQ(message, "");
+    check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadNothing, {});
+    EXPECT_TRUE(check.passed()) << check.message.toStdString();
+    EXPECT_EQ(check.bodyCharacters, MinBodyChars + 1);
+
+    // A blank body does not pass however long the short form's values are, nor with blank lines.
+    CompleteDocument(path, 0, {{"xmjj", QString(400, QChar(0x7814))}, {"cddw2", QString(125, QChar(0x5927))},
+                               {"cddw3", QString(125, QChar(0x5b66))}, {"xmmc", QString(40, QChar(0x9898))}});
+    EditDocument(path, [](WordDocument& doc) { doc.SetCellText(5, 15, QString(3000, '\n')); });
+    check = ReadAndCheckDocument(path, CheckBodyLength, ReadNothing, {});
+    EXPECT_EQ(check.outcome, DocumentCheck::BodyTooShort);
+    EXPECT_EQ(check.bodyCharacters, 0);
 }
 
 TEST_F(ShortFormTest, CompletenessOrderMembersAndValues)
 {
-    QString message;
-    QStringList values;
-    ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadValuesByName, message, values, {"xm1"});
-    EXPECT_EQ(message, BodyTooShortText);  // the body first, whatever else is missing
+    DocumentCheck check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadValuesByName, {"xm1"});
+    EXPECT_EQ(check.outcome, DocumentCheck::BodyTooShort);  // the body first, whatever else is missing
 
     CompleteDocument(path, MinBodyChars + 10);
     EditDocument(path, [](WordDocument& doc) {
         doc.SetCellText(2, 4, "");  // the project name
         doc.SetCellText(4, 50, "");  // the research base is optional
     });
-    ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, message, values, {});
-    EXPECT_EQ(message, IncompleteText);
+    check = ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, {});
+    EXPECT_EQ(check.message, IncompleteText);
+    EXPECT_EQ(check.outcome, DocumentCheck::Incomplete);
 
     CompleteDocument(path, MinBodyChars + 10);
     EditDocument(path, [](WordDocument& doc) {
         doc.SetCellText(4, 82, QStringLiteral("李四"));  // member 2's name, nothing else
     });
-    ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, message, values, {});
-    EXPECT_EQ(message, MembersIncompleteText);
+    check = ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, {});
+    EXPECT_EQ(check.outcome, DocumentCheck::MembersIncomplete);
+    EXPECT_EQ(check.message, MembersIncompleteText);
     EditDocument(path, [](WordDocument& doc) {
         for (int c = 83; c <= 86; ++c)
             doc.SetCellText(4, c, "x");
         doc.SetCellText(4, 87, "signature may be anything");
         doc.SetCellText(4, 92, QStringLiteral("分工"));  // member 3: role only
     });
-    ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, message, values, {});
-    EXPECT_EQ(message, MembersIncompleteText);
+    check = ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, {});
+    EXPECT_EQ(check.message, MembersIncompleteText);
     EditDocument(path, [](WordDocument& doc) {
         doc.SetCellText(4, 92, "");
     });
     window.shown.clear();
-    ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadValuesByName, message, values,
-                         {"XM1", "xmlbdm", "lxr", "xm1"});
-    EXPECT_EQ(message, "");
-    EXPECT_EQ(values, QStringList({"v", "v", "#", "#"}));
+    check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadValuesByName, {"XM1", "xmlbdm", "lxr", "xm1"});
+    EXPECT_TRUE(check.passed());
+    EXPECT_EQ(check.values, QStringList({"v", "v", "#", "#"}));
     EXPECT_EQ(window.shown, (QList<std::pair<unsigned, int>>{{18u, 96}, {13u, 96}}));
 }
 
 TEST_F(ShortFormTest, AnUnusableDocumentIsInvalid)
 {
     WriteFile(path, "not a document");
-    QString message;
-    QStringList values;
-    ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadValuesByName, message, values, {"xm1"});
-    EXPECT_EQ(message, InvalidDocumentText);
+    const DocumentCheck check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadValuesByName, {"xm1"});
+    EXPECT_EQ(check.outcome, DocumentCheck::Invalid);
+    EXPECT_EQ(check.message, InvalidDocumentText);
     EXPECT_EQ(session.WordApp->DocumentsCount(), 0);
 }
 

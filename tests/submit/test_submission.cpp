@@ -121,7 +121,7 @@ TEST_F(SubmitTest, WhatTheCheckFindsStopsTheFlow)
     createxms(CurDocPath);
     home.prompter.answers = {true};
     dialog->Button1Click();
-    EXPECT_EQ(LastNotice(), QStringLiteral("正文字数少于一千! 要打开申请书吗？"));
+    EXPECT_EQ(LastNotice(), QStringLiteral("正文字数少于一千! （当前正文 0 字） 要打开申请书吗？"));
     EXPECT_EQ(host.bodies, QStringList{CurDocPath});
 
     SetCell(path, 2, 4, QString());  // no project name

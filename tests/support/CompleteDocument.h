@@ -8,7 +8,7 @@
 #include <QMap>
 
 // Fills every required own cell (with values given by field name where there is one, else "v")
-// and every mirror, and adds body text of the given length to section 2. The catalogue must be
+// and every mirror, and writes body text of the given length into section 2. The catalogue must be
 // loaded.
 inline void CompleteDocument(const QString& path, int bodyChars, const QMap<QString, QString>& values = {})
 {
@@ -24,9 +24,7 @@ inline void CompleteDocument(const QString& path, int bodyChars, const QMap<QStr
     for (const Tfiledata& f : FieldData)
         if (f.Source >= 0)
             doc->SetCellText(f.TableNo, f.CellNo, value(FieldData.at(f.Source).Name));
-    doc->SetCellText(5, 15, "");
-    const int have = doc->CharactersCount();
-    doc->SetCellText(5, 15, QString(bodyChars - (have - TemplateChars) + 1, QChar(0x5b57)).chopped(1));
+    doc->SetCellText(5, 15, QString(bodyChars, QChar(0x5b57)));  // a budget cell of the body section
     doc->Protect(2, false, ProtectPassword);
     doc->Close(true);
 }

@@ -23,7 +23,8 @@ check "a single-line field refuses a tab" bash -c "'$qv' set '$work/a.qvx' 'xldm
 check "and a direction override" test "$(code "$qv" set "$work/a.qvx" 'xmmc=\u202eabc')" = 1
 check "a multi-line field refuses a control character" test "$(code "$qv" set "$work/a.qvx" 'xmjj=a\x01b')" = 1
 check "verify refuses an incomplete document" bash -c "'$qv' verify '$work/a.qvx'; test \$? -eq 1"
-check "verify names the short body" bash -c "'$qv' verify '$work/a.qvx' | grep -qx '正文字数少于一千!'"
+check "verify names the short body and its count" bash -c "'$qv' verify '$work/a.qvx' | grep -qx '正文字数少于一千! （当前正文 0 字）'"
+check "verify --all lists every problem" bash -c "'$qv' new '$work/blank.qvx' && '$qv' verify '$work/blank.qvx' --all > '$work/all.txt'; test \$? -eq 1 && grep -qx 'body	正文	正文字数少于一千! （当前正文 0 字）' '$work/all.txt' && grep -qx 'xmmc	项目名称	请输入项目名称' '$work/all.txt' && grep -qx 'ztc1	主题词1	请输入主题词1' '$work/all.txt' && test \$(wc -l < '$work/all.txt') -gt 20"
 check "unknown field is refused" test "$(code "$qv" set "$work/a.qvx" nosuch=1)" = 1
 check "bad usage exits 2" test "$(code "$qv" frobnicate)" = 2
 check "pack" "$qv" pack "$work/a.qvx" "$work/p.qvs"
