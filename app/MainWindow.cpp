@@ -453,6 +453,9 @@ void TFrmVantraMain::ShowShortFormWithoutWaiting()
     if (!DocumentIsThere())
         return;
     FrmSimpleform->ShowWithoutWaiting();
+    // The submission found the short form incomplete: every problem is listed beside it.
+    if (FrmSimpleform->isVisible())
+        FrmSimpleform->ShowProblems();
 }
 
 QString TFrmVantraMain::SaveDlg(const QString& title, const QString& folder, const QString& filter,

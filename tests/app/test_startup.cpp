@@ -23,6 +23,7 @@
 #include <QSettings>
 #include <QKeySequence>
 #include <QLabel>
+#include <QListWidget>
 #include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -315,6 +316,16 @@ TEST_F(Start, EveryCharacterAPersonTypesGoesAllTheWay)
     EXPECT_EQ(entry, QStringLiteral("省高校2013B") + name + ".qvx");
     ASSERT_TRUE(ExtractPackage(state, package, home.path() + "/back.qvx").ok);
     EXPECT_EQ(ReadAll(home.path() + "/back.qvx"), ReadAll(CurDocPath));
+}
+
+TEST_F(Start, AnIncompleteShortFormFoundBySubmissionOpensWithItsProblems)
+{
+    Run({}, [] {});
+    FrmVantraMain->ShowShortFormWithoutWaiting();
+    EXPECT_TRUE(FrmSimpleform->isVisible());
+    EXPECT_TRUE(FrmSimpleform->ProblemPanel->isVisible());
+    EXPECT_GT(FrmSimpleform->ProblemList->count(), 20);
+    FrmSimpleform->close();
 }
 
 TEST_F(Start, NamingStopsForIdentityNumbersShortPathsAndFailedRenames)
