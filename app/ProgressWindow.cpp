@@ -1,11 +1,12 @@
 #include "ProgressWindow.h"
 
-#include "Package.h"
+#include "BusyInput.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -52,6 +53,11 @@ Tfrmmsgbox::Tfrmmsgbox(QWidget* parent)
     pgbx->setTextVisible(false);
     pgbx->hide();
 
+    BtnCancel = new QPushButton(QStringLiteral("取消"), this);
+    BtnCancel->setObjectName("BtnCancel");
+    BtnCancel->hide();
+    connect(BtnCancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
+
     Timer1 = new QTimer(this);
     Timer1->setInterval(5000);
     connect(Timer1, &QTimer::timeout, this, &Tfrmmsgbox::Timer1Timer);
@@ -65,7 +71,12 @@ QString Tfrmmsgbox::CatalogueText(unsigned kind)
 void Tfrmmsgbox::Place()
 {
     lblmsg->adjustSize();
-    const int width = lblmsg->width() + 40;
+    int width = lblmsg->width() + 40;
+    if (BtnCancel->isVisibleTo(this)) {
+        BtnCancel->adjustSize();
+        BtnCancel->move(width - 8, 4);
+        width += BtnCancel->width() + 8;
+    }
     resize(width, height());
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int screenWidth = screen ? screen->geometry().width() : width;
@@ -123,12 +134,31 @@ void Tfrmmsgbox::setGauge(int percent)
 {
     if (!isVisible())
         return;
-    Gauge1->setValue(qBound(0, percent, 100));
+    if (percent < 0) {
+        Gauge1->setRange(0, 0);  // busy
+    } else {
+        Gauge1->setRange(0, 100);
+        Gauge1->setValue(qMin(percent, 100));
+    }
     Gauge1->repaint();
+}
+
+void Tfrmmsgbox::allowCancel(bool on)
+{
+    m_cancelled = false;
+    BtnCancel->setVisible(on);
+    Place();
+}
+
+bool Tfrmmsgbox::cancelRequested()
+{
+    return m_cancelled;
 }
 
 void Tfrmmsgbox::Close()
 {
+    BtnCancel->hide();
+    Gauge1->setRange(0, 100);
     close();
 }
 

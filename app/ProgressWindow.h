@@ -6,6 +6,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QTimer;
 
 class Tfrmmsgbox : public QWidget, public ProgressSink {
@@ -20,6 +21,8 @@ public:
     void zipxMsg(const QString& text) override;
     void setGauge(int percent) override;
     void Close() override;
+    void allowCancel(bool on) override;
+    bool cancelRequested() override;
     void SetupStepBar(int steps);
 
     QString LastText;
@@ -27,6 +30,7 @@ public:
     QProgressBar* Gauge1;
     QProgressBar* pgbx;
     QTimer* Timer1;
+    QPushButton* BtnCancel;  // 取消, for work that can be given up
 
     void Timer1Timer();
     void lblmsgClick();
@@ -38,4 +42,5 @@ protected:
 
 private:
     void Place();
+    bool m_cancelled = false;
 };

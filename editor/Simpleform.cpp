@@ -13,6 +13,7 @@
 #include "FormProblems.h"
 #include "FormPanel.h"
 #include "InputControls.h"
+#include "Preview.h"
 #include "ModalResult.h"
 #include "Seams.h"
 #include "Session.h"
@@ -308,11 +309,13 @@ TFrmSimpleform::TFrmSimpleform(QWidget* parent)
     SpeedButton16 = command("SpeedButton16", QStringLiteral("帮助文档"), QStyle::SP_DialogHelpButton);
     sbSave = command("sbSave", QStringLiteral("保存数据"), QStyle::SP_DialogSaveButton);
     SpeedButton1 = command("SpeedButton1", QStringLiteral("内容检查"), QStyle::SP_DialogApplyButton);
+    sbPreview = command("sbPreview", QStringLiteral("预览申请书"), QStyle::SP_FileDialogContentsView);
     SbClose = command("SbClose", QStringLiteral("返回"), QStyle::SP_ArrowBack);
     PanelCmds->adjustSize();
     connect(SpeedButton16, &QToolButton::clicked, this, &TFrmSimpleform::SpeedButton16Click);
     connect(sbSave, &QToolButton::clicked, this, &TFrmSimpleform::sbSaveClick);
     connect(SpeedButton1, &QToolButton::clicked, this, &TFrmSimpleform::SpeedButton1Click);
+    connect(sbPreview, &QToolButton::clicked, this, &TFrmSimpleform::sbPreviewClick);
     connect(SbClose, &QToolButton::clicked, this, &TFrmSimpleform::SbCloseClick);
 
     ScrollBox1 = new ScrollBox(this);
@@ -744,6 +747,14 @@ void TFrmSimpleform::SpeedButton1Click()
         return;
     ShowProblems();
     ShowNotice(CheckForm(*this), NoticeCaption);
+}
+
+void TFrmSimpleform::sbPreviewClick()
+{
+    // The application as reviewers will see it, with what the screen holds stored first.
+    if (FocusBlocked() || !Store())
+        return;
+    PreviewApplication(CurDocPath);
 }
 
 void TFrmSimpleform::ShowProblems()

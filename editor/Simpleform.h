@@ -53,6 +53,7 @@ public:
     void SbCloseClick();
     void SpeedButton16Click();
     void SpeedButton1Click();
+    void sbPreviewClick();
     // The list of every problem beside the form, brought up to date.
     void ShowProblems();
     void RefreshProblems();
@@ -86,6 +87,7 @@ public:
     QToolButton* SpeedButton16;  // 帮助文档
     QToolButton* sbSave;         // 保存数据
     QToolButton* SpeedButton1;   // 内容检查
+    QToolButton* sbPreview;      // 预览申请书
     QToolButton* SbClose;        // 返回
     QScrollArea* ScrollBox1;
     QWidget* ProblemPanel;

@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QElapsedTimer>
 #include <QStandardPaths>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -70,4 +72,37 @@ QString SystemProcesses::findExecutable(const QString& name)
 bool SystemProcesses::startDetached(const QString& program, const QStringList& arguments, const QString& folder)
 {
     return QProcess::startDetached(program, arguments, folder);
+}
+
+RunOutcome SystemProcesses::run(const QString& program, const QStringList& arguments, int timeoutMs,
+                                const std::function<bool()>& stop)
+{
+    constexpr int Slice = 100;  // milliseconds between looks at the clock and at stop
+    RunOutcome outcome;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setChildProcessModifier([] { ::setsid(); });  // a group of its own
+    process.start(program, arguments);
+    if (!process.waitForStarted()) {
+        outcome.output = process.errorString().toLocal8Bit();
+        return outcome;
+    }
+    outcome.started = true;
+    const pid_t group = pid_t(process.processId());
+    QElapsedTimer clock;
+    clock.start();
+    while (!process.waitForFinished(Slice)) {
+        outcome.output += process.readAll();
+        outcome.timedOut = clock.elapsed() > timeoutMs;
+        outcome.stopped = !outcome.timedOut && stop && stop();
+        if (outcome.timedOut || outcome.stopped) {
+            ::kill(-group, SIGKILL);  // the group this run made: its own processes only
+            process.waitForFinished();
+            break;
+        }
+    }
+    outcome.output += process.readAll();
+    if (!outcome.timedOut && !outcome.stopped)
+        outcome.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return outcome;
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 enum class NoticeIcon { Information, Warning, Question, Error };
 
@@ -38,8 +39,11 @@ public:
     virtual void FrmShow(unsigned kind, int steps) = 0;
     virtual void run(const QString& text) = 0;
     virtual void zipxMsg(const QString& text) = 0;
-    virtual void setGauge(int percent) = 0;
+    virtual void setGauge(int percent) = 0;  // -1: busy, with no percentage to tell
     virtual void Close() = 0;  // the window's ordinary close (hide)
+    // Long work that can be given up shows 取消; the work asks whether it was pressed.
+    virtual void allowCancel(bool) {}
+    virtual bool cancelRequested() { return false; }
 };
 
 class Sleeper {
@@ -51,12 +55,26 @@ public:
 // Other programs: who holds a file, starting a program. There is no way to end another
 // program's process: LibreOffice serves every open document from one process, so ending it
 // would lose the user's unsaved work in documents that have nothing to do with this program.
+// How a program that was run to its end did.
+struct RunOutcome {
+    bool started = false;
+    bool timedOut = false;
+    bool stopped = false;   // ended because the caller asked
+    int exitCode = -1;      // when it ended by itself
+    QByteArray output;      // what it wrote, standard output and error together
+};
+
 class ProcessControl {
 public:
     virtual ~ProcessControl() = default;
     // Other processes that have the file open.
     virtual QList<qint64> holdersOf(const QString& path) = 0;
     virtual QString findExecutable(const QString& name) = 0;
+    // Runs a program and waits for it, at most timeoutMs. It runs in a process group of its own,
+    // so that when it is ended (the time is up, or stop answered true between waits) every
+    // process it started ends with it; those are this program's, and nobody else's.
+    virtual RunOutcome run(const QString& program, const QStringList& arguments, int timeoutMs,
+                           const std::function<bool()>& stop) = 0;
     virtual bool startDetached(const QString& program, const QStringList& arguments, const QString& folder) = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "Package.h"
 
+#include "BusyInput.h"
 #include "Files.h"
 #include "Seams.h"
 #include "Text.h"
@@ -7,48 +8,11 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QWidget>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
-
-// While an archive run lets events through for the progress window, a click or a key anywhere
-// else must not start a second operation over the first: only windows marked for it take input.
-class BusyInput : public QObject {
-public:
-    BusyInput()
-    {
-        if (QCoreApplication::instance())
-            QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~BusyInput() override
-    {
-        if (QCoreApplication::instance())
-            QCoreApplication::instance()->removeEventFilter(this);
-    }
-    bool eventFilter(QObject* receiver, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin: {
-            auto* widget = qobject_cast<QWidget*>(receiver);
-            return widget && !widget->window()->property(TakesInputWhileBusy).toBool();
-        }
-        default:
-            return false;
-        }
-    }
-};
 
 void Changed(PackageState& state)
 {

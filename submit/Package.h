@@ -16,8 +16,6 @@ struct PackageState {
     std::function<void(int, int)> gauges;  // entry and archive percentages
 };
 
-// The property that lets a window (the progress window) take input while an operation runs.
-inline constexpr char TakesInputWhileBusy[] = "takesInputWhileBusy";
 
 inline const QString PersonalDocumentText = QStringLiteral("本文件是个人申请书!");
 inline const QString UnitPackageText = QStringLiteral("本文件可能是单位提交数据,无法在个人版打开!");

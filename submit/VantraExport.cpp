@@ -8,6 +8,7 @@
 #include "FormHelpers.h"
 #include "Files.h"
 #include "PackageWindow.h"
+#include "Preview.h"
 #include "SafeWrite.h"
 #include "Seams.h"
 #include "Session.h"
@@ -90,10 +91,14 @@ TfrmVantraExport::TfrmVantraExport(SubmitHost* host, QWidget* parent)
     Button1 = new QPushButton(QStringLiteral("开始提交"), this);
     Button1->setObjectName("Button1");
     Button1->setDefault(true);
+    ButtonPreview = new QPushButton(QStringLiteral("预览申请书"), this);
+    ButtonPreview->setObjectName("ButtonPreview");
+    ButtonPreview->setAutoDefault(false);
     Button2 = new QPushButton(QStringLiteral("返    回"), this);
     Button2->setObjectName("Button2");
     Button2->setAccessibleName(QStringLiteral("返回"));
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(ButtonPreview);
     buttons->addStretch();
     buttons->addWidget(Button1);
     buttons->addWidget(Button2);
@@ -103,6 +108,7 @@ TfrmVantraExport::TfrmVantraExport(SubmitHost* host, QWidget* parent)
     layout->addLayout(buttons);
     resize(360, 280);
     connect(Button1, &QPushButton::clicked, this, &TfrmVantraExport::Button1Click);
+    connect(ButtonPreview, &QPushButton::clicked, this, [] { PreviewApplication(CurDocPath); });
     connect(Button2, &QPushButton::clicked, this, [this] { done(ModalCancel); });
 }
 

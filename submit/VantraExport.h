@@ -47,6 +47,7 @@ public:
     QLabel* Labelmm;
     QPushButton* Button1;  // 开始提交
     QPushButton* Button2;  // 返    回
+    QPushButton* ButtonPreview;  // 预览申请书
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -7,6 +7,7 @@
 #include "ZipFormat.h"
 #include "ZipReader.h"
 #include "OoxmlDocument.h"
+#include "Preview.h"
 #include "CompletenessCheck.h"
 #include "DocumentLock.h"
 #include "FormProblems.h"
@@ -18,6 +19,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -34,7 +36,8 @@ int Usage()
                "       qvtool dump DOC\n"
                "       qvtool set DOC NAME=VALUE ...\n"
                "       qvtool verify DOC [--names NAME,NAME...]\n"
-               "       qvtool verify DOC --all\n",
+               "       qvtool verify DOC --all\n"
+               "       qvtool preview DOC OUT.pdf\n",
                stderr);
     return 2;
 }
@@ -307,6 +310,18 @@ int VerifyAll(const QString& path)
     return 1;
 }
 
+// Ctrl+C ends the rendering too: LibreOffice runs in a group of its own, which the terminal's
+// interrupt does not reach.
+volatile std::sig_atomic_t Interrupted = 0;
+
+int Preview(const QString& document, const QString& pdf)
+{
+    std::signal(SIGINT, [](int) { Interrupted = 1; });
+    std::signal(SIGTERM, [](int) { Interrupted = 1; });
+    const PreviewResult result = RenderPdf(document, pdf, [] { return Interrupted != 0; });
+    return result.ok ? 0 : Refuse(result.message);
+}
+
 int Run(const QStringList& args)
 {
     const QString command = args.value(0);
@@ -329,6 +344,8 @@ int Run(const QStringList& args)
         return Dump(args.at(1));
     if (command == "set" && n >= 3)
         return Set(args.at(1), args.mid(2));
+    if (command == "preview" && n == 3)
+        return Preview(args.at(1), args.at(2));
     if (command == "verify" && n == 2)
         return Verify(args.at(1), {});
     if (command == "verify" && n == 3 && args.at(2) == "--all")

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QProcess>
+#include <QUrl>
 #include <csignal>
 #include <cstdio>
 
@@ -199,4 +200,24 @@ TEST_F(ScreenTest, ChildOpensAgain)
         std::printf("shown=%s\nasked=%d\n", qPrintable(screen->text("edxmmc")), int(!home.prompter.shown.isEmpty()));
         std::fflush(stdout);
     });
+}
+
+TEST_F(ScreenTest, PreviewStoresTheScreensEditsFirst)
+{
+    home.processes.installed = {"soffice"};
+    home.processes.runs = [this](const QString&, const QStringList& arguments) {
+        // What LibreOffice is given already holds the edit.
+        const QString copy = arguments.last();
+        OoxmlApplication word;
+        const QString title = word.Open(copy, false, true)->CellText(2, 4);
+        WriteFile(arguments.at(arguments.indexOf("--outdir") + 1) + QStringLiteral("/申请书.pdf"), title.toUtf8());
+        return RunOutcome{true, false, false, 0, {}};
+    };
+    Show([&] {
+        screen->setText("edxmmc", QStringLiteral("预览前的修改"));
+        screen->sbPreview->click();
+    });
+    EXPECT_EQ(Cell(2, 4), QStringLiteral("预览前的修改"));
+    ASSERT_EQ(home.opener.opened.size(), 1);
+    EXPECT_TRUE(ReadAll(QUrl(home.opener.opened[0]).toLocalFile()).startsWith(QStringLiteral("预览前的修改").toUtf8()));
 }

@@ -1,3 +1,4 @@
+#include "BusyInput.h"
 #include "Failure.h"
 #include "Package.h"
 #include "TestSupport.h"

@@ -95,6 +95,14 @@ public:
         started.append({program, arguments, folder});
         return startWorks;
     }
+    QList<Started> ran;
+    // What a run does and how it ends; without it, a run fails to start.
+    std::function<RunOutcome(const QString& program, const QStringList& arguments)> runs;
+    RunOutcome run(const QString& program, const QStringList& arguments, int, const std::function<bool()>&) override
+    {
+        ran.append({program, arguments, QString()});
+        return runs ? runs(program, arguments) : RunOutcome{};
+    }
 };
 
 // Drive kinds by path prefix; anything else is a fixed disk.
