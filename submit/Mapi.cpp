@@ -1,5 +1,6 @@
 #include "Mapi.h"
 
+#include "BusyInput.h"
 #include "CurlLibrary.h"
 #include "Edition.h"
 #include "Seams.h"
@@ -7,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -14,6 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <atomic>
+#include <sys/socket.h>
 #include <mutex>
 
 namespace {
@@ -36,7 +39,11 @@ enum MapiCode {
 
 constexpr long ConnectTimeoutSeconds = 15;
 constexpr long TransferTimeoutSeconds = 900;  // the whole message, attachment included
-constexpr long StalledSeconds = 60;           // less than 10 bytes a second for this long ends it
+
+// A server that sends and takes nothing for this long (after DATA, say) is given up.
+std::atomic<int> StallLimitMs{60000};
+// Set by 取消 while a message is on its way; every transfer looks at it and ends at once.
+std::atomic<bool> CancelRequested{false};
 
 const char* const ResultTexts[] = {
     "SUCCESSFULL", "Error: MAPI_USER_ABORT", "Error: MAPI_E_FAILURE", "Error: MAPI_E_LOGON_FAILURE",
@@ -127,8 +134,9 @@ QByteArray Url(const MailServer& server)
 // recipient from a refused message or a broken line.
 struct Trace {
     QByteArray lastCommand;
-    QByteArray refused;
-    long refusedWith = 0;
+    QByteArray refused;     // the command the server refused first
+    long refusedWith = 0;   // with this code
+    QByteArray reply;       // and this reply, as the server wrote it
 };
 
 int OnTrace(CURL*, curl_infotype type, char* data, size_t size, void* user)
@@ -142,6 +150,7 @@ int OnTrace(CURL*, curl_infotype type, char* data, size_t size, void* user)
         if (code >= 400) {
             trace->refused = trace->lastCommand.isEmpty() ? QByteArray("CONNECT") : trace->lastCommand;
             trace->refusedWith = code;
+            trace->reply = line.left(300);
         }
     }
     return 0;
@@ -152,16 +161,53 @@ size_t Discard(char*, size_t size, size_t count, void*)
     return size * count;
 }
 
+// Watches a transfer: its percentage, a server that stopped answering, and 取消.
 struct ProgressHook {
+    curl_socket_t socket = CURL_SOCKET_BAD;  // the connection to the server
     std::function<void(int)> report;
+    curl_off_t moved = -1;
+    QElapsedTimer sinceMoved;
+    bool stalled = false;
+    bool cancelled = false;
 };
 
-int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t uploadTotal, curl_off_t uploaded)
+int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t uploadTotal, curl_off_t uploaded)
 {
     auto* hook = static_cast<ProgressHook*>(user);
     if (hook->report && uploadTotal > 0)
         hook->report(int(uploaded * 100 / uploadTotal));
-    return 0;
+    if (uploaded + downloaded != hook->moved) {
+        hook->moved = uploaded + downloaded;
+        hook->sinceMoved.start();
+    }
+    hook->cancelled = CancelRequested;
+    hook->stalled = !hook->cancelled && hook->sinceMoved.elapsed() > StallLimitMs;
+    if (!hook->cancelled && !hook->stalled)
+        return 0;
+    // Ended at once: libcurl would still say QUIT and wait for a server that does not answer.
+    if (hook->socket != CURL_SOCKET_BAD)
+        ::shutdown(hook->socket, SHUT_RDWR);
+    return 1;  // non-zero ends the transfer
+}
+
+int OnSocket(void* user, curl_socket_t socket, curlsocktype)
+{
+    static_cast<ProgressHook*>(user)->socket = socket;
+    return CURL_SOCKOPT_OK;
+}
+
+void Watch(CURL* curl, ProgressHook& hook)
+{
+    const CurlLibrary* api = Curl();
+    hook.sinceMoved.start();
+    api->easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, OnSocket);
+    api->easy_setopt(curl, CURLOPT_SOCKOPTDATA, &hook);
+    // A reply the server owes (after the message's data, say) is waited for as long as the
+    // stall limit, where progress reports do not run.
+    api->easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(std::max(1, StallLimitMs / 1000)));
+    api->easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    api->easy_setopt(curl, CURLOPT_XFERINFODATA, &hook);
+    api->easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
 }
 
 // The common setup of a session with the server.
@@ -177,8 +223,6 @@ CURL* Session(const MailServer& server, const QString& password, Trace& trace, Q
     api->easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     api->easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, ConnectTimeoutSeconds);
     api->easy_setopt(curl, CURLOPT_TIMEOUT, TransferTimeoutSeconds);
-    api->easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 10L);
-    api->easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, StalledSeconds);
     // Certificates are checked against the system's store; one that does not verify is refused.
     api->easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     api->easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -225,13 +269,54 @@ int CodeFor(CURLcode result, long response, const Trace& trace)
     }
 }
 
-SmtpOutcome Outcome(CURL* curl, CURLcode result, const Trace& trace, const QByteArray& error)
+SmtpOutcome::Failure FailureOf(CURLcode result, const Trace& trace, const ProgressHook& hook)
+{
+    if (result == CURLE_OK)
+        return SmtpOutcome::None;
+    if (hook.cancelled)
+        return SmtpOutcome::Cancelled;
+    if (hook.stalled)
+        return SmtpOutcome::Stalled;
+    if (result == CURLE_LOGIN_DENIED || trace.refused.startsWith("AUTH"))
+        return SmtpOutcome::LoginRefused;
+    if (trace.refusedWith >= 400)
+        return SmtpOutcome::Refused;
+    switch (result) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return SmtpOutcome::HostNotFound;
+    case CURLE_COULDNT_CONNECT:
+        return SmtpOutcome::ConnectionRefused;
+    case CURLE_OPERATION_TIMEDOUT:
+        return trace.lastCommand.isEmpty() ? SmtpOutcome::ConnectTimeout : SmtpOutcome::Stalled;
+    case CURLE_GOT_NOTHING:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_WEIRD_SERVER_REPLY:
+        return SmtpOutcome::Broken;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_USE_SSL_FAILED:
+    case CURLE_SSL_CACERT_BADFILE:
+        return SmtpOutcome::Insecure;
+    case CURLE_READ_ERROR:
+    case CURLE_FILE_COULDNT_READ_FILE:
+        return SmtpOutcome::AttachmentUnreadable;
+    default:
+        return SmtpOutcome::Other;
+    }
+}
+
+SmtpOutcome Outcome(CURL* curl, CURLcode result, const Trace& trace, const QByteArray& error, const ProgressHook& hook)
 {
     const CurlLibrary* api = Curl();
     long response = 0;
     api->easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response);
     SmtpOutcome outcome;
-    outcome.code = CodeFor(result, response, trace);
+    outcome.code = hook.cancelled ? int(MapiUserAbort) : CodeFor(result, response, trace);
+    outcome.failure = FailureOf(result, trace, hook);
+    outcome.refusedCommand = trace.refused;
+    outcome.reply = QString::fromUtf8(trace.reply);
     outcome.detail = QString::fromUtf8(error.constData()).trimmed();
     if (outcome.detail.isEmpty() && result != CURLE_OK)
         outcome.detail = QString::fromUtf8(api->easy_strerror(result));
@@ -327,12 +412,15 @@ void RunWithoutFreezing(const std::function<void()>& work)
         work();
         return;
     }
+    // Only the windows marked for it (the progress window, the dialog that sends) take input
+    // meanwhile: their 取消 can be pressed, nothing else can be started.
+    const BusyInput busy;
     QEventLoop wait;
     QThread* worker = QThread::create(work);
     // Queued from the worker's thread, so it ends the loop even when the work is done at once.
     QObject::connect(worker, &QThread::finished, &wait, &QEventLoop::quit);
     worker->start();
-    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    wait.exec();
     worker->wait();
     delete worker;
 }
@@ -408,13 +496,11 @@ SmtpOutcome SmtpSend(const MailServer& server, const QString& password, const Ma
     }
     api->easy_setopt(curl, CURLOPT_MIMEPOST, mime);
 
-    ProgressHook hook{progress};
-    api->easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    api->easy_setopt(curl, CURLOPT_XFERINFODATA, &hook);
-    api->easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-
+    ProgressHook hook;
+    hook.report = progress;
+    Watch(curl, hook);
     const CURLcode result = api->easy_perform(curl);
-    const SmtpOutcome outcome = Outcome(curl, result, trace, error);
+    const SmtpOutcome outcome = Outcome(curl, result, trace, error, hook);
     api->mime_free(mime);
     api->slist_free_all(headers);
     api->slist_free_all(recipients);
@@ -433,30 +519,27 @@ SmtpOutcome SmtpTry(const MailServer& server, const QString& password)
     if (!curl)
         return {MapiInsufficientMemory, QStringLiteral("curl_easy_init")};
     api->easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");  // after the login; then QUIT
+    ProgressHook hook;
+    Watch(curl, hook);
     const CURLcode result = api->easy_perform(curl);
-    const SmtpOutcome outcome = Outcome(curl, result, trace, error);
+    const SmtpOutcome outcome = Outcome(curl, result, trace, error, hook);
     api->easy_cleanup(curl);
     return outcome;
 }
 
-QString TryOutcomeText(const MailServer& server, const SmtpOutcome& outcome)
+void CancelMailSending()
 {
-    const QString where = server.host.trimmed() + ":" + QString::number(server.port);
-    switch (outcome.code) {
-    case MapiSuccess:
-        return server.user.isEmpty() ? QStringLiteral("已连接邮件服务器 %1（未设用户名，没有登录）。").arg(where)
-                                     : QStringLiteral("已连接邮件服务器 %1，并以 %2 登录成功。").arg(where, server.user);
-    case MapiLogonFailure:
-        return QStringLiteral("已连接邮件服务器 %1，但登录被拒绝：请检查用户名和密码（有的邮箱要用“授权码”代替密码）。").arg(where);
-    case MapiNetworkFailure:
-        return QStringLiteral("无法连接邮件服务器 %1：请检查服务器名称、端口和网络。\r\n%2").arg(where, outcome.detail);
-    default:
-        if (outcome.detail.contains(QLatin1String("certificate"), Qt::CaseInsensitive)
-            || outcome.detail.contains(QLatin1String("SSL"), Qt::CaseSensitive))
-            return QStringLiteral("邮件服务器 %1 的安全连接无法建立或其证书无法验证，为安全起见已停止：请检查加密方式和端口。\r\n%2")
-                .arg(where, outcome.detail);
-        return QStringLiteral("与邮件服务器 %1 通信失败。\r\n%2").arg(where, outcome.detail);
-    }
+    CancelRequested = true;
+}
+
+void SetMailStallLimit(int milliseconds)
+{
+    StallLimitMs = milliseconds;
+}
+
+int MailStallLimit()
+{
+    return StallLimitMs;
 }
 
 bool SendMapiMail(const QString& subject, const QString& body, const QString& attachment, const QString& senderName,
@@ -472,22 +555,36 @@ bool SendMapiMail(const QString& subject, const QString& body, const QString& at
         // No server yet, or no password for it: the applicant is asked; cancelling is an abort.
         if (!ready)
             ready = Asker() && Asker()(senderAddress, server, password);
-        const int code = ready ? int(MapiSuccess) : int(MapiUserAbort);
-        SmtpOutcome outcome{code, QString()};
-        if (code == MapiSuccess) {
+        SmtpOutcome outcome{ready ? int(MapiSuccess) : int(MapiUserAbort), QString()};
+        if (ready) {
+            CancelRequested = false;
             std::atomic<int> sent{0};
             progress().zipxMsg(QStringLiteral("正在发送邮件……"));
-            QTimer gauge;
-            QObject::connect(&gauge, &QTimer::timeout, [&sent] { progress().setGauge(sent); });
-            gauge.start(100);
+            progress().allowCancel(true);
+            // The gauge follows the transfer; the progress window's 取消 ends it.
+            QTimer watch;
+            QObject::connect(&watch, &QTimer::timeout, [&sent] {
+                progress().setGauge(sent);
+                if (progress().cancelRequested())
+                    CancelMailSending();
+            });
+            watch.start(100);
             RunWithoutFreezing([&] {
                 outcome = SmtpSend(server, password, message, [&sent](int percent) { sent = percent; });
             });
+            progress().allowCancel(false);
             progress().Close();
         }
-        if (outcome.code == MapiSuccess)
+        if (outcome.code == MapiSuccess) {
+            ShowNotice(QStringLiteral("邮件已发送至 ") + recipientAddress.trimmed(), NoticeCaption);
             return true;
-        ShowNotice(QStringLiteral("发邮件出错: ") + MapiResultText(outcome.code), NoticeCaption);
+        }
+        if (outcome.failure == SmtpOutcome::Cancelled)
+            return false;  // the applicant ended it: nothing was sent, nothing more to say
+        QString text = QStringLiteral("发邮件出错: ") + MapiResultText(outcome.code);
+        if (ready && outcome.failure != SmtpOutcome::None)
+            text += "\r\n" + FailureText(server, outcome);
+        ShowNotice(text, NoticeCaption);
         return false;
     } catch (const std::exception&) {
         ShowNotice(QStringLiteral("发邮信出错，请检查您的OutLook Express能发邮件吗？"), NoticeCaption);

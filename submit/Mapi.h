@@ -35,7 +35,15 @@ struct MailMessage {
 
 struct SmtpOutcome {
     int code = 0;     // a result code of the mail call: 0 sent
-    QString detail;   // what the transport said, for the settings dialog's test
+    QString detail;   // what the transport said, word for word
+    // What happened, for the sentence the applicant reads.
+    enum Failure {
+        None, Cancelled, Stalled, Refused, LoginRefused, HostNotFound, ConnectionRefused, ConnectTimeout,
+        Broken, Insecure, AttachmentUnreadable, Other
+    };
+    Failure failure = None;
+    QByteArray refusedCommand;  // the command the server refused ("RCPT TO:<…>", "DATA", ".")
+    QString reply;              // the server's own reply to it ("552 5.3.4 Message size exceeds fixed limit")
 };
 
 // Sends the message and waits for the server (connect within 15 s, the whole transfer bounded).
@@ -46,9 +54,18 @@ SmtpOutcome SmtpSend(const MailServer& server, const QString& password, const Ma
 SmtpOutcome SmtpTry(const MailServer& server, const QString& password);
 // What SmtpTry found, as a sentence for the applicant.
 QString TryOutcomeText(const MailServer& server, const SmtpOutcome& outcome);
+// What went wrong and where, in a sentence: "邮件服务器拒绝了邮件：552 …",
+// "无法连接邮件服务器 smtp.example.cn:465（连接超时）".
+QString FailureText(const MailServer& server, const SmtpOutcome& outcome);
 
-// Runs work beside the window, which stays painted while user input waits, and returns when it
-// is done.
+// 取消 while a message is on its way: the transfer ends at once and nothing counts as sent.
+void CancelMailSending();
+// How long a server may send and take nothing before it is given up (60 s; tests make it short).
+void SetMailStallLimit(int milliseconds);
+int MailStallLimit();
+
+// Runs work beside the window, which stays painted and whose 取消 can be pressed, and returns
+// when it is done.
 void RunWithoutFreezing(const std::function<void()>& work);
 
 // The text of a result code ("SUCCESSFULL", "Error: MAPI_E_FAILURE", …).

@@ -1,5 +1,6 @@
 #include "SendEmail.h"
 
+#include "BusyInput.h"
 #include "Edition.h"
 #include "Files.h"
 #include "FormHelpers.h"
@@ -55,7 +56,7 @@ Tfrmsendemail::Tfrmsendemail(QWidget* parent)
     setObjectName("frmsendemail");
     setWindowTitle(QStringLiteral("发送邮件"));
     setFont(WindowFont());
-    auto* box = new QGroupBox(this);
+    auto* box = m_box = new QGroupBox(this);
     edlxr = new QLineEdit(box);
     edlxr->setObjectName("edlxr");
     edtaddress = new QLineEdit(box);
@@ -100,7 +101,7 @@ Tfrmsendemail::Tfrmsendemail(QWidget* parent)
     for (QWidget* field : {static_cast<QWidget*>(edlxr), static_cast<QWidget*>(edtaddress), static_cast<QWidget*>(memtext)})
         field->installEventFilter(this);
     connect(BitBtn1, &QPushButton::clicked, this, &Tfrmsendemail::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { done(ModalCancel); });
+    connect(BitBtn2, &QPushButton::clicked, this, &Tfrmsendemail::reject);
     connect(BitBtnServer, &QPushButton::clicked, this, [this] {
         MailServer server;
         QString password;
@@ -124,6 +125,14 @@ void MailSubmission(const QStringList& values, const QString& file)
         frmsendemail->edlxr->setText(value(5));
     frmsendemail->edemail->setText(value(6));
     frmsendemail->exec();
+}
+
+void Tfrmsendemail::reject()
+{
+    if (m_sending)
+        CancelMailSending();  // ends the transfer; the dialog stays for another try
+    else
+        done(ModalCancel);
 }
 
 void Tfrmsendemail::showEvent(QShowEvent* event)
@@ -153,12 +162,17 @@ void Tfrmsendemail::BitBtn1Click()
     }
     if (!edtaddressExit())
         return;
-    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtnServer})
-        button->setEnabled(false);
+    // While the message is on its way only 取消 works: it ends the transfer.
+    m_sending = true;
+    setProperty(TakesInputWhileBusy, true);
+    for (QWidget* part : {static_cast<QWidget*>(m_box), static_cast<QWidget*>(BitBtn1), static_cast<QWidget*>(BitBtnServer)})
+        part->setEnabled(false);
     const bool sent = SendMapiMail(edtsubject->text(), memtext->toPlainText(), stemailfile->text(), edxm1->text(),
                                    edemail->text(), edlxr->text(), edtaddress->text());
-    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtnServer})
-        button->setEnabled(true);
+    for (QWidget* part : {static_cast<QWidget*>(m_box), static_cast<QWidget*>(BitBtn1), static_cast<QWidget*>(BitBtnServer)})
+        part->setEnabled(true);
+    setProperty(TakesInputWhileBusy, false);
+    m_sending = false;
     if (sent)
         done(ModalOk);
 }

@@ -30,9 +30,16 @@ public:
     QPushButton* BitBtn2;    // 取消
     QPushButton* BitBtnServer;  // 邮件服务器设置
 
+    // 取消, Escape and the close box: while sending they end the transfer, else the dialog.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_box = nullptr;
+    bool m_sending = false;
 };
 
 extern Tfrmsendemail* frmsendemail;

@@ -2,11 +2,14 @@
 """A mail server on loopback for the e-mail tests (Debian's python3-aiosmtpd).
 
   smtp_server.py OUT_FOLDER [--auth USER:PASSWORD] [--reject ADDRESS] [--starttls]
+                 [--refuse-data REPLY | --close-at-data | --hang-at-data]
 
 Listens on a free port of 127.0.0.1, prints "PORT n" once it answers, writes every message it
 accepts to OUT_FOLDER/N.eml, and stops when its standard input closes. --starttls offers
-STARTTLS with a self-signed certificate made for the run.
+STARTTLS with a self-signed certificate made for the run. At the end of a message's data it can
+refuse it with REPLY, close the connection, or stop answering.
 """
+import asyncio
 import argparse
 import socket
 import ssl
@@ -20,9 +23,10 @@ from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
 class Handler:
-    def __init__(self, out, reject):
+    def __init__(self, out, reject, at_data):
         self.out = Path(out)
         self.reject = reject
+        self.at_data = at_data
         self.count = 0
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
@@ -32,6 +36,14 @@ class Handler:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        kind, reply = self.at_data
+        if kind == "refuse":
+            return reply
+        if kind == "close":
+            server.transport.close()
+            return "421 closing"
+        if kind == "hang":
+            await asyncio.sleep(3600)
         self.count += 1
         (self.out / f"{self.count}.eml").write_bytes(envelope.original_content)
         return "250 Message accepted for delivery"
@@ -49,7 +61,12 @@ def main():
     parser.add_argument("--auth")
     parser.add_argument("--reject", action="append", default=[])
     parser.add_argument("--starttls", action="store_true")
+    parser.add_argument("--refuse-data")
+    parser.add_argument("--close-at-data", action="store_true")
+    parser.add_argument("--hang-at-data", action="store_true")
     args = parser.parse_args()
+    at_data = (("refuse", args.refuse_data) if args.refuse_data else ("close", None) if args.close_at_data
+               else ("hang", None) if args.hang_at_data else (None, None))
 
     options = {}
     if args.auth:
@@ -72,7 +89,7 @@ def main():
         options.update(tls_context=context, require_starttls=True)
 
     port = free_port()
-    controller = Controller(Handler(args.out, args.reject), hostname="127.0.0.1", port=port, **options)
+    controller = Controller(Handler(args.out, args.reject, at_data), hostname="127.0.0.1", port=port, **options)
     controller.start()
     print(f"PORT {port}", flush=True)
     sys.stdin.read()

@@ -8,7 +8,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -87,6 +92,9 @@ struct MailTest : ::testing::Test {
                             QStringLiteral("科研处"), recipient);
     }
     QString LastNotice() const { return home.prompter.shown.isEmpty() ? QString() : home.prompter.shown.last().text; }
+    // The notice's first line keeps the result code's text; the second says what happened.
+    QString FirstLine() const { return LastNotice().section("\r\n", 0, 0); }
+    QString SecondLine() const { return LastNotice().section("\r\n", 1); }
 };
 
 int ClosedPort()
@@ -110,7 +118,7 @@ TEST_F(MailTest, TheServerReceivesWhatAClientDecodesAsSent)
     ASSERT_NE(server.port(), 0);
     UseServer(server.port(), "none", "zhangsan@arvel.edu.cn", "good");
     ASSERT_TRUE(Send()) << LastNotice().toStdString();
-    EXPECT_TRUE(home.prompter.shown.isEmpty());
+    EXPECT_EQ(home.prompter.texts(), QStringList({QStringLiteral("邮件已发送至 office@arvel-edu.cn")}));
     ASSERT_EQ(server.messages().size(), 1);
     const QJsonObject message = server.decoded();
     EXPECT_EQ(message["subject"].toString(), QStringLiteral("Arvel理工大学化学学院张三上报面上项目省高校项目申请书"));
@@ -147,16 +155,18 @@ TEST_F(MailTest, RefusalsBecomeTheirResultCodes)
     ASSERT_NE(server.port(), 0);
     UseServer(server.port(), "none", "zhangsan@arvel.edu.cn", "wrong");
     EXPECT_FALSE(Send());
-    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_LOGON_FAILURE"));
+    EXPECT_EQ(FirstLine(), QStringLiteral("发邮件出错: Error: MAPI_E_LOGON_FAILURE"));
+    EXPECT_TRUE(SecondLine().startsWith(QStringLiteral("邮件服务器拒绝登录：535"))) << SecondLine().toStdString();
 
     UseServer(server.port(), "none", "zhangsan@arvel.edu.cn", "good");
     EXPECT_FALSE(Send("nobody@arvel-edu.cn"));
-    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_UNKNOWN_RECIPIENT"));
+    EXPECT_EQ(FirstLine(), QStringLiteral("发邮件出错: Error: MAPI_E_UNKNOWN_RECIPIENT"));
+    EXPECT_EQ(SecondLine(), QStringLiteral("邮件服务器拒绝了收信人：550 5.1.1 No such user here"));
 
     EXPECT_FALSE(Send("office@arvel-edu.cn", home.path() + "/missing.qvs"));
-    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_ATTACHMENT_NOT_FOUND"));
+    EXPECT_EQ(FirstLine(), QStringLiteral("发邮件出错: Error: MAPI_E_ATTACHMENT_NOT_FOUND"));
     EXPECT_FALSE(Send("office@arvel-edu.cn\r\nBcc: x@y.z"));  // no header can be smuggled in
-    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_INVALID_RECIPS"));
+    EXPECT_EQ(FirstLine(), QStringLiteral("发邮件出错: Error: MAPI_E_INVALID_RECIPS"));
     EXPECT_TRUE(server.messages().isEmpty());
 
     const SmtpOutcome good = SmtpTry(ReadMailServer(), "good");
@@ -167,10 +177,83 @@ TEST_F(MailTest, RefusalsBecomeTheirResultCodes)
 
 TEST_F(MailTest, NoServerListeningIsANetworkFailure)
 {
-    UseServer(ClosedPort(), "none", QString(), QString());
+    const int port = ClosedPort();
+    UseServer(port, "none", QString(), QString());
     EXPECT_FALSE(Send());
-    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_NETWORK_FAILURE"));
+    EXPECT_EQ(FirstLine(), QStringLiteral("发邮件出错: Error: MAPI_E_NETWORK_FAILURE"));
+    EXPECT_EQ(SecondLine(), QStringLiteral("无法连接邮件服务器 127.0.0.1:%1（连接被拒绝）").arg(port));
     EXPECT_TRUE(TryOutcomeText(ReadMailServer(), SmtpTry(ReadMailServer(), QString())).startsWith(QStringLiteral("无法连接")));
+}
+
+TEST_F(MailTest, ARefusedMessageSaysTheServersOwnReply)
+{
+    MailServerProcess server({"--refuse-data", "552 5.3.4 Message size exceeds fixed limit"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", QString(), QString());
+    EXPECT_FALSE(Send());
+    EXPECT_EQ(FirstLine(), QStringLiteral("发邮件出错: Error: MAPI_E_TEXT_TOO_LARGE"));
+    EXPECT_EQ(SecondLine(), QStringLiteral("邮件服务器拒绝了邮件：552 5.3.4 Message size exceeds fixed limit"));
+}
+
+TEST_F(MailTest, AConnectionThatClosesIsSaid)
+{
+    MailServerProcess server({"--close-at-data"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", QString(), QString());
+    EXPECT_FALSE(Send());
+    EXPECT_EQ(SecondLine(), QStringLiteral("与邮件服务器 127.0.0.1:%1 的连接中断了").arg(server.port()));
+}
+
+TEST_F(MailTest, AServerThatStopsAnsweringIsGivenUp)
+{
+    MailServerProcess server({"--hang-at-data"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", QString(), QString());
+    SetMailStallLimit(1500);  // 60 s in use
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(Send());
+    EXPECT_LT(clock.elapsed(), 15000);
+    EXPECT_EQ(SecondLine(), QStringLiteral("邮件服务器 127.0.0.1:%1 超过 1 秒没有响应，已停止发送。").arg(server.port()));
+    SetMailStallLimit(60000);
+}
+
+TEST_F(MailTest, CancelWhileSendingEndsTheTransferAndNothingIsSent)
+{
+    MailServerProcess server({"--hang-at-data"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", QString(), QString());
+    // The applicant presses 取消 while the message is on its way.
+    QTimer::singleShot(300, [] { CancelMailSending(); });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(Send());
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_TRUE(home.prompter.shown.isEmpty());  // neither sent nor an error: the applicant ended it
+    EXPECT_TRUE(server.messages().isEmpty());
+}
+
+TEST_F(MailTest, TheDialogsCancelEndsTheSendingAndKeepsTheDialogOpen)
+{
+    MailServerProcess server({"--hang-at-data"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", QString(), QString());
+    Tfrmsendemail dialog;
+    dialog.stemailfile->setText(attachment);
+    dialog.edemail->setText("zhangsan@arvel.edu.cn");
+    dialog.edtaddress->setText("office@arvel-edu.cn");
+    dialog.show();
+    bool sending = false;
+    QTimer::singleShot(300, &dialog, [&] {
+        sending = !dialog.BitBtn1->isEnabled() && dialog.BitBtn2->isEnabled();
+        dialog.BitBtn2->click();  // 取消 while the message is on its way
+    });
+    dialog.BitBtn1Click();
+    EXPECT_TRUE(sending);
+    EXPECT_TRUE(dialog.isVisible());  // for another try
+    EXPECT_TRUE(dialog.BitBtn1->isEnabled());
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
+    EXPECT_TRUE(server.messages().isEmpty());
 }
 
 TEST_F(MailTest, ACertificateThatDoesNotVerifyIsRefused)
@@ -179,7 +262,7 @@ TEST_F(MailTest, ACertificateThatDoesNotVerifyIsRefused)
     ASSERT_NE(server.port(), 0);
     UseServer(server.port(), "starttls", QString(), QString());
     EXPECT_FALSE(Send());
-    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_E_FAILURE"));
+    EXPECT_EQ(FirstLine(), QStringLiteral("发邮件出错: Error: MAPI_E_FAILURE"));
     EXPECT_TRUE(server.messages().isEmpty());
 }
 
@@ -192,7 +275,7 @@ TEST_F(MailTest, WithoutAServerTheApplicantIsAskedAndMayCancel)
     });
     EXPECT_FALSE(Send());
     EXPECT_EQ(askedFor, "zhangsan@arvel.edu.cn");
-    EXPECT_EQ(LastNotice(), QStringLiteral("发邮件出错: Error: MAPI_USER_ABORT"));
+    EXPECT_EQ(FirstLine(), QStringLiteral("发邮件出错: Error: MAPI_USER_ABORT"));
     SetMailServerAsker({});
 }
 
