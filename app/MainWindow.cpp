@@ -440,12 +440,17 @@ void TFrmVantraMain::tbExportClick()
 {
     if (frmsubmittype->exec() != ModalOk)
         return;
-    SubmitFieldValues.clear();
+    SubmitFieldValues = {};
     frmVantraExport->SubmitMode = frmsubmittype->rgsubtype->ItemIndex();
     frmVantraExport->PackMode = frmsubmittype->RadioGroupZip->ItemIndex();
     if (frmVantraExport->exec() == ModalOk && frmVantraExport->SubmitMode == SubmitMail)
         MailSubmission(SubmitFieldValues, frmVantraExport->MailFilePath);
-    SubmitFieldValues.clear();
+    SubmitFieldValues = {};
+}
+
+void TFrmVantraMain::ForgetShortForm()
+{
+    SetTag(FrmSimpleform, 0);
 }
 
 void TFrmVantraMain::ShowShortFormWithoutWaiting()

@@ -54,6 +54,7 @@ public:
     void ShowShortFormWithoutWaiting() override;
     void OpenBodyText() override { TbtextClick(); }
     void SetAutoNameEnabled(bool on) override { AutoNameEnabled = on; }
+    void ForgetShortForm() override;
     QString SaveDlg(const QString& title, const QString& folder, const QString& filter,
                     const QString& proposedName) override;
 

@@ -51,6 +51,7 @@ public:
     void ShowShortFormWithoutWaiting() override {}
     void OpenBodyText() override {}
     void SetAutoNameEnabled(bool) override {}
+    void ForgetShortForm() override {}
     QString SaveDlg(const QString&, const QString&, const QString&, const QString&) override { return target; }
 };
 

@@ -69,25 +69,34 @@ PackResult CompressPackage(PackageState& state, const QString& document, const Q
     return result;
 }
 
-bool CheckPackage(PackageState& state, const QString& package, QString& message)
+PackageCheck CheckPackage(PackageState& state, const QString& package)
 {
     const BusyInput busy;
     progress().zipxMsg(QStringLiteral("正在校验申请书文件..."));
     state.ListBox1.clear();
     Changed(state);
-    bool result = false;
+    PackageCheck result;
     // A unit's package of many applications is told apart from the central directory alone,
     // before anything is inflated.
     const int entries = zip::EntryCount(package, nullptr);
     if (entries >= 2) {
-        message = UnitPackageText;
-    } else if (entries < 0 || !zip::TestArchive(package, EventsFor(state), nullptr)) {
-        message = PersonalDocumentText;
+        result.message = UnitPackageText;
     } else {
-        // An empty archive has no line 1: it is no package of ours.
-        const QString line = TrimBlanks(state.ListBox1.value(0));
-        result = line.startsWith(QStringLiteral("成功 "));
-        message = result ? line.mid(3) : PersonalDocumentText;
+        // The test's own report of its entry, not the log's line read back.
+        bool passed = false;
+        zip::Events events = EventsFor(state);
+        const auto log = events.tested;
+        events.tested = [&](const QString& name, bool good) {
+            log(name, good);
+            result.entry = TrimBlanks(name);
+            passed = good;
+        };
+        // An empty archive tests no entry: it is no package of ours.
+        result.ok = entries == 1 && zip::TestArchive(package, events, nullptr) && passed;
+        if (!result.ok) {
+            result.entry.clear();
+            result.message = PersonalDocumentText;
+        }
     }
     progress().Close();
     return result;

@@ -27,7 +27,11 @@ struct PackResult {
 // Writes the package whole or not at all: a failure leaves whatever stood at the package path
 // (an older package) as it was, and never touches the document.
 PackResult CompressPackage(PackageState& state, const QString& document, const QString& package, int deflateType);
-// True with the entry's name in message when the package holds exactly one good entry.
-bool CheckPackage(PackageState& state, const QString& package, QString& message);
+struct PackageCheck {
+    bool ok = false;
+    QString entry;    // the one entry's name, when the package holds exactly one good entry
+    QString message;  // otherwise why it is no personal package
+};
+PackageCheck CheckPackage(PackageState& state, const QString& package);
 // ok when the unpacked document stands at target. Nothing else is written, and no folder made.
 PackResult ExtractPackage(PackageState& state, const QString& package, const QString& target);

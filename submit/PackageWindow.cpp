@@ -62,9 +62,9 @@ PackResult Tfrmzipx::CompressPackage(const QString& document, const QString& pac
     return ::CompressPackage(State, document, package, deflateType);
 }
 
-bool Tfrmzipx::CheckPackage(const QString& package, QString& message)
+PackageCheck Tfrmzipx::CheckPackage(const QString& package)
 {
-    return ::CheckPackage(State, package, message);
+    return ::CheckPackage(State, package);
 }
 
 PackResult Tfrmzipx::ExtractPackage(const QString& package, const QString& target)

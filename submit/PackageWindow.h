@@ -16,7 +16,7 @@ public:
     explicit Tfrmzipx(QWidget* parent = nullptr);
 
     PackResult CompressPackage(const QString& document, const QString& package, int deflateType);
-    bool CheckPackage(const QString& package, QString& message);
+    PackageCheck CheckPackage(const QString& package);
     PackResult ExtractPackage(const QString& package, const QString& target);
 
     PackageState State;

@@ -110,20 +110,19 @@ Tfrmsendemail::Tfrmsendemail(QWidget* parent)
     });
 }
 
-void MailSubmission(const QStringList& values, const QString& file)
+void MailSubmission(const SubmissionValues& values, const QString& file)
 {
-    auto value = [&values](int i) { return values.value(i); };
     frmsendemail->edtaddress->clear();
-    frmsendemail->edtsubject->setText(value(2) + value(3) + value(0) + QStringLiteral("上报") + value(4) + DocPrefix
-                                      + QStringLiteral("项目申请书"));
+    frmsendemail->edtsubject->setText(values.unit + values.faculty + values.applicant + QStringLiteral("上报") + values.category
+                                      + DocPrefix + QStringLiteral("项目申请书"));
     QString sizeText, timeText;
     FileInfoText(file, FileTime::LastWrite, sizeText, timeText);
     frmsendemail->stemailfileInfo->setText(QStringLiteral("创建时间:") + timeText + QStringLiteral("文件大小") + sizeText);
     frmsendemail->stemailfile->setText(file);
-    frmsendemail->edxm1->setText(value(0));
-    if (value(5) != QLatin1String("#"))
-        frmsendemail->edlxr->setText(value(5));
-    frmsendemail->edemail->setText(value(6));
+    frmsendemail->edxm1->setText(values.applicant);
+    if (values.contact != QLatin1String("#"))
+        frmsendemail->edlxr->setText(values.contact);
+    frmsendemail->edemail->setText(values.email);
     frmsendemail->exec();
 }
 

@@ -2,6 +2,7 @@
 // Tfrmsendemail: "发送邮件", where the applicant addresses the message that carries the
 // submission file.
 #include "ModalResult.h"
+#include "SubmissionValues.h"
 
 #include <QDialog>
 
@@ -45,4 +46,4 @@ private:
 extern Tfrmsendemail* frmsendemail;
 
 // Fills the dialog from a submission's values and file, and shows it.
-void MailSubmission(const QStringList& values, const QString& file);
+void MailSubmission(const SubmissionValues& values, const QString& file);

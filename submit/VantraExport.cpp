@@ -13,8 +13,6 @@
 #include "Seams.h"
 #include "Session.h"
 #include "ShortForm.h"
-#include "Simpleform.h"
-#include "Tags.h"
 #include "WordSession.h"
 
 #include <QDir>
@@ -25,7 +23,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-QStringList SubmitFieldValues;
+SubmissionValues SubmitFieldValues;
 TfrmVantraExport* frmVantraExport = nullptr;
 
 namespace {
@@ -47,9 +45,9 @@ QString PlainFilter()
 
 // "NAME+CODE上报文件.qvx" or ".qvs" (kind 'x' or 's'). The applicant's name goes into the file
 // name: it must not reach another folder.
-QString SubmissionName(const QStringList& values, char kind)
+QString SubmissionName(const SubmissionValues& values, char kind)
 {
-    return FileNamePart(values.value(0) + values.value(1)) + QStringLiteral("上报文件.") + ExtPrefix + kind;
+    return FileNamePart(values.applicant + values.categoryCode) + QStringLiteral("上报文件.") + ExtPrefix + kind;
 }
 
 // The file at target, whole and on the device: flushed where it was made, or copied there and
@@ -122,10 +120,8 @@ void TfrmVantraExport::showEvent(QShowEvent* event)
 void TfrmVantraExport::Button1Click()
 {
     MarkLabel(Label1, true);
-    const QStringList names = SubmitMode == SubmitMail
-        ? QStringList{"xm1", "xmlbdm", "cddw1", "szxy", "xmlb", "lxr", "email"}
-        : QStringList{"xm1", "xmlbdm"};
-    const DocumentCheck check = ReadAndCheckDocument(CurDocPath, CheckBodyLength | CheckCompleteness, ReadValuesByName, names);
+    const DocumentCheck check = ReadAndCheckDocument(CurDocPath, CheckBodyLength | CheckCompleteness, ReadValuesByName,
+                                                     SubmissionValues::Names(SubmitMode == SubmitMail));
     switch (check.outcome) {
     case DocumentCheck::Invalid:
         ShowNotice(check.message, NoticeCaption);
@@ -142,8 +138,7 @@ void TfrmVantraExport::Button1Click()
     case DocumentCheck::Passed:
         break;
     }
-    const QStringList& values = check.values;
-    SubmitFieldValues = values;
+    const SubmissionValues values = SubmitFieldValues = SubmissionValues::From(check.values);
 
     const QString copy = TempFolder + SubmissionName(values, 'x');
     if (CurDocPath != copy) {
@@ -234,17 +229,16 @@ bool TfrmVantraExport::Package(const QString& copy)
     MarkLabel(Label4, true);
     MarkLabel(Label4, false);
     MarkLabel(Label5, true);
-    QString message;
-    if (!frmzipx->CheckPackage(work, message)) {
-        ShowNotice(message, NoticeCaption);
+    if (const PackageCheck checked = frmzipx->CheckPackage(work); !checked.ok) {
+        ShowNotice(checked.message, NoticeCaption);
         return false;
     }
     const QString saved = CurDocPath;
     // The package must arrive whole, be on the device, and be checked where it arrived.
     if (!Delivered(work, target))
         return false;
-    if (work != target && !frmzipx->CheckPackage(target, message)) {
-        ShowNotice(QStringLiteral("复制到 %1 的上报文件校验失败：%2").arg(Native(target), message), NoticeCaption);
+    if (const PackageCheck arrived = work == target ? PackageCheck{true, {}, {}} : frmzipx->CheckPackage(target); !arrived.ok) {
+        ShowNotice(QStringLiteral("复制到 %1 的上报文件校验失败：%2").arg(Native(target), arrived.message), NoticeCaption);
         return false;
     }
     MarkLabel(Label5, false);
@@ -283,7 +277,7 @@ bool TfrmVantraExport::Package(const QString& copy)
 bool TfrmVantraExport::ApplicantTest(const QString& successText)
 {
     m_host->SetAutoNameEnabled(false);
-    SetTag(FrmSimpleform, 0);
+    m_host->ForgetShortForm();
     m_host->ShowShortForm();
     m_host->SetAutoNameEnabled(true);
     if (!AskConfirm(QStringLiteral("申请书简表内容正确吗？"), NoticeCaption))
@@ -302,7 +296,7 @@ void TfrmVantraExport::Ending(const QString& saved)
     if (DocLock && QFileInfo::exists(CurDocPath))
         DocLock->EnsureNotInUse(CurDocPath);
     // After a test the screen holds the file under test: the working document is read again.
-    if (CurDocPath != saved && FrmSimpleform)
-        SetTag(FrmSimpleform, 0);
+    if (CurDocPath != saved)
+        m_host->ForgetShortForm();
     CurDocPath = saved;
 }

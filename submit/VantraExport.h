@@ -3,6 +3,7 @@
 // seals it into a package or takes a plain copy, puts it where the applicant chose, checks it
 // there, and lets the applicant test what was handed in.
 #include "ModalResult.h"
+#include "SubmissionValues.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -18,6 +19,7 @@ public:
     virtual void ShowShortFormWithoutWaiting() = 0;  // the same screen, returning at once
     virtual void OpenBodyText() = 0;                // "申请书正文"
     virtual void SetAutoNameEnabled(bool on) = 0;
+    virtual void ForgetShortForm() = 0;  // its next showing reads the current document afresh
     virtual QString SaveDlg(const QString& title, const QString& folder, const QString& filter,
                             const QString& proposedName) = 0;  // empty: cancelled
 };
@@ -25,8 +27,8 @@ public:
 enum SubmitModeValue { SubmitCopy = 0, SubmitMail = 1 };
 enum PackModeValue { PackCompress = 0, PackPlain = 1 };
 
-// The values read for one submission, "#" for a name without value.
-extern QStringList SubmitFieldValues;
+// The values read for one submission.
+extern SubmissionValues SubmitFieldValues;
 
 class TfrmVantraExport : public QDialog {
     Q_OBJECT

@@ -108,10 +108,9 @@ int Pack(const QString& document, const QString& package)
 int Check(const QString& package)
 {
     PackageState state;
-    QString message;
-    const bool good = CheckPackage(state, package, message);
-    Print(Escaped(message) + "\n");
-    return good ? 0 : 1;
+    const PackageCheck checked = CheckPackage(state, package);
+    Print(Escaped(checked.ok ? checked.entry : checked.message) + "\n");
+    return checked.ok ? 0 : 1;
 }
 
 int Unpack(const QString& package, const QString& target)

@@ -311,9 +311,9 @@ TEST_F(Start, EveryCharacterAPersonTypesGoesAllTheWay)
     PackageState state;
     const QString package = home.path() + "/p.qvs";
     ASSERT_TRUE(CompressPackage(state, CurDocPath, package, 2).ok);
-    QString entry;
-    ASSERT_TRUE(CheckPackage(state, package, entry));
-    EXPECT_EQ(entry, QStringLiteral("省高校2013B") + name + ".qvx");
+    const PackageCheck checked = CheckPackage(state, package);
+    ASSERT_TRUE(checked.ok);
+    EXPECT_EQ(checked.entry, QStringLiteral("省高校2013B") + name + ".qvx");
     ASSERT_TRUE(ExtractPackage(state, package, home.path() + "/back.qvx").ok);
     EXPECT_EQ(ReadAll(home.path() + "/back.qvx"), ReadAll(CurDocPath));
 }

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         file.close();
         PackageState state;
         QString message;
-        CheckPackage(state, path, message);
+        message = CheckPackage(state, path).message;
     }
     return 0;
 }

@@ -75,7 +75,8 @@ TEST_F(PackageTest, PackCheckAndUnpack)
     EXPECT_EQ(window.messages.last(), QStringLiteral("正在压缩申请书文件..."));
 
     QString message;
-    EXPECT_TRUE(CheckPackage(state, pkg, message));
+    message = CheckPackage(state, pkg).entry;
+    EXPECT_FALSE(message.isEmpty());
     EXPECT_EQ(message, QStringLiteral("李四B.qvx"));
     EXPECT_EQ(state.ListBox1, QStringList({QStringLiteral("成功 李四B.qvx")}));
     EXPECT_EQ(window.messages.last(), QStringLiteral("正在校验申请书文件..."));
@@ -126,16 +127,17 @@ TEST_F(PackageTest, PackingReplacesAReadOnlyPackage)
     QFile::setPermissions(pkg, QFile::ReadOwner);
     Pack();
     QString message;
-    EXPECT_TRUE(CheckPackage(state, pkg, message));
+    message = CheckPackage(state, pkg).entry;
+    EXPECT_FALSE(message.isEmpty());
 }
 
 TEST_F(PackageTest, WhatIsNotAPersonalPackage)
 {
     QString message;
     WriteFile(dir.path() + "/text.qvs", "plain text, no archive");
-    EXPECT_FALSE(CheckPackage(state, dir.path() + "/text.qvs", message));
+    message = CheckPackage(state, dir.path() + "/text.qvs").message;
     EXPECT_EQ(message, PersonalDocumentText);
-    EXPECT_FALSE(CheckPackage(state, dir.path() + "/missing.qvs", message));
+    message = CheckPackage(state, dir.path() + "/missing.qvs").message;
     EXPECT_EQ(message, PersonalDocumentText);
 
     // A damaged single entry fails its test.
@@ -143,7 +145,7 @@ TEST_F(PackageTest, WhatIsNotAPersonalPackage)
     QByteArray bytes = ReadAll(pkg);
     bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x55);
     WriteFile(pkg, bytes);
-    EXPECT_FALSE(CheckPackage(state, pkg, message));
+    message = CheckPackage(state, pkg).message;
     EXPECT_EQ(message, PersonalDocumentText);
     EXPECT_TRUE(state.ListBox1.value(0).startsWith(QStringLiteral("失败 ")));
     // Its extraction leaves nothing at the target.
@@ -157,10 +159,11 @@ TEST_F(PackageTest, PlainZipArchivesFromInfoZip)
     if (!Zip(dir.path() + "/one.zip", {doc}))
         GTEST_SKIP() << "zip is not installed";
     QString message;
-    EXPECT_TRUE(CheckPackage(state, dir.path() + "/one.zip", message));
+    message = CheckPackage(state, dir.path() + "/one.zip").entry;
+    EXPECT_FALSE(message.isEmpty());
     EXPECT_EQ(message, QStringLiteral("李四B.qvx"));
     ASSERT_TRUE(Zip(dir.path() + "/two.zip", {doc, dir.path() + "/b.txt"}));
-    EXPECT_FALSE(CheckPackage(state, dir.path() + "/two.zip", message));
+    message = CheckPackage(state, dir.path() + "/two.zip").message;
     EXPECT_EQ(message, UnitPackageText);
     EXPECT_TRUE(state.ListBox1.isEmpty());  // refused from the central directory, nothing inflated
 }
@@ -169,7 +172,7 @@ TEST_F(PackageTest, AnEmptyArchiveIsNoPackage)
 {
     WriteFile(dir.path() + "/empty.zip", QByteArray("PK\5\6", 4) + QByteArray(18, '\0'));
     QString message;
-    EXPECT_FALSE(CheckPackage(state, dir.path() + "/empty.zip", message));
+    message = CheckPackage(state, dir.path() + "/empty.zip").message;
     EXPECT_EQ(message, PersonalDocumentText);
 }
 
@@ -245,9 +248,9 @@ TEST_F(PackageTest, MultiEntryAndSharedDataPackagesWriteNothing)
     const QString shared = dir.path() + "/in/shared.qvs";
     WriteFile(shared, SharedData());
     QString message;
-    EXPECT_FALSE(CheckPackage(state, two, message));
+    message = CheckPackage(state, two).message;
     EXPECT_EQ(message, UnitPackageText);
-    EXPECT_FALSE(CheckPackage(state, shared, message));
+    message = CheckPackage(state, shared).message;
     EXPECT_EQ(message, PersonalDocumentText);
     for (const QString& package : {two, shared}) {
         EXPECT_FALSE(ExtractPackage(state, package, dir.path() + "/target.qvx").ok);
