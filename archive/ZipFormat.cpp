@@ -1,7 +1,7 @@
 #include "ZipFormat.h"
 
 #include <QtEndian>
-#include <zlib.h>
+#include <libdeflate.h>
 
 namespace zip {
 
@@ -15,7 +15,7 @@ quint16 DeflateFlags(int deflateType)
     }
 }
 
-int ZlibLevel(int deflateType)
+int CompressionLevel(int deflateType)
 {
     switch (deflateType) {
     case dtDeflateS: return 1;
@@ -27,11 +27,7 @@ int ZlibLevel(int deflateType)
 
 quint32 Crc32(quint32 crc, const void* data, qint64 size)
 {
-    const auto* bytes = static_cast<const Bytef*>(data);
-    constexpr qint64 Piece = 1 << 30;
-    for (qint64 done = 0; done < size; done += Piece)
-        crc = quint32(crc32(crc, bytes + done, uInt(qMin(Piece, size - done))));
-    return crc;
+    return libdeflate_crc32(crc, data, size_t(size));
 }
 
 QByteArray UnicodePathField(const QByteArray& storedName, const QString& name)

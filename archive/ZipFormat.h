@@ -28,7 +28,8 @@ inline constexpr qint64 MaxArchiveSize = 2048LL * 1024 * 1024;
 // The deflate levels of the archive components and their flag bits 1-2.
 enum DeflateType { dtDeflateS = 0, dtDeflateF = 1, dtDeflateN = 2, dtDeflateX = 3 };
 quint16 DeflateFlags(int deflateType);
-int ZlibLevel(int deflateType);
+// The deflate level of a type: 1, 3, 6 (normal) or 9.
+int CompressionLevel(int deflateType);
 
 // The CRC-32 of APPNOTE, continued from crc over size bytes (crc 0 to start).
 quint32 Crc32(quint32 crc, const void* data, qint64 size);

@@ -5,10 +5,16 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QStringDecoder>
-#include <algorithm>
 #include <QtEndian>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <libdeflate.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 using namespace zip;
@@ -17,6 +23,11 @@ namespace {
 
 const QString NotAnArchive = QStringLiteral("不是有效的压缩文件");
 const QString Damaged = QStringLiteral("压缩文件已损坏");
+
+// Entries up to this size are inflated in one call into a buffer of their size; larger ones (and
+// a crafted archive's claims) are inflated as a stream, whose memory does not grow with them.
+constexpr qint64 WholeBufferLimit = 64LL * 1024 * 1024;
+constexpr qint64 Piece = 1 << 20;
 
 quint16 U16(const unsigned char* p) { return qFromLittleEndian<quint16>(p); }
 quint32 U32(const unsigned char* p) { return qFromLittleEndian<quint32>(p); }
@@ -36,12 +47,14 @@ struct Header {
     bool enciphered = false;
 };
 
-bool ReadHeader(const unsigned char* base, qint64 size, qint64 at, quint32 plainSignature, int fixedSize,
-                int nameLengthOffset, Header& out)
+// A header at the start of bytes (which hold at least its fixed part and, for the names that
+// are wanted, its name).
+bool ReadHeader(const QByteArray& bytes, quint32 plainSignature, int fixedSize, int nameLengthOffset, bool withName,
+                Header& out)
 {
-    if (at < 0 || at + fixedSize > size)
+    if (bytes.size() < fixedSize)
         return false;
-    const unsigned char* p = base + at;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const quint32 signature = U32(p);
     const quint32 asPlain = (signature & 0xffff00ffu) | (quint32(PlainMark) << 8);
     if (asPlain != plainSignature || (p[1] != PlainMark && p[1] != EncipheredMark))
@@ -52,10 +65,12 @@ bool ReadHeader(const unsigned char* base, qint64 size, qint64 at, quint32 plain
     PkCipher cipher(PkCipher::HeaderKey);
     if (out.enciphered)
         cipher.decrypt(out.fixed, count);
+    if (!withName)
+        return true;
     const quint16 nameLength = U16(out.fixed + nameLengthOffset);
-    if (at + fixedSize + nameLength > size)
+    if (bytes.size() < fixedSize + nameLength)
         return false;
-    out.name = QByteArray(reinterpret_cast<const char*>(p + fixedSize), nameLength);
+    out.name = bytes.mid(fixedSize, nameLength);
     if (out.enciphered)
         cipher.decrypt(reinterpret_cast<unsigned char*>(out.name.data()), nameLength);
     return true;
@@ -80,96 +95,135 @@ QString DecodeName(const QByteArray& raw, quint16 flags, const QByteArray& extra
     return FromGb18030(raw);
 }
 
+// One decompressor a thread, made at its first use (the intake reads on several threads).
+libdeflate_decompressor* Decompressor()
+{
+    struct Holder {
+        libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+        ~Holder() { libdeflate_free_decompressor(d); }
+    };
+    static thread_local Holder holder;
+    return holder.d;
+}
+
 } // namespace
 
-ZipReader::~ZipReader() = default;
+ZipReader::~ZipReader()
+{
+    if (m_ownsFd)
+        ::close(m_fd);
+}
 
 std::unique_ptr<ZipReader> ZipReader::openFile(const QString& path, QString* error)
 {
-    // A pipe, a device or a folder would block or mean nothing: only files are archives.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
+    // Opened without waiting: a pipe or a device would block or mean nothing.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        Fail(error, QStringLiteral("无法打开文件 %1").arg(path));
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         Fail(error, QStringLiteral("%1 不是文件").arg(path));
         return nullptr;
     }
     std::unique_ptr<ZipReader> reader(new ZipReader);
-    reader->m_file = std::make_unique<QFile>(path);
-    if (!reader->m_file->open(QIODevice::ReadOnly)) {
-        Fail(error, QStringLiteral("无法打开文件 %1").arg(path));
-        return nullptr;
-    }
-    return reader->loadFile(error) ? std::move(reader) : nullptr;
+    reader->m_fd = fd;
+    reader->m_ownsFd = true;
+    reader->m_size = st.st_size;
+    return reader->parse(error) ? std::move(reader) : nullptr;
 }
 
 std::unique_ptr<ZipReader> ZipReader::openDescriptor(int fd, QString* error)
 {
-    std::unique_ptr<ZipReader> reader(new ZipReader);
-    reader->m_file = std::make_unique<QFile>();
-    if (!reader->m_file->open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         Fail(error, NotAnArchive);
         return nullptr;
     }
-    return reader->loadFile(error) ? std::move(reader) : nullptr;
-}
-
-bool ZipReader::loadFile(QString* error)
-{
-    m_size = m_file->size();
-    if (m_size > MaxArchiveSize)
-        return Fail(error, Damaged);
-    if (m_size > 0) {
-        m_bytes = m_file->map(0, m_size);
-        if (!m_bytes) {  // not mappable (a pipe, say): read it whole instead
-            m_data = m_file->readAll();
-            m_bytes = reinterpret_cast<const unsigned char*>(m_data.constData());
-            m_size = m_data.size();
-        }
-    }
-    return parse(error);
+    std::unique_ptr<ZipReader> reader(new ZipReader);
+    reader->m_fd = fd;
+    reader->m_size = st.st_size;
+    return reader->parse(error) ? std::move(reader) : nullptr;
 }
 
 std::unique_ptr<ZipReader> ZipReader::openData(const QByteArray& data, QString* error)
 {
     std::unique_ptr<ZipReader> reader(new ZipReader);
     reader->m_data = data;
-    reader->m_bytes = reinterpret_cast<const unsigned char*>(reader->m_data.constData());
-    reader->m_size = reader->m_data.size();
-    if (!reader->parse(error))
-        return nullptr;
-    return reader;
+    reader->m_size = data.size();
+    return reader->parse(error) ? std::move(reader) : nullptr;
+}
+
+bool ZipReader::fetch(qint64 offset, qint64 length, char* to) const
+{
+    if (offset < 0 || length < 0 || offset + length > m_size)
+        return false;
+    if (m_fd < 0) {
+        std::memcpy(to, m_data.constData() + offset, size_t(length));
+        return true;
+    }
+    for (qint64 done = 0; done < length;) {
+        const ssize_t got = ::pread(m_fd, to + done, size_t(length - done), off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;  // the file ended early: it changed underneath
+        done += got;
+    }
+    return true;
+}
+
+bool ZipReader::fetchAll(qint64 offset, qint64 length, QByteArray& to) const
+{
+    if (offset < 0 || length < 0 || offset + length > m_size)
+        return false;
+    to.resize(qsizetype(length));
+    return fetch(offset, length, to.data());
 }
 
 bool ZipReader::parse(QString* error)
 {
+    if (m_size > MaxArchiveSize)
+        return Fail(error, Damaged);
     if (m_size < EndRecordSize)
         return Fail(error, NotAnArchive);
     // The end record sits within the last 22 + 65535 bytes (its comment is at most 65535).
+    const qint64 tailAt = qMax<qint64>(0, m_size - EndRecordSize - 0xffff);
+    QByteArray tail;
+    if (!fetchAll(tailAt, m_size - tailAt, tail))
+        return Fail(error, NotAnArchive);
+    const auto* t = reinterpret_cast<const unsigned char*>(tail.constData());
     qint64 end = -1;
-    const qint64 lowest = qMax<qint64>(0, m_size - EndRecordSize - 0xffff);
-    for (qint64 at = m_size - EndRecordSize; at >= lowest; --at) {
-        if (U32(m_bytes + at) == EndSignature && at + EndRecordSize + U16(m_bytes + at + 20) <= m_size) {
+    for (qint64 at = tail.size() - EndRecordSize; at >= 0; --at) {
+        if (U32(t + at) == EndSignature && at + EndRecordSize + U16(t + at + 20) <= tail.size()) {
             end = at;
             break;
         }
     }
     if (end < 0)
         return Fail(error, NotAnArchive);
-    const unsigned char* e = m_bytes + end;
+    const unsigned char* e = t + end;
     const quint16 disk = U16(e + 4), cdDisk = U16(e + 6);
     const quint16 onDisk = U16(e + 8), total = U16(e + 10);
     const quint32 cdSize = U32(e + 12), cdOffset = U32(e + 16);
     if (disk != 0 || cdDisk != 0 || onDisk != total)
         return Fail(error, QStringLiteral("不支持分卷压缩文件"));
-    if (qint64(cdOffset) + cdSize > end)
+    const qint64 endAt = tailAt + end;
+    if (qint64(cdOffset) + cdSize > endAt)
+        return Fail(error, Damaged);
+    if (!fetchAll(cdOffset, m_size - cdOffset, m_directory))
         return Fail(error, Damaged);
 
-    m_directoryOffset = cdOffset;
-    const qint64 cdEnd = qint64(cdOffset) + cdSize;
-    qint64 at = cdOffset;
+    const auto* cd = reinterpret_cast<const unsigned char*>(m_directory.constData());
+    qint64 at = 0;
     m_entries.reserve(total);
     for (int i = 0; i < total; ++i) {
         Header h;
-        if (!ReadHeader(m_bytes, cdEnd, at, CentralSignature, CentralFixedSize, 24, h))
+        if (at + CentralFixedSize > cdSize
+            || !ReadHeader(QByteArray::fromRawData(m_directory.constData() + at, qsizetype(cdSize - at)),
+                           CentralSignature, CentralFixedSize, 24, true, h))
             return Fail(error, Damaged);
         const unsigned char* f = h.fixed;  // offsets relative to byte 4 of the header
         EntryInfo entry;
@@ -190,15 +244,19 @@ bool ZipReader::parse(QString* error)
         entry.headersEnciphered = h.enciphered;
         const qint64 extraAt = at + CentralFixedSize + h.name.size();
         at = extraAt + extra + comment;
-        if (at > cdEnd)
+        if (at > cdSize)
             return Fail(error, Damaged);
-        entry.extra = QByteArray(reinterpret_cast<const char*>(m_bytes + extraAt), extra);
+        entry.extra = QByteArray(reinterpret_cast<const char*>(cd + extraAt), extra);
         entry.name = DecodeName(h.name, entry.flags, entry.extra);
 
+        // The local header says how long its name and extra field are: the data follows them.
+        QByteArray localBytes;
         Header local;
-        if (!ReadHeader(m_bytes, cdOffset, entry.localHeaderOffset, LocalSignature, LocalFixedSize, 22, local))
+        if (qint64(entry.localHeaderOffset) + LocalFixedSize > cdOffset
+            || !fetchAll(entry.localHeaderOffset, LocalFixedSize, localBytes)
+            || !ReadHeader(localBytes, LocalSignature, LocalFixedSize, 22, false, local))
             return Fail(error, Damaged);
-        entry.dataOffset = qint64(entry.localHeaderOffset) + LocalFixedSize + local.name.size() + U16(local.fixed + 24);
+        entry.dataOffset = qint64(entry.localHeaderOffset) + LocalFixedSize + U16(local.fixed + 22) + U16(local.fixed + 24);
         // The data must lie between its local header and the central directory.
         if (entry.dataOffset + entry.compressedSize > cdOffset)
             return Fail(error, Damaged);
@@ -224,22 +282,25 @@ int ZipReader::find(const QString& name) const
     return -1;
 }
 
-QByteArray ZipReader::directoryBytes() const
-{
-    return QByteArray(reinterpret_cast<const char*>(m_bytes + m_directoryOffset), m_size - m_directoryOffset);
-}
-
-const char* ZipReader::rawData(int index) const
-{
-    return reinterpret_cast<const char*>(m_bytes + m_entries.at(index).dataOffset);
-}
-
 qint64 ZipReader::totalCompressed() const
 {
     qint64 total = 0;
     for (const EntryInfo& e : m_entries)
         total += e.compressedSize;
     return total;
+}
+
+bool ZipReader::copyRaw(int index, QIODevice& out) const
+{
+    const EntryInfo& e = m_entries.at(index);
+    QByteArray piece;
+    for (qint64 done = 0; done < e.compressedSize;) {
+        const qint64 n = qMin<qint64>(Piece, e.compressedSize - done);
+        if (!fetchAll(e.dataOffset + done, n, piece) || out.write(piece) != n)
+            return false;
+        done += n;
+    }
+    return true;
 }
 
 bool ZipReader::read(int index, const Sink& sink, const std::function<void(qint64)>& progress, QString* error) const
@@ -251,22 +312,38 @@ bool ZipReader::read(int index, const Sink& sink, const std::function<void(qint6
         return Fail(error, QStringLiteral("文件已加密: %1").arg(e.name));
     if (e.uncompressedSize > MaxEntrySize)
         return Fail(error, QStringLiteral("文件过大: %1").arg(e.name));
-    const unsigned char* in = m_bytes + e.dataOffset;
-    quint32 crc = crc32(0, nullptr, 0);
+    quint32 crc = 0;
+    auto deliver = [&](const char* data, qint64 n) {
+        crc = Crc32(crc, data, n);
+        return sink(data, n);
+    };
 
     if (e.method == MethodStored) {
         if (e.compressedSize != e.uncompressedSize)
             return Fail(error, Damaged);
-        constexpr qint64 Piece = 1 << 20;
+        QByteArray piece;
         for (qint64 done = 0; done < e.compressedSize;) {
             const qint64 n = qMin<qint64>(Piece, e.compressedSize - done);
-            crc = crc32(crc, in + done, uInt(n));
-            if (!sink(reinterpret_cast<const char*>(in + done), n))
+            if (!fetchAll(e.dataOffset + done, n, piece))
+                return Fail(error, Damaged);
+            if (!deliver(piece.constData(), n))
                 return Fail(error, QStringLiteral("无法写入数据"));
             done += n;
             if (progress)
                 progress(done);
         }
+    } else if (e.method == MethodDeflated && e.uncompressedSize <= WholeBufferLimit) {
+        const std::optional<QByteArray> out = inflateWhole(e, error);
+        if (!out)
+            return false;
+        for (qint64 done = 0; done < out->size();) {
+            const qint64 n = qMin<qint64>(Piece, out->size() - done);
+            if (!deliver(out->constData() + done, n))
+                return Fail(error, QStringLiteral("无法写入数据"));
+            done += n;
+        }
+        if (progress)
+            progress(e.compressedSize);
     } else if (e.method == MethodDeflated) {
         z_stream z{};
         if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
@@ -275,18 +352,18 @@ bool ZipReader::read(int index, const Sink& sink, const std::function<void(qint6
             z_stream* z;
             ~End() { inflateEnd(z); }
         } guard{&z};
-        constexpr uInt InPiece = 1 << 20;
+        QByteArray in;
         static thread_local QByteArray out(1 << 18, Qt::Uninitialized);
         qint64 consumed = 0, produced = 0;
         int status = Z_OK;
         while (status != Z_STREAM_END) {
             if (z.avail_in == 0) {
                 const qint64 left = e.compressedSize - consumed;
-                if (left <= 0)
+                if (left <= 0 || !fetchAll(e.dataOffset + consumed, qMin(Piece, left), in))
                     return Fail(error, Damaged);  // data ended before the stream did
-                z.next_in = const_cast<Bytef*>(in + consumed);
-                z.avail_in = uInt(qMin<qint64>(InPiece, left));
-                consumed += z.avail_in;
+                z.next_in = reinterpret_cast<Bytef*>(in.data());
+                z.avail_in = uInt(in.size());
+                consumed += in.size();
             }
             z.next_out = reinterpret_cast<Bytef*>(out.data());
             z.avail_out = uInt(out.size());
@@ -297,11 +374,8 @@ bool ZipReader::read(int index, const Sink& sink, const std::function<void(qint6
             produced += n;
             if (produced > e.uncompressedSize)
                 return Fail(error, Damaged);  // more than the headers declare
-            if (n > 0) {
-                crc = crc32(crc, reinterpret_cast<const Bytef*>(out.constData()), uInt(n));
-                if (!sink(out.constData(), n))
-                    return Fail(error, QStringLiteral("无法写入数据"));
-            }
+            if (n > 0 && !deliver(out.constData(), n))
+                return Fail(error, QStringLiteral("无法写入数据"));
             if (progress)
                 progress(consumed - z.avail_in);
         }
@@ -315,11 +389,43 @@ bool ZipReader::read(int index, const Sink& sink, const std::function<void(qint6
     return true;
 }
 
+std::optional<QByteArray> ZipReader::inflateWhole(const EntryInfo& e, QString* error) const
+{
+    // Deflate cannot grow data more than about 1032 times: a larger claim is a lie.
+    if (qint64(e.uncompressedSize) > qint64(e.compressedSize) * 1032 + 1024) {
+        Fail(error, Damaged);
+        return std::nullopt;
+    }
+    QByteArray in;
+    QByteArray out(qsizetype(e.uncompressedSize), Qt::Uninitialized);
+    size_t produced = 0;
+    if (!fetchAll(e.dataOffset, e.compressedSize, in)
+        || libdeflate_deflate_decompress(Decompressor(), in.constData(), size_t(in.size()), out.data(),
+                                         size_t(out.size()), &produced) != LIBDEFLATE_SUCCESS
+        || qint64(produced) != e.uncompressedSize) {
+        Fail(error, Damaged);
+        return std::nullopt;
+    }
+    return out;
+}
+
 std::optional<QByteArray> ZipReader::readAll(int index, QString* error) const
 {
+    if (index >= 0 && index < m_entries.size()) {
+        // Inflated straight into what is returned, without a second copy.
+        const EntryInfo& e = m_entries.at(index);
+        if (e.method == MethodDeflated && !(e.flags & FlagEncrypted) && e.uncompressedSize <= WholeBufferLimit) {
+            std::optional<QByteArray> out = inflateWhole(e, error);
+            if (out && Crc32(0, out->constData(), out->size()) != e.crc32) {
+                Fail(error, QStringLiteral("校验错误: %1").arg(e.name));
+                return std::nullopt;
+            }
+            return out;
+        }
+    }
     QByteArray out;
     if (index >= 0 && index < m_entries.size())
-        out.reserve(qsizetype(qMin<qint64>(m_entries[index].uncompressedSize, MaxEntrySize)));
+        out.reserve(qsizetype(qMin<qint64>(m_entries[index].uncompressedSize, WholeBufferLimit)));
     const bool ok = read(index, [&out](const char* d, qint64 n) { out.append(d, n); return true; }, {}, error);
     if (!ok)
         return std::nullopt;

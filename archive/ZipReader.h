@@ -1,14 +1,16 @@
 #pragma once
-// Reads ZIP archives, plain or with enciphered headers, from a file or from memory.
-// Every offset and size is checked against the data before use; a damaged archive yields an
-// error text, never a read outside the data.
+// Reads ZIP archives, plain or with enciphered headers, from a file or from memory. From a file
+// it reads with positioned reads only what is asked for: the central directory when opened, an
+// entry's data when that entry is read; a file changed underneath cannot crash it. Every offset
+// and size is checked against the data before use; a damaged archive yields an error text,
+// never a read outside the data.
 #include "ZipFormat.h"
 
 #include <QVector>
 #include <memory>
 #include <optional>
 
-class QFile;
+class QIODevice;
 
 class ZipReader {
 public:
@@ -28,20 +30,24 @@ public:
     bool read(int index, const Sink& sink, const std::function<void(qint64)>& progress, QString* error) const;
     std::optional<QByteArray> readAll(int index, QString* error) const;
     std::optional<QByteArray> readAll(const QString& name, QString* error) const;
+    // Copies an entry's stored (compressed) bytes to out as they are. False on a short read or
+    // a failed write.
+    bool copyRaw(int index, QIODevice& out) const;
     // Every byte from the central directory's start to the end: what lists the entries.
-    QByteArray directoryBytes() const;
-    // The stored (compressed) bytes of an entry, valid while the reader lives.
-    const char* rawData(int index) const;
+    QByteArray directoryBytes() const { return m_directory; }
 
 private:
     ZipReader() = default;
-    bool loadFile(QString* error);
     bool parse(QString* error);
+    // Exactly length bytes at offset, or false.
+    bool fetch(qint64 offset, qint64 length, char* to) const;
+    bool fetchAll(qint64 offset, qint64 length, QByteArray& to) const;
+    std::optional<QByteArray> inflateWhole(const zip::EntryInfo& e, QString* error) const;
 
-    std::unique_ptr<QFile> m_file;
-    QByteArray m_data;
-    const unsigned char* m_bytes = nullptr;
+    QByteArray m_data;  // the archive, when it is in memory
+    int m_fd = -1;      // the file, when it is read from one
+    bool m_ownsFd = false;
     qint64 m_size = 0;
-    qint64 m_directoryOffset = 0;
+    QByteArray m_directory;  // the central directory and the end record
     QVector<zip::EntryInfo> m_entries;
 };

@@ -1,12 +1,13 @@
 #include "ZipWriter.h"
 
 #include "PkCipher.h"
+#include "ZipReader.h"
 
 #include <QBuffer>
 #include <QIODevice>
 #include <QtEndian>
 #include <algorithm>
-#include <zlib.h>
+#include <libdeflate.h>
 
 using namespace zip;
 
@@ -27,6 +28,24 @@ void Put32(QByteArray& b, quint32 v)
 }
 
 constexpr quint16 Version = 20;
+
+// One compressor a level and a thread, made at its first use.
+libdeflate_compressor* Compressor(int level)
+{
+    struct Holder {
+        libdeflate_compressor* levels[13] = {};
+        ~Holder()
+        {
+            for (libdeflate_compressor* c : levels)
+                libdeflate_free_compressor(c);
+        }
+    };
+    static thread_local Holder holder;
+    level = qBound(1, level, 12);
+    if (!holder.levels[level])
+        holder.levels[level] = libdeflate_alloc_compressor(level);
+    return holder.levels[level];
+}
 
 } // namespace
 
@@ -92,67 +111,42 @@ bool ZipWriter::add(const Entry& entry, const char* data, qint64 size, const std
     if (m_out->pos() > 0xffffffffLL)
         return fail(QStringLiteral("压缩文件过大"));
 
-    // The header goes first with sizes unknown, and is written again once they are.
-    const qint64 headerAt = m_out->pos();
+    // The whole input is at hand: its CRC and its deflated form first, then the header with
+    // their sizes and the data, each written once.
+    e.crc32 = Crc32(0, data, size);
+    QByteArray deflated;
+    const char* stored = data;
+    qint64 storedSize = size;
+    if (e.method == MethodDeflated) {
+        libdeflate_compressor* compressor = Compressor(CompressionLevel(entry.deflateType));
+        if (!compressor)
+            return fail(QStringLiteral("压缩初始化失败"));
+        deflated.resize(qsizetype(libdeflate_deflate_compress_bound(compressor, size_t(size))));
+        const size_t n = libdeflate_deflate_compress(compressor, data, size_t(size), deflated.data(), size_t(deflated.size()));
+        if (n == 0)
+            return fail(QStringLiteral("压缩失败"));
+        stored = deflated.constData();
+        storedSize = qint64(n);
+    }
+    if (progress)
+        progress(size);
+    if (storedSize > 0xffffffffLL)
+        return fail(QStringLiteral("压缩文件过大"));
+    e.compressedSize = quint32(storedSize);
     if (m_out->write(header(e, false)) < 0)
         return fail(m_out->errorString());
-    const qint64 dataAt = m_out->pos();
-    e.crc32 = quint32(crc32(0, reinterpret_cast<const Bytef*>(data), 0));
-
-    constexpr qint64 Piece = 1 << 20;
-    if (e.method == MethodStored) {
-        for (qint64 done = 0; done < size;) {
-            const qint64 n = qMin(Piece, size - done);
-            e.crc32 = quint32(crc32(e.crc32, reinterpret_cast<const Bytef*>(data + done), uInt(n)));
-            if (m_out->write(data + done, n) != n)
-                return fail(m_out->errorString());
-            done += n;
-            if (progress)
-                progress(done);
-        }
-    } else {
-        z_stream z{};
-        if (deflateInit2(&z, ZlibLevel(entry.deflateType), Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-            return fail(QStringLiteral("压缩初始化失败"));
-        struct End {
-            z_stream* z;
-            ~End() { deflateEnd(z); }
-        } guard{&z};
-        static thread_local QByteArray out(1 << 18, Qt::Uninitialized);
-        qint64 done = 0;
-        int status = Z_OK;
-        while (status != Z_STREAM_END) {
-            if (z.avail_in == 0 && done < size) {
-                const qint64 n = qMin(Piece, size - done);
-                z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data + done));
-                z.avail_in = uInt(n);
-                e.crc32 = quint32(crc32(e.crc32, z.next_in, uInt(n)));
-                done += n;
-            }
-            z.next_out = reinterpret_cast<Bytef*>(out.data());
-            z.avail_out = uInt(out.size());
-            status = deflate(&z, done == size && z.avail_in == 0 ? Z_FINISH : Z_NO_FLUSH);
-            if (status == Z_STREAM_ERROR)
-                return fail(QStringLiteral("压缩失败"));
-            const qint64 n = out.size() - z.avail_out;
-            if (n > 0 && m_out->write(out.constData(), n) != n)
-                return fail(m_out->errorString());
-            if (progress)
-                progress(done - z.avail_in);
-        }
+    constexpr qint64 Piece = 1 << 22;
+    for (qint64 done = 0; done < storedSize;) {
+        const qint64 n = qMin(Piece, storedSize - done);
+        if (m_out->write(stored + done, n) != n)
+            return fail(m_out->errorString());
+        done += n;
     }
-    const qint64 compressed = m_out->pos() - dataAt;
-    if (compressed > 0xffffffffLL)
-        return fail(QStringLiteral("压缩文件过大"));
-    e.compressedSize = quint32(compressed);
-    const qint64 endAt = m_out->pos();
-    if (!m_out->seek(headerAt) || m_out->write(header(e, false)) < 0 || !m_out->seek(endAt))
-        return fail(m_out->errorString());
     m_written.append(e);
     return true;
 }
 
-bool ZipWriter::addRaw(const EntryInfo& entry, const char* compressed)
+bool ZipWriter::addRaw(const EntryInfo& entry, const ZipReader& from, int index)
 {
     EntryInfo e = entry;
     e.extra.clear();  // what another program put there is not this archive's to repeat
@@ -161,7 +155,7 @@ bool ZipWriter::addRaw(const EntryInfo& entry, const char* compressed)
     e.localHeaderOffset = quint32(m_out->pos());
     if (m_out->pos() > 0xffffffffLL)
         return fail(QStringLiteral("压缩文件过大"));
-    if (m_out->write(header(e, false)) < 0 || m_out->write(compressed, e.compressedSize) != e.compressedSize)
+    if (m_out->write(header(e, false)) < 0 || !from.copyRaw(index, *m_out))
         return fail(m_out->errorString());
     m_written.append(e);
     return true;

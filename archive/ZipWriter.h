@@ -23,7 +23,7 @@ public:
     // progress gets the bytes of data consumed so far.
     bool add(const Entry& entry, const char* data, qint64 size, const std::function<void(qint64)>& progress = {});
     // Copies an entry as it stands in another archive, without inflating it again.
-    bool addRaw(const zip::EntryInfo& entry, const char* compressed);
+    bool addRaw(const zip::EntryInfo& entry, const class ZipReader& from, int index);
     bool finish();
     const QString& error() const { return m_error; }
     // After finish: the central directory and end record as written.

@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <optional>
 
 DocumentIdentity LoadedDocument;
 
@@ -22,6 +23,79 @@ namespace {
 QString ControlName(const Tfiledata& f)
 {
     return "ed" + f.Name;
+}
+
+// Every own field's cell into LoadedValues, EditValues and the screen.
+void ReadOwnFields(WordDocument& doc, FieldAccess& screen)
+{
+    WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
+        const Tfiledata& f = FieldData.at(i);
+        if (f.Source == -1) {
+            const QString text = NormalizeLineBreaks(doc.CellText(table, f.CellNo));
+            LoadedValues[i] = text;
+            screen.setText(ControlName(f), text);
+            EditValues[i] = text;
+        }
+        progress().run(QString());
+    });
+}
+
+// The cells whose values changed, and their mirrors.
+void WriteChangedCells(WordDocument& doc)
+{
+    WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
+        const Tfiledata& f = FieldData.at(i);
+        const int v = f.Source >= 0 ? f.Source : i;
+        if (EditValues.at(v) != LoadedValues.at(v)) {
+            if (f.FitLength > 0) {
+                doc.SetCellWordWrap(table, f.CellNo, false);
+                doc.SetCellFitText(table, f.CellNo, Gb18030Length(EditValues.at(v)) > f.FitLength);
+            }
+            doc.SetCellText(table, f.CellNo, EditValues.at(v));
+        }
+        progress().run(QString());
+    });
+}
+
+// Why the file may not be written now, or nothing (target is the resolved path).
+std::optional<StoreResult> Refusal(const QString& path, const QString& target)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    if (target.isEmpty())
+        return StoreResult{StoreStatus::Replaced, ReplacedText + shown};
+    if (IsReadOnlyFile(target))
+        return StoreResult{StoreStatus::ReadOnly, ReadOnlyText + shown};
+    if (DocLock && !DocLock->EnsureNotInUse(target))
+        return StoreResult{StoreStatus::InUse, QFileInfo(path).fileName() + InUseText};
+    return std::nullopt;
+}
+
+// Ends a store that wrote nothing: nothing reaches the file, LoadedValues keeps its entries,
+// and the progress window does not stay on the screen.
+StoreResult Abandon(StoreStatus status, const QString& message)
+{
+    if (WordSession && WordSession->DocumentAlive())
+        WordSession->CloseDocument(false);
+    progress().Close();
+    return {status, message};
+}
+
+// Saves the open document with its changed cells; LoadedValues follows.
+StoreResult SaveOpenDocument(const QString& path)
+{
+    WordDocument& doc = *WordSession->Doc;
+    WordSession->LastFailure.clear();
+    WriteChangedCells(doc);
+    if (!WordSession->CloseDocument(true))
+        return Abandon(StoreStatus::Failed, WordSession->LastFailure.isEmpty()
+                                                ? QStringLiteral("无法保存文档 %1").arg(QDir::toNativeSeparators(path))
+                                                : WordSession->LastFailure);
+    LoadedDocument = doc.Identity();
+    for (int i = 0; i < EditValues.size(); ++i)
+        if (EditValues.at(i) != LoadedValues.at(i))
+            LoadedValues[i] = EditValues.at(i);
+    progress().Close();
+    return {StoreStatus::Stored, {}};
 }
 
 } // namespace
@@ -69,16 +143,7 @@ void LoadShortForm(FieldAccess& screen, const QString& path)
     }
     WordDocument& doc = *WordSession->Doc;
     try {
-        WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
-            const Tfiledata& f = FieldData.at(i);
-            if (f.Source == -1) {
-                const QString text = NormalizeLineBreaks(doc.CellText(table, f.CellNo));
-                LoadedValues[i] = text;
-                screen.setText(ControlName(f), text);
-                EditValues[i] = text;
-            }
-            progress().run(QString());
-        });
+        ReadOwnFields(doc, screen);
     } catch (const Failure&) {
         WordSession->CloseDocument(false);
         progress().Close();
@@ -97,65 +162,55 @@ StoreResult SaveShortForm(FieldAccess& screen, const QString& path, unsigned pro
     const QString shown = QDir::toNativeSeparators(path);
     // A link is written through: its target takes the values and keeps its permissions.
     const QString target = QFileInfo(path).canonicalFilePath();
-    if (target.isEmpty())
-        return {StoreStatus::Replaced, ReplacedText + shown};
     // Another program may have replaced or rewritten the file since it was loaded: what it holds
     // now is somebody's, and the screen's values do not belong there.
-    if (LoadedDocument.isValid() && !CurrentIdentity(target).sameAs(LoadedDocument))
+    if (!target.isEmpty() && LoadedDocument.isValid() && !CurrentIdentity(target).sameAs(LoadedDocument))
         return {StoreStatus::Replaced, ReplacedText + shown};
-    if (IsReadOnlyFile(target))
-        return {StoreStatus::ReadOnly, ReadOnlyText + shown};
-    if (DocLock && !DocLock->EnsureNotInUse(target))
-        return {StoreStatus::InUse, QFileInfo(path).fileName() + InUseText};
+    if (const auto refused = Refusal(path, target))
+        return *refused;
 
     progress().FrmShow(progressKind, FieldHigh + 1);
-    auto abandon = [](StoreStatus status, const QString& message) {
-        // Nothing reaches the file and LoadedValues keeps its entries; the progress window does
-        // not stay on the screen.
-        if (WordSession && WordSession->DocumentAlive())
-            WordSession->CloseDocument(false);
-        progress().Close();
-        return StoreResult{status, message};
-    };
     try {
         if (!WordSession)
-            return abandon(StoreStatus::Failed, OpenWordFailedText);
+            return Abandon(StoreStatus::Failed, OpenWordFailedText);
         // A document that cannot be opened or unprotected takes no writes: the word processor
         // would refuse them in a protected document, and saving would put our protection over
         // someone else's.
         if (!WordSession->OpenDocument(target))
-            return abandon(StoreStatus::Failed, NotAnApplicationText);
+            return Abandon(StoreStatus::Failed, NotAnApplicationText);
         if (LoadedDocument.isValid() && !WordSession->Doc->Identity().sameAs(LoadedDocument))
-            return abandon(StoreStatus::Replaced, ReplacedText + shown);
-        WordSession->LastFailure.clear();
-        WordDocument& doc = *WordSession->Doc;
-        WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
-            const Tfiledata& f = FieldData.at(i);
-            const int v = f.Source >= 0 ? f.Source : i;
-            if (EditValues.at(v) != LoadedValues.at(v)) {
-                if (f.FitLength > 0) {
-                    doc.SetCellWordWrap(table, f.CellNo, false);
-                    doc.SetCellFitText(table, f.CellNo, Gb18030Length(EditValues.at(v)) > f.FitLength);
-                }
-                doc.SetCellText(table, f.CellNo, EditValues.at(v));
-            }
-            progress().run(QString());
-        });
-        if (!WordSession->CloseDocument(true))
-            return abandon(StoreStatus::Failed, WordSession->LastFailure.isEmpty()
-                                                    ? QStringLiteral("无法保存文档 %1").arg(shown)
-                                                    : WordSession->LastFailure);
+            return Abandon(StoreStatus::Replaced, ReplacedText + shown);
+        return SaveOpenDocument(path);
     } catch (const Failure& failure) {
-        return abandon(StoreStatus::Failed, failure.text());
+        return Abandon(StoreStatus::Failed, failure.text());
     } catch (const std::exception& error) {
-        return abandon(StoreStatus::Failed, QString::fromLocal8Bit(error.what()));
+        return Abandon(StoreStatus::Failed, QString::fromLocal8Bit(error.what()));
     }
-    LoadedDocument = WordSession->Doc->Identity();
-    for (int i = 0; i < EditValues.size(); ++i)
-        if (EditValues.at(i) != LoadedValues.at(i))
-            LoadedValues[i] = EditValues.at(i);
-    progress().Close();
-    return {StoreStatus::Stored, {}};
+}
+
+StoreResult SetFields(FieldAccess& form, const QString& path, const QMap<int, QString>& values, unsigned progressKind)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty())
+        return {StoreStatus::Failed, MissingDocumentText(path)};
+    if (const auto refused = Refusal(path, target))
+        return *refused;
+    progress().FrmShow(progressKind, FieldHigh + 1);
+    try {
+        if (!WordSession || !WordSession->OpenDocument(target))
+            return Abandon(StoreStatus::Failed, NotAnApplicationText);
+        ReadOwnFields(*WordSession->Doc, form);
+        LoadedDocument = WordSession->Doc->Identity();
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
+            EditValues[it.key()] = it.value();
+            form.setText(ControlName(FieldData.at(it.key())), it.value());
+        }
+        if (EditValues == LoadedValues)
+            return Abandon(StoreStatus::NothingChanged, {});
+        return SaveOpenDocument(path);
+    } catch (const Failure& failure) {
+        return Abandon(StoreStatus::Failed, failure.text());
+    }
 }
 
 StoreResult StoreAsNewDocument(FieldAccess& screen, const QString& path, unsigned progressKind)

@@ -3,6 +3,7 @@
 #include "DocumentIdentity.h"
 #include "FieldAccess.h"
 
+#include <QMap>
 #include <functional>
 
 class WordDocument;
@@ -45,6 +46,10 @@ inline const QString NotAnApplicationText = QStringLiteral("本文不是合法�
 // through a link to its target, restores the protection and saves. Unless the result is Stored,
 // nothing was written and LoadedValues is unchanged, so the next store writes the same changes.
 StoreResult SaveShortForm(FieldAccess& screen, const QString& path, unsigned progressKind);
+// Stores values (by catalogue record) into the document with one opening: its own fields are
+// read into form, LoadedValues and EditValues, the values put over them, and the changed cells
+// written. The command-line tool's "set".
+StoreResult SetFields(FieldAccess& form, const QString& path, const QMap<int, QString>& values, unsigned progressKind);
 // The screen's values as a new document at path (which the user chose to replace if it exists):
 // the blank document, then every value the screen holds. It then is the loaded document.
 StoreResult StoreAsNewDocument(FieldAccess& screen, const QString& path, unsigned progressKind);

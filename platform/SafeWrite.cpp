@@ -120,8 +120,13 @@ bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice
             return abandon(EIO);
         errno = 0;
         const bool produced = produce(device);
-        const int writeError = errno;
-        if (!produced || !device.flush() || device.error() != QFileDevice::NoError)
+        int writeError = errno;
+        // What the device still buffers fails only now: its cause is taken here too.
+        errno = 0;
+        const bool flushed = produced && device.flush();
+        if (writeError == 0)
+            writeError = errno;
+        if (!produced || !flushed || device.error() != QFileDevice::NoError)
             return abandon(writeError != 0 ? writeError : (device.error() == QFileDevice::ResourceError ? ENOSPC : EIO));
     }
     if (::fsync(fd) != 0)

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 mode=${1:-run}
 
 RUNTIME_PACKAGES=(cmake ninja-build g++ pkg-config python3 qt6-base-dev qt6-base-dev-tools libgl-dev
-  zlib1g-dev libjpeg62-turbo-dev libpugixml-dev libcurl4-openssl-dev qtkeychain-qt6-dev ca-certificates
+  zlib1g-dev libdeflate-dev libjpeg62-turbo-dev libpugixml-dev libcurl4-openssl-dev qtkeychain-qt6-dev ca-certificates
   qt6-translations-l10n
   fonts-noto-cjk fonts-arphic-ukai fonts-liberation2 shared-mime-info desktop-file-utils)
 # Chinese input methods: Qt's own ibus plug-in comes with Qt; fcitx5 brings its Qt 6 plug-in here.

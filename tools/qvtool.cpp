@@ -236,34 +236,27 @@ int Dump(const QString& path)
 int Set(const QString& path, const QStringList& assignments)
 {
     PrepareSession();
-    FieldMap fields;
-    try {
-        if (!Load(fields, path))
-            return Refuse(notices.text);
-        for (const QString& assignment : assignments) {
-            const qsizetype eq = assignment.indexOf('=');
-            const QString name = assignment.left(eq);
-            int record = -1;
-            for (int i = 0; i <= FieldHigh && record < 0; ++i)
-                if (FieldData.at(i).Source == -1 && FieldData.at(i).Name.compare(name, Qt::CaseInsensitive) == 0)
-                    record = i;
-            if (eq <= 0 || record < 0)
-                return Refuse(QStringLiteral("没有名为 %1 的字段").arg(name));
-            const QString value = Unescaped(assignment.mid(eq + 1));
-            const bool multiLine = MultiLineFields.contains(FieldData.at(record).Name, Qt::CaseInsensitive);
-            if (HasRefusedCharacters(value, multiLine))
-                return Refuse(multiLine ? QStringLiteral("字段 %1 不能含有控制字符").arg(name)
-                                        : QStringLiteral("字段 %1 只有一行，不能含有换行、制表符或控制字符").arg(name));
-            EditValues[record] = value;
-            fields.setText("ed" + FieldData.at(record).Name, value);
-        }
-        const StoreResult stored = SaveShortForm(fields, path, 8);
-        if (!stored.ok())
-            return Refuse(stored.message);
-    } catch (const Failure& failure) {
-        return Refuse(failure.text());
+    // Every assignment is judged before the document is touched; then it is opened once.
+    QMap<int, QString> values;
+    for (const QString& assignment : assignments) {
+        const qsizetype eq = assignment.indexOf('=');
+        const QString name = assignment.left(eq);
+        int record = -1;
+        for (int i = 0; i <= FieldHigh && record < 0; ++i)
+            if (FieldData.at(i).Source == -1 && FieldData.at(i).Name.compare(name, Qt::CaseInsensitive) == 0)
+                record = i;
+        if (eq <= 0 || record < 0)
+            return Refuse(QStringLiteral("没有名为 %1 的字段").arg(name));
+        const QString value = Unescaped(assignment.mid(eq + 1));
+        const bool multiLine = MultiLineFields.contains(FieldData.at(record).Name, Qt::CaseInsensitive);
+        if (HasRefusedCharacters(value, multiLine))
+            return Refuse(multiLine ? QStringLiteral("字段 %1 不能含有控制字符").arg(name)
+                                    : QStringLiteral("字段 %1 只有一行，不能含有换行、制表符或控制字符").arg(name));
+        values.insert(record, value);
     }
-    return 0;
+    FieldMap fields;
+    const StoreResult stored = SetFields(fields, path, values, 8);
+    return stored.ok() ? 0 : Refuse(stored.message);
 }
 
 int Verify(const QString& path, const QStringList& names)

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ooxml;
@@ -43,29 +44,31 @@ constexpr int MaxSpinCount = 1000000;
 OoxmlDocument::OoxmlDocument(const QString& path) : m_path(path)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    const QFileInfo info(path);
-    // A pipe, a device or a folder would block or mean nothing; a file beyond the bound is no
-    // application, whatever it holds.
-    if (info.exists() && !info.isFile())
+    // Opened without waiting: a pipe, a device or a folder would block or mean nothing. The
+    // descriptor stays open while the document is: the parts are read from it as they are
+    // needed, and a save copies the parts it did not change from it.
+    m_file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (m_file.fd < 0)
+        throw Failure(QFileInfo(path).isDir() ? QStringLiteral("%1 不是文件，不能作为申请书打开").arg(shown)
+                                              : QStringLiteral("无法打开文档 %1").arg(shown));
+    struct stat st {};
+    if (::fstat(m_file.fd, &st) != 0 || !S_ISREG(st.st_mode))
         throw Failure(QStringLiteral("%1 不是文件，不能作为申请书打开").arg(shown));
-    if (info.size() > MaxDocumentSize)
+    // A file beyond the bound is no application, whatever it holds.
+    if (st.st_size > MaxDocumentSize)
         throw Failure(QStringLiteral("文档 %1 的内容已损坏：文件过大").arg(shown));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("无法打开文档 %1").arg(shown));
-    m_file = file.readAll();
     QString why;
-    m_zip = ZipReader::openData(m_file, &why);
+    m_zip = ZipReader::openDescriptor(m_file.fd, &why);
     if (!m_zip)
         throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
-    m_identity = IdentityOf(file.handle(), info.canonicalFilePath(), m_zip->directoryBytes());
+    m_identity = IdentityOf(m_file.fd, QFileInfo(path).canonicalFilePath(), m_zip->directoryBytes());
     load(shown);
 }
 
-OoxmlDocument::OoxmlDocument(const QByteArray& bytes, const QString& name) : m_file(bytes)
+OoxmlDocument::OoxmlDocument(const QByteArray& bytes, const QString& name) : m_bytes(bytes)
 {
     QString why;
-    m_zip = ZipReader::openData(m_file, &why);
+    m_zip = ZipReader::openData(m_bytes, &why);
     if (!m_zip)
         throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(name, why));
     load(name);
@@ -116,6 +119,18 @@ void OoxmlDocument::load(const QString& shown)
 }
 
 OoxmlDocument::~OoxmlDocument() = default;
+
+OoxmlDocument::Descriptor::~Descriptor()
+{
+    close();
+}
+
+void OoxmlDocument::Descriptor::close()
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
 
 void OoxmlDocument::index()
 {
@@ -507,7 +522,7 @@ void OoxmlDocument::SaveAs(const QString& path)
             else if (m_settingsCreated && e.name == DocumentRelsPart)
                 ok = addNew(e.name, relations), relationsWritten = true;
             else
-                ok = writer.addRaw(e, m_zip->rawData(i));
+                ok = writer.addRaw(e, *m_zip, i);
         }
         if (ok && m_settingsCreated) {
             ok = addNew(SettingsPart, Serialized(m_settings));
@@ -543,7 +558,8 @@ void OoxmlDocument::Close(bool saveChanges)
     m_document.reset();
     m_settings.reset();
     m_zip.reset();
-    m_file.clear();
+    m_file.close();
+    m_bytes.clear();
     m_documentText.clear();
 }
 

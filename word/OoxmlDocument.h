@@ -65,7 +65,14 @@ private:
     const QVector<pugi::xml_node>& cellsOf(int table);
 
     QString m_path;
-    QByteArray m_file;                  // the package as read, kept for copying parts
+    // The file, open while the document is; declared before the reader that reads from it, so
+    // that it is closed after it, and closed also when the constructor gives up.
+    struct Descriptor {
+        int fd = -1;
+        ~Descriptor();
+        void close();
+    } m_file;
+    QByteArray m_bytes;                 // the package, for a document held in memory
     std::unique_ptr<ZipReader> m_zip;
     QByteArray m_documentText;          // the main part's text, parsed in place
     pugi::xml_document m_document;
