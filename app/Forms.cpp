@@ -1,8 +1,8 @@
 #include "Forms.h"
 
 #include "AboutBox.h"
-#include "CodeLists.h"
-#include "DisciplineTree.h"
+#include "CodeLookup.h"
+#include "DisciplineLookup.h"
 #include "MailServerDialog.h"
 #include "MemberOrder.h"
 #include "SendEmail.h"

@@ -1,6 +1,6 @@
 #include "Simpleform.h"
 
-#include "CodeLists.h"
+#include "CodeLookup.h"
 #include "DocumentLock.h"
 #include "EditJournal.h"
 #include "SafeWrite.h"

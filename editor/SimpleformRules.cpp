@@ -1,7 +1,7 @@
 #include "SimpleformRules.h"
 
-#include "CodeLists.h"
-#include "DisciplineTree.h"
+#include "CodeLookup.h"
+#include "DisciplineLookup.h"
 #include "FormPanel.h"
 #include "Edition.h"
 #include "FieldRules.h"

@@ -1,9 +1,9 @@
 #pragma once
 // The short-form screen over a real document in a private home, with the lookup dialogs it
 // uses, driven the way a person would: shown modally, typed into, closed.
-#include "CodeLists.h"
+#include "CodeLookup.h"
 #include "Edition.h"
-#include "DisciplineTree.h"
+#include "DisciplineLookup.h"
 #include "DocumentLock.h"
 #include "FieldCatalogue.h"
 #include "MemberOrder.h"

@@ -1,6 +1,6 @@
 // Every control a person can reach in the program's smaller dialogs has a name a screen reader speaks.
-#include "CodeLists.h"
-#include "DisciplineTree.h"
+#include "CodeLookup.h"
+#include "DisciplineLookup.h"
 #include "MailServerDialog.h"
 #include "MemberOrder.h"
 #include "PackageWindow.h"

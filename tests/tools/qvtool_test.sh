@@ -58,6 +58,7 @@ check "set writes through a link" "$qv" set "$work/link.qvx" 'xmmc=经由链接'
 check "the link stays a link" test -L "$work/link.qvx"
 check "the target has the value" bash -c "'$qv' dump '$work/real/target.qvx' | grep -qx 'xmmc	经由链接'"
 check "and keeps its permissions" test "$(stat -c %a "$work/real/target.qvx")" = 640
+check "qvtool loads no widget library" bash -c "! ldd '$qv' | grep -q -E 'libQt6(Widgets|Gui)'"
 check "catalogue has 96 records" test "$("$qv" catalogue | wc -l)" = 96
 
 echo "qvtool: $passed passed, $failed failed"

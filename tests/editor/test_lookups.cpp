@@ -1,4 +1,6 @@
 #include "CodeLists.h"
+#include "CodeLookup.h"
+#include "DisciplineLookup.h"
 #include "DisciplineTree.h"
 #include "Gb18030.h"
 #include "Resources.h"
