@@ -16,54 +16,56 @@
 #include "ProgressWindow.h"
 #include "Seams.h"
 
+#include <QPixmap>
+
 TFrmVantraMain* FrmVantraMain = nullptr;
 Tfrmmsgbox* frmmsgbox = nullptr;
-TfrmunivForm* frmunivForm = nullptr;
-Tfrmfiledlg* frmfiledlg = nullptr;
-TfrmAbout* frmAbout = nullptr;
+OnFirstUse<TfrmunivForm> frmunivForm([]() -> TfrmunivForm* { return new TfrmunivForm; });
+OnFirstUse<Tfrmfiledlg> frmfiledlg([]() -> Tfrmfiledlg* { return new Tfrmfiledlg; });
+OnFirstUse<TfrmAbout> frmAbout([]() -> TfrmAbout* { return new TfrmAbout; });
 
 void CreateForms()
 {
     FrmVantraMain = new TFrmVantraMain;
     frmmsgbox = new Tfrmmsgbox;
     installProgress(frmmsgbox);
-    frmunivForm = new TfrmunivForm;
-    frmfiledlg = new Tfrmfiledlg;
-    frmzipx = new Tfrmzipx;
-    frmAbout = new TfrmAbout;
-    frmsubmittype = new Tfrmsubmittype(FrmVantraMain);
-    frmsendemail = new Tfrmsendemail(FrmVantraMain);
-    frmmailserver = new Tfrmmailserver(FrmVantraMain);  // asked from the e-mail dialog and the choice of method
-    FrmSimpleform = new TFrmSimpleform(FrmVantraMain);  // kept above the main window
-    FrmVantraMain->ConnectShortForm(FrmSimpleform);
-    frmcode = new Tfrmcode;
-    frmxkdm_tree = new Tfrmxkdm_tree;
-    frmVantraExport = new TfrmVantraExport(FrmVantraMain, FrmVantraMain);
-    frmmemberorder = new Tfrmmemberorder;
+    // These stay above the main window.
+    frmsubmittype.makeWith([]() -> Tfrmsubmittype* { return new Tfrmsubmittype(FrmVantraMain); });
+    frmsendemail.makeWith([]() -> Tfrmsendemail* { return new Tfrmsendemail(FrmVantraMain); });
+    frmmailserver.makeWith([]() -> Tfrmmailserver* { return new Tfrmmailserver(FrmVantraMain); });
+    frmVantraExport.makeWith([]() -> TfrmVantraExport* { return new TfrmVantraExport(FrmVantraMain, FrmVantraMain); });
+    FrmSimpleform.makeWith([]() -> TFrmSimpleform* {
+        auto* screen = new TFrmSimpleform(FrmVantraMain);
+        FrmVantraMain->ConnectShortForm(screen);
+        return screen;
+    });
 }
 
-template <class T>
-static void Free(T*& window)
+void PrepareLikelyWindows()
 {
-    delete window;
-    window = nullptr;
+    if (!FrmVantraMain || FrmSimpleform.built())
+        return;
+    QPixmap canvas(FrmSimpleform->size());
+    FrmSimpleform->render(&canvas);
 }
 
 void FreeForms()
 {
-    Free(frmmemberorder);
-    Free(frmVantraExport);
-    Free(frmxkdm_tree);
-    Free(frmcode);
-    Free(FrmSimpleform);
-    Free(frmmailserver);
-    Free(frmsendemail);
-    Free(frmsubmittype);
-    Free(frmAbout);
-    Free(frmzipx);
-    Free(frmfiledlg);
-    Free(frmunivForm);
+    frmmemberorder.free();
+    frmVantraExport.free();
+    frmxkdm_tree.free();
+    frmcode.free();
+    FrmSimpleform.free();
+    frmmailserver.free();
+    frmsendemail.free();
+    frmsubmittype.free();
+    frmAbout.free();
+    frmzipx.free();
+    frmfiledlg.free();
+    frmunivForm.free();
     installProgress(nullptr);
-    Free(frmmsgbox);
-    Free(FrmVantraMain);
+    delete frmmsgbox;
+    frmmsgbox = nullptr;
+    delete FrmVantraMain;
+    FrmVantraMain = nullptr;
 }

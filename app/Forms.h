@@ -1,5 +1,8 @@
 #pragma once
-// The program's windows, each created once at start in a fixed order and kept for the run.
+// The program's windows. The main window and the progress window are made at start; every
+// other window is made at its first use and kept for the run.
+#include "OnFirstUse.h"
+
 #include <QString>
 
 class TFrmVantraMain;
@@ -11,13 +14,19 @@ class TfrmAbout;
 
 extern TFrmVantraMain* FrmVantraMain;
 extern Tfrmmsgbox* frmmsgbox;
-extern TfrmunivForm* frmunivForm;
-extern Tfrmfiledlg* frmfiledlg;
-extern TfrmAbout* frmAbout;
+extern OnFirstUse<TfrmunivForm> frmunivForm;
+extern OnFirstUse<Tfrmfiledlg> frmfiledlg;
+extern OnFirstUse<TfrmAbout> frmAbout;
 
-// Creates every window in order; the main window first, before the others exist.
+// Creates the main window and the progress window, and tells the windows made later who their
+// parent is.
 void CreateForms();
-// Frees them in reverse order.
+// What the user most likely opens first (the short-form screen) is made and drawn once off
+// screen, so that its fonts and styles are ready; called once the main window has appeared and
+// the program waits for the user.
+void PrepareLikelyWindows();
+constexpr int PrepareAfterStartMs = 250;
+// Frees those made, in reverse order.
 void FreeForms();
 
 

@@ -58,6 +58,10 @@ Tfrmmsgbox::Tfrmmsgbox(QWidget* parent)
     BtnCancel->hide();
     connect(BtnCancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
 
+    ShowTimer = new QTimer(this);
+    ShowTimer->setSingleShot(true);
+    connect(ShowTimer, &QTimer::timeout, this, &Tfrmmsgbox::Appear);
+
     Timer1 = new QTimer(this);
     Timer1->setInterval(5000);
     connect(Timer1, &QTimer::timeout, this, &Tfrmmsgbox::Timer1Timer);
@@ -83,6 +87,36 @@ void Tfrmmsgbox::Place()
     move((screenWidth - width) / 2, y());
 }
 
+void Tfrmmsgbox::Request()
+{
+    if (isVisible()) {
+        repaint();
+        return;
+    }
+    m_pending = true;
+    m_since.start();
+    if (ShowDelay <= 0)
+        Appear();
+    else
+        ShowTimer->start(ShowDelay);
+}
+
+void Tfrmmsgbox::ShowWhenDue()
+{
+    if (m_pending && m_since.elapsed() >= ShowDelay)
+        Appear();
+}
+
+void Tfrmmsgbox::Appear()
+{
+    if (!m_pending)
+        return;
+    m_pending = false;
+    ShowTimer->stop();
+    show();
+    repaint();
+}
+
 void Tfrmmsgbox::SetupStepBar(int steps)
 {
     Gauge1->hide();
@@ -104,8 +138,7 @@ void Tfrmmsgbox::FrmShow(unsigned kind, int steps)
     lblmsg->repaint();
     SetupStepBar(steps);
     Place();
-    show();
-    repaint();
+    Request();
 }
 
 void Tfrmmsgbox::run(const QString& text)
@@ -116,6 +149,7 @@ void Tfrmmsgbox::run(const QString& text)
     }
     if (pgbx->value() < pgbx->maximum())
         pgbx->setValue(pgbx->value() + 1);
+    ShowWhenDue();
     if (isVisible())
         repaint();
 }
@@ -126,21 +160,22 @@ void Tfrmmsgbox::zipxMsg(const QString& text)
     pgbx->hide();
     lblmsg->setText(text);
     Place();
-    show();
-    repaint();
+    Request();
 }
 
 void Tfrmmsgbox::setGauge(int percent)
 {
-    if (!isVisible())
-        return;
+    if (!isVisible() && !m_pending)
+        return;  // clicked away: the work goes on without it
     if (percent < 0) {
         Gauge1->setRange(0, 0);  // busy
     } else {
         Gauge1->setRange(0, 100);
         Gauge1->setValue(qMin(percent, 100));
     }
-    Gauge1->repaint();
+    ShowWhenDue();
+    if (isVisible())
+        Gauge1->repaint();
 }
 
 void Tfrmmsgbox::allowCancel(bool on)
@@ -152,11 +187,14 @@ void Tfrmmsgbox::allowCancel(bool on)
 
 bool Tfrmmsgbox::cancelRequested()
 {
+    ShowWhenDue();
     return m_cancelled;
 }
 
 void Tfrmmsgbox::Close()
 {
+    m_pending = false;
+    ShowTimer->stop();
     BtnCancel->hide();
     Gauge1->setRange(0, 100);
     close();
@@ -165,11 +203,13 @@ void Tfrmmsgbox::Close()
 void Tfrmmsgbox::Timer1Timer()
 {
     Timer1->stop();
+    m_pending = false;
     close();
 }
 
 void Tfrmmsgbox::lblmsgClick()
 {
+    m_pending = false;
     close();
 }
 

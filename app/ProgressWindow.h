@@ -1,7 +1,9 @@
 #pragma once
-// Tfrmmsgbox: the small stay-on-top window that shows progress of long steps.
+// Tfrmmsgbox: the small stay-on-top window that shows progress of long steps. Work that ends
+// within ShowDelay shows no window at all: it appears only once the work has taken longer.
 #include "Seams.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -31,6 +33,9 @@ public:
     QProgressBar* pgbx;
     QTimer* Timer1;
     QPushButton* BtnCancel;  // 取消, for work that can be given up
+    QTimer* ShowTimer;       // shows the window once ShowDelay has passed with the event loop running
+    int ShowDelay = DefaultShowDelay;  // milliseconds; tests set 0 to see the window at once
+    static constexpr int DefaultShowDelay = 300;
 
     void Timer1Timer();
     void lblmsgClick();
@@ -42,5 +47,10 @@ protected:
 
 private:
     void Place();
+    void Request();      // the work has begun: show the window now or when it is due
+    void ShowWhenDue();  // called from the work's own callbacks, for work that blocks the loop
+    void Appear();
     bool m_cancelled = false;
+    bool m_pending = false;  // asked for and not yet shown
+    QElapsedTimer m_since;
 };

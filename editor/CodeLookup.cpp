@@ -11,7 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-Tfrmcode* frmcode = nullptr;
+OnFirstUse<Tfrmcode> frmcode([]() -> Tfrmcode* { return new Tfrmcode; });
 
 QWidget* FindControl(QWidget* screen, const QString& name)
 {

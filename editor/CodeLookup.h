@@ -1,6 +1,7 @@
 #pragma once
 // The short form's choice boxes filled from the code lists, the code each item carries, the
 // companion code fields, and the code lookup dialog Tfrmcode.
+#include "OnFirstUse.h"
 #include "LookupDialog.h"
 
 #include <QMetaType>
@@ -28,7 +29,7 @@ QWidget* FindControl(QWidget* screen, const QString& name);
 
 class Tfrmcode;
 // The one code lookup dialog, made at its first use.
-extern Tfrmcode* frmcode;
+extern OnFirstUse<Tfrmcode> frmcode;
 
 class Tfrmcode : public LookupDialog {
     Q_OBJECT

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-Tfrmxkdm_tree* frmxkdm_tree = nullptr;
+OnFirstUse<Tfrmxkdm_tree> frmxkdm_tree([]() -> Tfrmxkdm_tree* { return new Tfrmxkdm_tree; });
 
 Tfrmxkdm_tree::Tfrmxkdm_tree(QWidget* parent)
     : LookupDialog(parent, QStringLiteral("学科代码："), QStringLiteral("学科代码"), new QTreeWidget,

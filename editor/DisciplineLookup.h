@@ -1,12 +1,13 @@
 #pragma once
 // The discipline tree dialog Tfrmxkdm_tree: search by code, pick a leaf.
+#include "OnFirstUse.h"
 #include "LookupDialog.h"
 
 class QTreeWidget;
 
 class Tfrmxkdm_tree;
 // The one discipline dialog, made at its first use.
-extern Tfrmxkdm_tree* frmxkdm_tree;
+extern OnFirstUse<Tfrmxkdm_tree> frmxkdm_tree;
 
 class Tfrmxkdm_tree : public LookupDialog {
     Q_OBJECT

@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-Tfrmmemberorder* frmmemberorder = nullptr;
+OnFirstUse<Tfrmmemberorder> frmmemberorder([]() -> Tfrmmemberorder* { return new Tfrmmemberorder; });
 
 Tfrmmemberorder::Tfrmmemberorder(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint)

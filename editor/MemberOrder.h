@@ -1,5 +1,6 @@
 #pragma once
 // Tfrmmemberorder: "调整成员顺序", where the applicant puts the team members in order.
+#include "OnFirstUse.h"
 #include "FieldAccess.h"
 #include "ModalResult.h"
 
@@ -39,7 +40,7 @@ private:
     void Move(int by);
 };
 
-extern Tfrmmemberorder* frmmemberorder;
+extern OnFirstUse<Tfrmmemberorder> frmmemberorder;
 
 // "调整成员顺序" of the screen: checks the rows, asks for the order and applies it.
 void ReorderMembersWithDialog(FieldAccess& screen);

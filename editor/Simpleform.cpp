@@ -47,7 +47,7 @@
 #include <QTime>
 #include <QTimer>
 
-TFrmSimpleform* FrmSimpleform = nullptr;
+OnFirstUse<TFrmSimpleform> FrmSimpleform([]() -> TFrmSimpleform* { return new TFrmSimpleform; });
 
 namespace {
 

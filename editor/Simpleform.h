@@ -2,6 +2,7 @@
 // TFrmSimpleform: the short-form screen, where the applicant fills in the structured part of
 // the application. It mirrors the document's tables, loads them on its first showing for a
 // document, and stores them on every save and every normal close.
+#include "OnFirstUse.h"
 #include "FieldAccess.h"
 #include "ShortForm.h"
 #include "FormHelpers.h"
@@ -141,7 +142,7 @@ private:
     QMap<QString, QString> m_journaled;  // what the journal on disk holds
 };
 
-extern TFrmSimpleform* FrmSimpleform;
+extern OnFirstUse<TFrmSimpleform> FrmSimpleform;
 
 // The long notice shown when the screen cannot be opened.
 QString OpeningFailedText();

@@ -14,7 +14,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-Tfrmmailserver* frmmailserver = nullptr;
+OnFirstUse<Tfrmmailserver> frmmailserver([]() -> Tfrmmailserver* { return new Tfrmmailserver; });
 
 namespace {
 

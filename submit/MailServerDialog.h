@@ -1,6 +1,7 @@
 #pragma once
 // Tfrmmailserver: "邮件服务器设置", where the applicant names the mail server, its port, its
 // security and the account, and can try them before sending.
+#include "OnFirstUse.h"
 #include "Mapi.h"
 #include "ModalResult.h"
 
@@ -42,4 +43,4 @@ private:
     QString m_sender;
 };
 
-extern Tfrmmailserver* frmmailserver;
+extern OnFirstUse<Tfrmmailserver> frmmailserver;

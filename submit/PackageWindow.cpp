@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-Tfrmzipx* frmzipx = nullptr;
+OnFirstUse<Tfrmzipx> frmzipx([]() -> Tfrmzipx* { return new Tfrmzipx; });
 
 Tfrmzipx::Tfrmzipx(QWidget* parent) : QWidget(parent, Qt::Window)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // Tfrmzipx: the package window. It is never shown; its controls carry the state of the three
 // package operations while the progress window is on the screen.
+#include "OnFirstUse.h"
 #include "Package.h"
 
 #include <QWidget>
@@ -30,4 +31,4 @@ private:
     void ShowState();
 };
 
-extern Tfrmzipx* frmzipx;
+extern OnFirstUse<Tfrmzipx> frmzipx;

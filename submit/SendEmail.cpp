@@ -21,7 +21,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-Tfrmsendemail* frmsendemail = nullptr;
+OnFirstUse<Tfrmsendemail> frmsendemail([]() -> Tfrmsendemail* { return new Tfrmsendemail; });
 
 namespace {
 

@@ -1,6 +1,7 @@
 #pragma once
 // Tfrmsendemail: "发送邮件", where the applicant addresses the message that carries the
 // submission file.
+#include "OnFirstUse.h"
 #include "ModalResult.h"
 #include "SubmissionValues.h"
 
@@ -43,7 +44,7 @@ private:
     bool m_sending = false;
 };
 
-extern Tfrmsendemail* frmsendemail;
+extern OnFirstUse<Tfrmsendemail> frmsendemail;
 
 // Fills the dialog from a submission's values and file, and shows it.
 void MailSubmission(const SubmissionValues& values, const QString& file);

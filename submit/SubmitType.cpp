@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-Tfrmsubmittype* frmsubmittype = nullptr;
+OnFirstUse<Tfrmsubmittype> frmsubmittype([]() -> Tfrmsubmittype* { return new Tfrmsubmittype; });
 
 RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)
     : QGroupBox(caption, parent), m_buttons(new QButtonGroup(this))

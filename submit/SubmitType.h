@@ -1,6 +1,7 @@
 #pragma once
 // Tfrmsubmittype: "提交申请书", where the applicant picks the way of handing in (a copy to a folder
 // or drive, or e-mail) and whether the file is sealed into a package.
+#include "OnFirstUse.h"
 #include "ModalResult.h"
 
 #include <QDialog>
@@ -43,7 +44,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 };
 
-extern Tfrmsubmittype* frmsubmittype;
+extern OnFirstUse<Tfrmsubmittype> frmsubmittype;
 
 // The explanation labmsg shows for a way of handing in.
 QString SubmitTypeText(int index);

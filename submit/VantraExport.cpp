@@ -24,7 +24,7 @@
 #include <QVBoxLayout>
 
 SubmissionValues SubmitFieldValues;
-TfrmVantraExport* frmVantraExport = nullptr;
+OnFirstUse<TfrmVantraExport> frmVantraExport(nullptr);  // the program names its host at start
 
 namespace {
 

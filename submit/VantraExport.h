@@ -2,6 +2,7 @@
 // TfrmVantraExport: "申请书提交". Its "开始提交" checks the document, saves the submission copy,
 // seals it into a package or takes a plain copy, puts it where the applicant chose, checks it
 // there, and lets the applicant test what was handed in.
+#include "OnFirstUse.h"
 #include "ModalResult.h"
 #include "SubmissionValues.h"
 
@@ -64,7 +65,7 @@ private:
     SubmitHost* m_host;
 };
 
-extern TfrmVantraExport* frmVantraExport;
+extern OnFirstUse<TfrmVantraExport> frmVantraExport;
 
 // The texts the flow shows.
 inline const QString TestQuestionText = QStringLiteral("申请书提交结束,建议您测试该提交文件,测试请按〖确定〗按钮.");

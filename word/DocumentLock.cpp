@@ -42,6 +42,9 @@ Tlockqen::~Tlockqen()
 bool Tlockqen::TryOpenExclusive(const QString& path)
 {
     ReleaseHandle();
+    // The holders first, while this program has no descriptor of its own on the file.
+    if (!processes().holdersOf(path).isEmpty() || !LockFileHolders(path).isEmpty())
+        return true;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return true;
@@ -49,7 +52,7 @@ bool Tlockqen::TryOpenExclusive(const QString& path)
     probe.l_type = F_WRLCK;
     probe.l_whence = SEEK_SET;
     const bool locked = fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
-    if (locked || !processes().holdersOf(path).isEmpty() || !LockFileHolders(path).isEmpty()) {
+    if (locked) {
         ::close(fd);
         return true;
     }

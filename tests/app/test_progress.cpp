@@ -11,6 +11,7 @@
 TEST(ProgressWindow, CatalogueMessagesWithAStepBar)
 {
     Tfrmmsgbox box;
+    box.ShowDelay = 0;
     box.FrmShow(9, 96);
     EXPECT_TRUE(box.isVisible());
     EXPECT_EQ(box.lblmsg->text(), QStringLiteral("正在读取数据"));
@@ -35,9 +36,29 @@ TEST(ProgressWindow, CatalogueMessagesWithAStepBar)
     EXPECT_TRUE(Tfrmmsgbox::CatalogueText(20).isEmpty());
 }
 
+TEST(ProgressWindow, WorkThatEndsSoonShowsNoWindow)
+{
+    Tfrmmsgbox box;
+    box.FrmShow(9, 3);
+    box.run(QString());
+    box.setGauge(50);
+    EXPECT_FALSE(box.isVisible());
+    EXPECT_TRUE(box.ShowTimer->isActive());
+    EXPECT_EQ(box.ShowTimer->interval(), Tfrmmsgbox::DefaultShowDelay);
+    box.Close();
+    EXPECT_FALSE(box.ShowTimer->isActive());  // a closed piece of work never appears later
+
+    box.zipxMsg(QStringLiteral("正在压缩申请书文件..."));
+    box.ShowDelay = 0;  // the delay has passed: the next word from the work shows it
+    box.setGauge(30);
+    EXPECT_TRUE(box.isVisible());
+    EXPECT_EQ(box.Gauge1->value(), 30);
+}
+
 TEST(ProgressWindow, FirstUseOfAnUnknownKindShowsNothing)
 {
     Tfrmmsgbox box;
+    box.ShowDelay = 0;
     box.FrmShow(0, 3);
     EXPECT_TRUE(box.lblmsg->text().isEmpty());
 }
@@ -45,6 +66,7 @@ TEST(ProgressWindow, FirstUseOfAnUnknownKindShowsNothing)
 TEST(ProgressWindow, RunAdvancesAndStopsAtTheEnd)
 {
     Tfrmmsgbox box;
+    box.ShowDelay = 0;
     box.FrmShow(8, 2);
     box.run(QString());
     EXPECT_EQ(box.pgbx->value(), 1);
@@ -58,6 +80,7 @@ TEST(ProgressWindow, RunAdvancesAndStopsAtTheEnd)
 TEST(ProgressWindow, AClickClosesItWhileTheWorkGoesOn)
 {
     Tfrmmsgbox box;
+    box.ShowDelay = 0;
     box.FrmShow(13, 10);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
@@ -77,6 +100,7 @@ TEST(ProgressWindow, AClickClosesItWhileTheWorkGoesOn)
 TEST(ProgressWindow, ArchiveMessagesUseTheGauge)
 {
     Tfrmmsgbox box;
+    box.ShowDelay = 0;
     box.zipxMsg(QStringLiteral("正在校验申请书文件..."));
     EXPECT_TRUE(box.Gauge1->isVisible());
     EXPECT_FALSE(box.pgbx->isVisible());

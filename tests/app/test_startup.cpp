@@ -1,3 +1,5 @@
+#include "AboutBox.h"
+#include "CodeLookup.h"
 #include "DocumentChooser.h"
 #include "Edition.h"
 #include "FieldCatalogue.h"
@@ -7,10 +9,12 @@
 #include "OoxmlDocument.h"
 #include "Package.h"
 #include "Resources.h"
+#include "SendEmail.h"
 #include "Session.h"
 #include "Simpleform.h"
 #include "Startup.h"
 #include "Tags.h"
+#include "VantraExport.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -252,6 +256,24 @@ void EditShortForm(const QMap<QString, QString>& values, std::function<void()> a
 }
 
 } // namespace
+
+TEST_F(Start, WindowsNotShownAtStartAreMadeAtTheirFirstUse)
+{
+    Run({}, [] {});
+    EXPECT_EQ(FrmSimpleform.built(), nullptr);
+    EXPECT_EQ(frmAbout.built(), nullptr);
+    EXPECT_EQ(frmcode.built(), nullptr);
+    EXPECT_EQ(frmVantraExport.built(), nullptr);
+    EXPECT_EQ(frmsendemail.built(), nullptr);
+    // Made ahead while the program waits, it is not shown, and opens as it would have.
+    PrepareLikelyWindows();
+    ASSERT_NE(FrmSimpleform.built(), nullptr);
+    EXPECT_FALSE(FrmSimpleform->isVisible());
+    EXPECT_EQ(FrmSimpleform->parentWidget(), FrmVantraMain);  // still kept above the main window
+    EXPECT_EQ(FrmSimpleform->MaxProjectYears, FrmVantraMain->MaxProjectYears);
+    EditShortForm({{"edxm1", QStringLiteral("张三")}, {"edxmlbdm", "B"}});
+    EXPECT_EQ(FrmVantraMain->NamingBase, QStringLiteral("2013B张三"));
+}
 
 TEST_F(Start, TheShortFormNamesTheDocumentAfterTheApplicant)
 {
