@@ -1,6 +1,7 @@
 #include "ZipReader.h"
 
 #include "Gb18030.h"
+#include "LargeBuffer.h"
 #include "PkCipher.h"
 
 #include <QFile>
@@ -27,7 +28,8 @@ const QString Damaged = QStringLiteral("压缩文件已损坏");
 // Entries up to this size are inflated in one call into a buffer of their size; larger ones (and
 // a crafted archive's claims) are inflated as a stream, whose memory does not grow with them.
 constexpr qint64 WholeBufferLimit = 64LL * 1024 * 1024;
-constexpr qint64 Piece = 1 << 20;
+constexpr qint64 ShortTail = 4096;
+constexpr qint64 Piece = 1 << 16;  // small enough to stay in the cache, and to touch little new memory
 
 quint16 U16(const unsigned char* p) { return qFromLittleEndian<quint16>(p); }
 quint32 U32(const unsigned char* p) { return qFromLittleEndian<quint32>(p); }
@@ -189,21 +191,25 @@ bool ZipReader::parse(QString* error)
         return Fail(error, Damaged);
     if (m_size < EndRecordSize)
         return Fail(error, NotAnArchive);
-    // The end record sits within the last 22 + 65535 bytes (its comment is at most 65535).
-    const qint64 tailAt = qMax<qint64>(0, m_size - EndRecordSize - 0xffff);
+    // The end record sits within the last 22 + 65535 bytes (its comment is at most 65535); an
+    // archive without a long comment has it in the last few bytes, which are read first. The
+    // search runs back from the end in both, so that both find the same record.
+    qint64 tailAt = 0, end = -1;
     QByteArray tail;
-    if (!fetchAll(tailAt, m_size - tailAt, tail))
-        return Fail(error, NotAnArchive);
-    const auto* t = reinterpret_cast<const unsigned char*>(tail.constData());
-    qint64 end = -1;
-    for (qint64 at = tail.size() - EndRecordSize; at >= 0; --at) {
-        if (U32(t + at) == EndSignature && at + EndRecordSize + U16(t + at + 20) <= tail.size()) {
-            end = at;
+    for (const qint64 span : {ShortTail, qint64(EndRecordSize) + 0xffff}) {
+        tailAt = qMax<qint64>(0, m_size - span);
+        if (!fetchAll(tailAt, m_size - tailAt, tail))
+            return Fail(error, NotAnArchive);
+        const auto* t = reinterpret_cast<const unsigned char*>(tail.constData());
+        for (qint64 at = tail.size() - EndRecordSize; at >= 0 && end < 0; --at)
+            if (U32(t + at) == EndSignature && at + EndRecordSize + U16(t + at + 20) <= tail.size())
+                end = at;
+        if (end >= 0 || tailAt == 0)
             break;
-        }
     }
     if (end < 0)
         return Fail(error, NotAnArchive);
+    const auto* t = reinterpret_cast<const unsigned char*>(tail.constData());
     const unsigned char* e = t + end;
     const quint16 disk = U16(e + 4), cdDisk = U16(e + 6);
     const quint16 onDisk = U16(e + 8), total = U16(e + 10);
@@ -333,12 +339,14 @@ bool ZipReader::read(int index, const Sink& sink, const std::function<void(qint6
                 progress(done);
         }
     } else if (e.method == MethodDeflated && e.uncompressedSize <= WholeBufferLimit) {
-        const std::optional<QByteArray> out = inflateWhole(e, error);
-        if (!out)
+        LargeBuffer out(size_t(e.uncompressedSize));
+        if (!out.ok())
+            return Fail(error, QStringLiteral("内存不足: %1").arg(e.name));
+        if (!inflateInto(e, out.data(), error))
             return false;
-        for (qint64 done = 0; done < out->size();) {
-            const qint64 n = qMin<qint64>(Piece, out->size() - done);
-            if (!deliver(out->constData() + done, n))
+        for (qint64 done = 0; done < e.uncompressedSize;) {
+            const qint64 n = qMin<qint64>(Piece, e.uncompressedSize - done);
+            if (!deliver(out.data() + done, n))
                 return Fail(error, QStringLiteral("无法写入数据"));
             done += n;
         }
@@ -353,7 +361,7 @@ bool ZipReader::read(int index, const Sink& sink, const std::function<void(qint6
             ~End() { inflateEnd(z); }
         } guard{&z};
         QByteArray in;
-        static thread_local QByteArray out(1 << 18, Qt::Uninitialized);
+        static thread_local QByteArray out(Piece, Qt::Uninitialized);
         qint64 consumed = 0, produced = 0;
         int status = Z_OK;
         while (status != Z_STREAM_END) {
@@ -389,24 +397,21 @@ bool ZipReader::read(int index, const Sink& sink, const std::function<void(qint6
     return true;
 }
 
-std::optional<QByteArray> ZipReader::inflateWhole(const EntryInfo& e, QString* error) const
+bool ZipReader::inflateInto(const EntryInfo& e, char* out, QString* error) const
 {
     // Deflate cannot grow data more than about 1032 times: a larger claim is a lie.
-    if (qint64(e.uncompressedSize) > qint64(e.compressedSize) * 1032 + 1024) {
-        Fail(error, Damaged);
-        return std::nullopt;
-    }
-    QByteArray in;
-    QByteArray out(qsizetype(e.uncompressedSize), Qt::Uninitialized);
+    if (qint64(e.uncompressedSize) > qint64(e.compressedSize) * 1032 + 1024)
+        return Fail(error, Damaged);
+    LargeBuffer in(size_t(e.compressedSize));
     size_t produced = 0;
-    if (!fetchAll(e.dataOffset, e.compressedSize, in)
-        || libdeflate_deflate_decompress(Decompressor(), in.constData(), size_t(in.size()), out.data(),
-                                         size_t(out.size()), &produced) != LIBDEFLATE_SUCCESS
-        || qint64(produced) != e.uncompressedSize) {
-        Fail(error, Damaged);
-        return std::nullopt;
-    }
-    return out;
+    if (!in.ok())
+        return Fail(error, QStringLiteral("内存不足: %1").arg(e.name));
+    if (!fetch(e.dataOffset, e.compressedSize, in.data())
+        || libdeflate_deflate_decompress(Decompressor(), in.data(), in.size(), out, size_t(e.uncompressedSize),
+                                         &produced) != LIBDEFLATE_SUCCESS
+        || qint64(produced) != e.uncompressedSize)
+        return Fail(error, Damaged);
+    return true;
 }
 
 std::optional<QByteArray> ZipReader::readAll(int index, QString* error) const
@@ -415,8 +420,10 @@ std::optional<QByteArray> ZipReader::readAll(int index, QString* error) const
         // Inflated straight into what is returned, without a second copy.
         const EntryInfo& e = m_entries.at(index);
         if (e.method == MethodDeflated && !(e.flags & FlagEncrypted) && e.uncompressedSize <= WholeBufferLimit) {
-            std::optional<QByteArray> out = inflateWhole(e, error);
-            if (out && Crc32(0, out->constData(), out->size()) != e.crc32) {
+            QByteArray out(qsizetype(e.uncompressedSize), Qt::Uninitialized);
+            if (!inflateInto(e, out.data(), error))
+                return std::nullopt;
+            if (Crc32(0, out.constData(), out.size()) != e.crc32) {
                 Fail(error, QStringLiteral("校验错误: %1").arg(e.name));
                 return std::nullopt;
             }

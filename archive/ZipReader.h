@@ -42,7 +42,8 @@ private:
     // Exactly length bytes at offset, or false.
     bool fetch(qint64 offset, qint64 length, char* to) const;
     bool fetchAll(qint64 offset, qint64 length, QByteArray& to) const;
-    std::optional<QByteArray> inflateWhole(const zip::EntryInfo& e, QString* error) const;
+    // The whole entry inflated into out, which holds its uncompressed size.
+    bool inflateInto(const zip::EntryInfo& e, char* out, QString* error) const;
 
     QByteArray m_data;  // the archive, when it is in memory
     int m_fd = -1;      // the file, when it is read from one

@@ -1,5 +1,6 @@
 #include "ZipWriter.h"
 
+#include "LargeBuffer.h"
 #include "PkCipher.h"
 #include "ZipReader.h"
 
@@ -8,6 +9,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <libdeflate.h>
+#include <optional>
 
 using namespace zip;
 
@@ -114,18 +116,20 @@ bool ZipWriter::add(const Entry& entry, const char* data, qint64 size, const std
     // The whole input is at hand: its CRC and its deflated form first, then the header with
     // their sizes and the data, each written once.
     e.crc32 = Crc32(0, data, size);
-    QByteArray deflated;
+    std::optional<LargeBuffer> deflated;
     const char* stored = data;
     qint64 storedSize = size;
     if (e.method == MethodDeflated) {
         libdeflate_compressor* compressor = Compressor(CompressionLevel(entry.deflateType));
         if (!compressor)
             return fail(QStringLiteral("压缩初始化失败"));
-        deflated.resize(qsizetype(libdeflate_deflate_compress_bound(compressor, size_t(size))));
-        const size_t n = libdeflate_deflate_compress(compressor, data, size_t(size), deflated.data(), size_t(deflated.size()));
+        deflated.emplace(libdeflate_deflate_compress_bound(compressor, size_t(size)));
+        if (!deflated->ok())
+            return fail(QStringLiteral("内存不足，无法压缩"));
+        const size_t n = libdeflate_deflate_compress(compressor, data, size_t(size), deflated->data(), deflated->size());
         if (n == 0)
             return fail(QStringLiteral("压缩失败"));
-        stored = deflated.constData();
+        stored = deflated->data();
         storedSize = qint64(n);
     }
     if (progress)

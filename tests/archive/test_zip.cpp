@@ -126,6 +126,26 @@ TEST(ZipWriter, RoundTripsEveryLevelPlainAndEnciphered)
     EXPECT_EQ(zip::DeflateFlags(zip::dtDeflateX), 2);
 }
 
+TEST(ZipWriter, LargeEntriesRoundTripThroughTheWholeBufferPaths)
+{
+    // Larger than the buffers the kernel serves in huge pages, and not a whole number of them.
+    const QByteArray data = MixedContent((3 << 20) + 123);
+    const QByteArray bytes = Archive({{"big.qvx", data}}, true);
+    QString error;
+    const auto reader = ZipReader::openData(bytes, &error);
+    ASSERT_TRUE(reader) << error.toStdString();
+    QByteArray pieces;
+    qint64 largest = 0;
+    EXPECT_TRUE(reader->read(0, [&](const char* d, qint64 n) {
+        pieces.append(d, n);
+        largest = qMax(largest, n);
+        return true;
+    }, {}, &error)) << error.toStdString();
+    EXPECT_EQ(pieces, data);
+    EXPECT_LT(largest, data.size());  // handed on in pieces
+    EXPECT_EQ(reader->readAll(0, &error), data);
+}
+
 TEST(ZipWriter, InMemoryContainersFlagUtf8Names)
 {
     const QByteArray bytes = ZipInMemory({{"word/document.xml", "<w/>"}, {QStringLiteral("图.png"), "x"}});
