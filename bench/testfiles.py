@@ -5,6 +5,7 @@
   testfiles.py mixed OUT MIB PICTURES     prose and photographs in about equal parts
   testfiles.py document DOC MB PICTURES   the filled document DOC with a body of prose
                                           (about 40,000 characters) and photographs, to MB
+  testfiles.py text DOC MB                the filled document DOC with MB of prose as its body
 
 PICTURES is a folder of JPEG files (bench/make_pictures writes them). The document needs
 python-docx (Debian python3-docx).
@@ -97,6 +98,16 @@ def document(path, mb, folder):
     open(path, "wb").write(buffer.getvalue())
 
 
+def text(path, mb):
+    import docx
+
+    doc = docx.Document(path)
+    body = prose(mb * 1000 * 1000).decode("utf-8", "ignore")
+    for paragraph in body.split("\n"):
+        doc.add_paragraph(paragraph)
+    doc.save(path)
+
+
 if __name__ == "__main__":
     command = sys.argv[1] if len(sys.argv) > 1 else ""
     if command == "prose" and len(sys.argv) == 4:
@@ -105,5 +116,7 @@ if __name__ == "__main__":
         mixed(sys.argv[2], int(sys.argv[3]), sys.argv[4])
     elif command == "document" and len(sys.argv) == 5:
         document(sys.argv[2], int(sys.argv[3]), sys.argv[4])
+    elif command == "text" and len(sys.argv) == 4:
+        text(sys.argv[2], int(sys.argv[3]))
     else:
         sys.exit(__doc__)
