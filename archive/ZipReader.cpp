@@ -29,6 +29,13 @@ const QString Damaged = QStringLiteral("压缩文件已损坏");
 // a crafted archive's claims) are inflated as a stream, whose memory does not grow with them.
 constexpr qint64 WholeBufferLimit = 64LL * 1024 * 1024;
 constexpr qint64 ShortTail = 4096;
+
+// An entry deflate could hardly shrink (pictures, an archive) is mostly stored blocks, which
+// zlib's stream copies as fast as libdeflate does, without fresh memory for the whole entry.
+bool MostlyStored(const EntryInfo& e)
+{
+    return e.compressedSize * 10 >= e.uncompressedSize * 9;
+}
 constexpr qint64 Piece = 1 << 16;  // small enough to stay in the cache, and to touch little new memory
 
 quint16 U16(const unsigned char* p) { return qFromLittleEndian<quint16>(p); }
@@ -338,7 +345,7 @@ bool ZipReader::read(int index, const Sink& sink, const std::function<void(qint6
             if (progress)
                 progress(done);
         }
-    } else if (e.method == MethodDeflated && e.uncompressedSize <= WholeBufferLimit) {
+    } else if (e.method == MethodDeflated && e.uncompressedSize <= WholeBufferLimit && !MostlyStored(e)) {
         LargeBuffer out(size_t(e.uncompressedSize));
         if (!out.ok())
             return Fail(error, QStringLiteral("内存不足: %1").arg(e.name));
