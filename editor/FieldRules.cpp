@@ -40,8 +40,9 @@ QString EndYearProblem(const FieldAccess& form)
 
 QString AmountProblem(const FieldAccess& form)
 {
-    // What the amount keys let through: digits and one full stop.
-    static const QRegularExpression amount(QStringLiteral("^(\\d+(\\.\\d*)?|\\.\\d+)$"));
+    // What the amount keys let through: digits and one full stop. One expression per thread:
+    // the receiving office's intake checks documents on several.
+    static thread_local const QRegularExpression amount(QStringLiteral("^(\\d+(\\.\\d*)?|\\.\\d+)$"));
     const QString t = Trimmed(form, "edsqje");
     return t.isEmpty() || amount.match(t).hasMatch() ? QString() : QStringLiteral("请输入正确的申请经费!");
 }
@@ -49,7 +50,7 @@ QString AmountProblem(const FieldAccess& form)
 QString PhoneProblem(const FieldAccess& form)
 {
     // What the telephone keys let through: digits and at most two hyphens.
-    static const QRegularExpression phone(QStringLiteral("^[0-9-]*[0-9][0-9-]*$"));
+    static thread_local const QRegularExpression phone(QStringLiteral("^[0-9-]*[0-9][0-9-]*$"));
     const QString t = Trimmed(form, "edlxdh");
     return t.isEmpty() || (phone.match(t).hasMatch() && t.count('-') <= 2) ? QString()
                                                                           : QStringLiteral("请输入正确的电话号码!");

@@ -82,6 +82,23 @@ QString BodyTooShortMessage(int bodyCharacters)
     return BodyTooShortText + QStringLiteral(" （当前正文 %1 字）").arg(bodyCharacters);
 }
 
+DocumentCheck CheckOpenDocument(WordDocument& doc, int checks, ReadMode mode, const QStringList& names)
+{
+    DocumentCheck result;
+    if (checks & CheckBodyLength) {
+        result.bodyCharacters = BodyCharacters(doc);
+        if (result.bodyCharacters <= MinBodyChars)
+            result = {DocumentCheck::BodyTooShort, BodyTooShortMessage(result.bodyCharacters), result.bodyCharacters, {}};
+    }
+    if (result.passed() && (checks & CheckCompleteness))
+        Check(doc, result);
+    if (result.passed() && mode == ReadValuesByName) {
+        result.values = QStringList(names.size(), QStringLiteral("#"));
+        ReadValues(doc, result.values, names);
+    }
+    return result;
+}
+
 DocumentCheck ReadAndCheckDocument(const QString& path, int checks, ReadMode mode, const QStringList& names)
 {
     DocumentCheck result;
@@ -91,18 +108,7 @@ DocumentCheck ReadAndCheckDocument(const QString& path, int checks, ReadMode mod
         WordSession->OpenDocument(path);
         if (!WordSession->DocumentAlive())
             throw std::runtime_error("not open");
-        WordDocument& doc = *WordSession->Doc;
-        if (checks & CheckBodyLength) {
-            result.bodyCharacters = BodyCharacters(doc);
-            if (result.bodyCharacters <= MinBodyChars)
-                result = {DocumentCheck::BodyTooShort, BodyTooShortMessage(result.bodyCharacters), result.bodyCharacters, {}};
-        }
-        if (result.passed() && (checks & CheckCompleteness))
-            Check(doc, result);
-        if (result.passed() && mode == ReadValuesByName) {
-            result.values = QStringList(names.size(), QStringLiteral("#"));
-            ReadValues(doc, result.values, names);
-        }
+        result = CheckOpenDocument(*WordSession->Doc, checks, mode, names);
         WordSession->CloseDocument(false);
     } catch (const std::exception&) {
         if (WordSession && WordSession->DocumentAlive())

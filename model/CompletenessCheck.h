@@ -27,4 +27,8 @@ int BodyCharacters(class WordDocument& doc);
 // "正文字数少于一千! （当前正文 N 字）"
 QString BodyTooShortMessage(int bodyCharacters);
 
+// The checks on the document the session opens from path; Invalid when it is no application.
 DocumentCheck ReadAndCheckDocument(const QString& path, int checks, ReadMode mode, const QStringList& names);
+// The same checks on a document already open and unprotected (a damaged one throws). It uses
+// nothing shared, so that several threads can check documents at once.
+DocumentCheck CheckOpenDocument(class WordDocument& doc, int checks, ReadMode mode, const QStringList& names);

@@ -28,16 +28,15 @@ QString ControlName(const Tfiledata& f)
 // Every own field's cell into LoadedValues, EditValues and the screen.
 void ReadOwnFields(WordDocument& doc, FieldAccess& screen)
 {
-    WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
+    const QStringList values = ReadFieldValues(doc);
+    for (int i = 0; i <= FieldHigh; ++i) {
         const Tfiledata& f = FieldData.at(i);
         if (f.Source == -1) {
-            const QString text = NormalizeLineBreaks(doc.CellText(table, f.CellNo));
-            LoadedValues[i] = text;
-            screen.setText(ControlName(f), text);
-            EditValues[i] = text;
+            LoadedValues[i] = values.at(i);
+            screen.setText(ControlName(f), values.at(i));
+            EditValues[i] = values.at(i);
         }
-        progress().run(QString());
-    });
+    }
 }
 
 // The cells whose values changed, and their mirrors.
@@ -126,6 +125,18 @@ void WalkCatalogue(WordDocument& doc, const std::function<bool(int)>& wanted,
         }
         visit(i, table);
     }
+}
+
+QStringList ReadFieldValues(WordDocument& doc)
+{
+    QStringList values(FieldHigh + 1, QString());
+    WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
+        const Tfiledata& f = FieldData.at(i);
+        if (f.Source == -1)
+            values[i] = NormalizeLineBreaks(doc.CellText(table, f.CellNo));
+        progress().run(QString());
+    });
+    return values;
 }
 
 void LoadShortForm(FieldAccess& screen, const QString& path)

@@ -17,6 +17,11 @@ int ResolveTable(WordDocument& doc, int previous, int record);
 void WalkCatalogue(WordDocument& doc, const std::function<bool(int)>& wanted,
                    const std::function<void(int record, int table)>& visit);
 
+// The own fields' values of an open, unprotected document, by catalogue record (empty for a
+// record that mirrors another), with line breaks as the screen keeps them. It uses nothing
+// shared, so that several threads can read documents at once.
+QStringList ReadFieldValues(WordDocument& doc);
+
 // The file and bytes the short form was last read from or stored into: a store writes only
 // into that same file.
 extern DocumentIdentity LoadedDocument;

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QList>
+#include <QMutex>
 #include <QtEndian>
 
 namespace {
@@ -87,6 +88,12 @@ QList<Remembered>& Memory()
     static QList<Remembered> memory;
     return memory;
 }
+// The intake reads documents on several threads.
+QMutex& MemoryLock()
+{
+    static QMutex lock;
+    return lock;
+}
 
 QByteArray MemoryKey(const QString& password, const QByteArray& salt, int spinCount, int sid)
 {
@@ -100,6 +107,7 @@ QByteArray MemoryKey(const QString& password, const QByteArray& salt, int spinCo
 
 void Remember(const QByteArray& key, const QByteArray& hash)
 {
+    const QMutexLocker locked(&MemoryLock());
     QList<Remembered>& memory = Memory();
     for (qsizetype i = 0; i < memory.size(); ++i)
         if (memory.at(i).key == key)
@@ -120,9 +128,12 @@ void RememberProtectionHash(const QString& password, const QByteArray& salt, int
 QByteArray ProtectionHash(const QString& password, const QByteArray& salt, int spinCount, int sid)
 {
     const QByteArray cacheKey = MemoryKey(password, salt, spinCount, sid);
-    for (const Remembered& entry : std::as_const(Memory()))
-        if (entry.key == cacheKey)
-            return entry.hash;
+    {
+        const QMutexLocker locked(&MemoryLock());
+        for (const Remembered& entry : std::as_const(Memory()))
+            if (entry.key == cacheKey)
+                return entry.hash;
+    }
 
     const QCryptographicHash::Algorithm algorithm = AlgorithmFor(sid);
     const QString key = LegacyPasswordKey(password);

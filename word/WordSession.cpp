@@ -99,8 +99,13 @@ bool Twordqen::OpenDocument(const QString& path)
     ProtectionList.clear();
     for (int i = 1; i <= Doc->SectionsCount(); ++i)
         ProtectionList << (Doc->ProtectedForForms(i) ? "1" : "0");
+    return UnprotectForReading(*Doc);
+}
+
+bool UnprotectForReading(WordDocument& doc)
+{
     try {
-        Doc->Unprotect(ProtectPassword);
+        doc.Unprotect(ProtectPassword);
         return true;
     } catch (const Failure& failure) {
         return failure.text() == UnprotectNotProtectedText;

@@ -42,3 +42,8 @@ private:
     bool OpenWithRetry(const QString& path);
     Factory m_factory;
 };
+
+// Lifts the form protection of a document opened for reading: true when it is lifted with the
+// edition's password or was not set; false when another password guards it (no application
+// of ours).
+bool UnprotectForReading(WordDocument& doc);
