@@ -11,6 +11,7 @@
 #include "CompletenessCheck.h"
 #include "DocumentLock.h"
 #include "FormProblems.h"
+#include "Intake.h"
 #include "ShortForm.h"
 #include "WordSession.h"
 #include "Seams.h"
@@ -38,7 +39,8 @@ int Usage()
                "       qvtool set DOC NAME=VALUE ...\n"
                "       qvtool verify DOC [--names NAME,NAME...]\n"
                "       qvtool verify DOC --all\n"
-               "       qvtool preview DOC OUT.pdf\n",
+               "       qvtool preview DOC OUT.pdf\n"
+               "       qvtool intake FOLDER... --db REGISTER [--xlsx TABLE] [--csv TABLE] [--all]\n",
                stderr);
     return 2;
 }
@@ -337,6 +339,8 @@ int Run(const QStringList& args)
         return Dump(args.at(1));
     if (command == "set" && n >= 3)
         return Set(args.at(1), args.mid(2));
+    if (command == "intake")
+        return RunIntake(args.mid(1));
     if (command == "preview" && n == 3)
         return Preview(args.at(1), args.at(2));
     if (command == "verify" && n == 2)

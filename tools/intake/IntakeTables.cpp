@@ -1,0 +1,192 @@
+#include "IntakeTables.h"
+
+#include "SafeWrite.h"
+
+#include <QFile>
+#include <functional>
+#include <xlsxwriter.h>
+
+namespace {
+
+constexpr double WidestColumn = 60;
+
+struct Column {
+    QString header;
+    std::function<QString(const IntakeRow&, bool duplicate)> value;
+    bool number = false;  // written as a number where the text is one
+};
+
+QString Count(int n)
+{
+    return n < 0 ? QString() : QString::number(n);
+}
+
+QString KindText(const IntakeRow& row)
+{
+    return row.file.kind == IntakeFile::Package ? QStringLiteral("上报文件") : QStringLiteral("申请书");
+}
+
+const QList<Column>& TakenColumns()
+{
+    static const QList<Column> columns = {
+        {QStringLiteral("文件"), [](const IntakeRow& r, bool) { return r.file.shownPath; }},
+        {QStringLiteral("类型"), [](const IntakeRow& r, bool) { return KindText(r); }},
+        {QStringLiteral("文档名"), [](const IntakeRow& r, bool) { return r.entry; }},
+        {QStringLiteral("检查结果"), [](const IntakeRow& r, bool) { return r.message; }},
+        {QStringLiteral("申请人"), [](const IntakeRow& r, bool) { return r.applicant; }},
+        {QStringLiteral("身份证号"), [](const IntakeRow& r, bool) { return r.idNumber; }},
+        {QStringLiteral("身份证号重复"), [](const IntakeRow&, bool d) { return d ? QStringLiteral("是") : QString(); }},
+        {QStringLiteral("项目类别"), [](const IntakeRow& r, bool) { return r.category; }},
+        {QStringLiteral("学科代码"), [](const IntakeRow& r, bool) { return r.disciplineCode; }},
+        {QStringLiteral("学科"), [](const IntakeRow& r, bool) { return r.discipline; }},
+        {QStringLiteral("承担单位"), [](const IntakeRow& r, bool) { return r.unit; }},
+        {QStringLiteral("项目名称"), [](const IntakeRow& r, bool) { return r.title; }},
+        {QStringLiteral("申请经费（万元）"), [](const IntakeRow& r, bool) { return r.amount; }, true},
+        {QStringLiteral("起始时间"), [](const IntakeRow& r, bool) { return r.start; }},
+        {QStringLiteral("终止时间"), [](const IntakeRow& r, bool) { return r.end; }},
+        {QStringLiteral("成员数"), [](const IntakeRow& r, bool) { return Count(r.members); }, true},
+        {QStringLiteral("正文字数"), [](const IntakeRow& r, bool) { return Count(r.bodyChars); }, true},
+        {QStringLiteral("大小（字节）"), [](const IntakeRow& r, bool) { return QString::number(r.file.size); }, true},
+        {QStringLiteral("SHA-256"), [](const IntakeRow& r, bool) { return r.sha256; }},
+        {QStringLiteral("首次登记"), [](const IntakeRow& r, bool) { return r.firstSeen; }},
+        {QStringLiteral("最近登记"), [](const IntakeRow& r, bool) { return r.lastSeen; }},
+    };
+    return columns;
+}
+
+const QList<Column>& RefusedColumns()
+{
+    static const QList<Column> columns = {
+        {QStringLiteral("文件"), [](const IntakeRow& r, bool) { return r.file.shownPath; }},
+        {QStringLiteral("类型"), [](const IntakeRow& r, bool) { return KindText(r); }},
+        {QStringLiteral("原因"), [](const IntakeRow& r, bool) { return r.message; }},
+        {QStringLiteral("大小（字节）"), [](const IntakeRow& r, bool) { return QString::number(r.file.size); }, true},
+        {QStringLiteral("SHA-256"), [](const IntakeRow& r, bool) { return r.sha256; }},
+        {QStringLiteral("首次登记"), [](const IntakeRow& r, bool) { return r.firstSeen; }},
+        {QStringLiteral("最近登记"), [](const IntakeRow& r, bool) { return r.lastSeen; }},
+    };
+    return columns;
+}
+
+// The CSV: every file, with its status, in the taken columns.
+QList<Column> CsvColumns()
+{
+    QList<Column> columns = TakenColumns();
+    columns.insert(3, {QStringLiteral("状态"), [](const IntakeRow& r, bool) {
+                           return r.taken ? QStringLiteral("已接收") : QStringLiteral("未接收");
+                       }});
+    return columns;
+}
+
+QByteArray CsvField(const QString& text)
+{
+    QString t = SpreadsheetText(text);
+    if (t.contains(',') || t.contains('"') || t.contains('\n') || t.contains('\r'))
+        t = '"' + t.replace('"', QStringLiteral("\"\"")) + '"';
+    return t.toUtf8();
+}
+
+void WriteSheet(lxw_workbook* book, lxw_worksheet* sheet, const QList<Column>& columns, const QList<IntakeRow>& rows,
+                const QSet<QString>& duplicates)
+{
+    lxw_format* header = workbook_add_format(book);
+    format_set_bold(header);
+    format_set_bg_color(header, 0xDDEBF7);
+    format_set_border(header, LXW_BORDER_THIN);
+    lxw_format* wrapped = workbook_add_format(book);
+    format_set_text_wrap(wrapped);
+    format_set_align(wrapped, LXW_ALIGN_VERTICAL_TOP);
+    QList<int> widths;
+    for (int c = 0; c < columns.size(); ++c) {
+        worksheet_write_string(sheet, 0, lxw_col_t(c), columns.at(c).header.toUtf8().constData(), header);
+        widths << DisplayWidth(columns.at(c).header);
+    }
+    for (int r = 0; r < rows.size(); ++r) {
+        const IntakeRow& row = rows.at(r);
+        const bool duplicate = duplicates.contains(row.file.shownPath);
+        for (int c = 0; c < columns.size(); ++c) {
+            const QString text = columns.at(c).value(row, duplicate);
+            bool isNumber = false;
+            const double number = columns.at(c).number ? text.toDouble(&isNumber) : 0;
+            const auto cell = lxw_row_t(r + 1);
+            if (isNumber)
+                worksheet_write_number(sheet, cell, lxw_col_t(c), number, nullptr);
+            else if (!text.isEmpty())
+                // Strings stay strings in XLSX: nothing in them is taken for a formula.
+                worksheet_write_string(sheet, cell, lxw_col_t(c), text.toUtf8().constData(),
+                                       text.contains('\n') ? wrapped : nullptr);
+            for (const QString& line : text.split('\n'))
+                widths[c] = qMax(widths.at(c), DisplayWidth(line));
+        }
+    }
+    for (int c = 0; c < columns.size(); ++c)
+        worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), qMin(WidestColumn, widths.at(c) + 2.0), nullptr);
+    worksheet_freeze_panes(sheet, 1, 0);
+    if (!rows.isEmpty())
+        worksheet_autofilter(sheet, 0, 0, lxw_row_t(rows.size()), lxw_col_t(columns.size() - 1));
+}
+
+} // namespace
+
+QString SpreadsheetText(const QString& text)
+{
+    if (!text.isEmpty() && QStringLiteral("=+-@\t\r\n").contains(text.at(0)))
+        return '\'' + text;
+    return text;
+}
+
+int DisplayWidth(const QString& text)
+{
+    int width = 0;
+    for (const QChar c : text)
+        width += c.unicode() >= 0x1100 && (c.script() == QChar::Script_Han || c.unicode() >= 0x3000) ? 2 : 1;
+    return width;
+}
+
+bool WriteIntakeCsv(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates, QString* error)
+{
+    const QList<Column> columns = CsvColumns();
+    QByteArray out("\xEF\xBB\xBF");  // so that spreadsheet programs read the Chinese as UTF-8
+    QList<QByteArray> fields;
+    for (const Column& column : columns)
+        fields << CsvField(column.header);
+    out += fields.join(',') + "\r\n";
+    for (const IntakeRow& row : rows) {
+        fields.clear();
+        const bool duplicate = duplicates.contains(row.file.shownPath);
+        for (const Column& column : columns)
+            fields << CsvField(column.value(row, duplicate));
+        out += fields.join(',') + "\r\n";
+    }
+    return WriteBytesAtomically(path, out, error);
+}
+
+bool WriteIntakeXlsx(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates,
+                     const QString& workFolder, QString* error)
+{
+    QList<IntakeRow> taken, refused;
+    for (const IntakeRow& row : rows)
+        (row.taken ? taken : refused) << row;
+    // Written whole in the work folder first, then put in place as every file of ours is.
+    const QByteArray scratch = QFile::encodeName(workFolder + "/table.xlsx");
+    QByteArray folder = QFile::encodeName(workFolder);
+    lxw_workbook_options options {};
+    options.tmpdir = folder.data();
+    lxw_workbook* book = workbook_new_opt(scratch.constData(), &options);
+    if (!book) {
+        *error = QStringLiteral("无法生成表格 %1").arg(path);
+        return false;
+    }
+    WriteSheet(book, workbook_add_worksheet(book, "已接收"), TakenColumns(), taken, duplicates);
+    WriteSheet(book, workbook_add_worksheet(book, "未接收"), RefusedColumns(), refused, duplicates);
+    const lxw_error closed = workbook_close(book);
+    QFile made(QFile::decodeName(scratch));
+    if (closed != LXW_NO_ERROR || !made.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("无法生成表格 %1：%2").arg(path, QString::fromUtf8(lxw_strerror(closed)));
+        return false;
+    }
+    const QByteArray bytes = made.readAll();
+    made.close();
+    made.remove();
+    return WriteBytesAtomically(path, bytes, error);
+}

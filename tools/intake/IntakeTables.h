@@ -1,0 +1,20 @@
+#pragma once
+// The tables of an intake run for the office's spreadsheet: an XLSX with the taken files on the
+// first sheet and the refused ones on a second, and a CSV of every file. Headers in Chinese.
+#include "IntakeRead.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+
+// duplicates: the paths whose applicant's identity number another application has.
+bool WriteIntakeCsv(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates, QString* error);
+// workFolder holds the spreadsheet library's own temporary files.
+bool WriteIntakeXlsx(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates,
+                     const QString& workFolder, QString* error);
+
+// A cell's text as a spreadsheet program will not take it for a formula: a leading = + - @
+// (or a tab or line break) gets an apostrophe before it.
+QString SpreadsheetText(const QString& text);
+// Columns a text fills: two for each wide (CJK) character.
+int DisplayWidth(const QString& text);
