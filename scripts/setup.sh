@@ -8,14 +8,16 @@ mode=${1:-run}
 
 RUNTIME_PACKAGES=(cmake ninja-build g++ pkg-config python3 qt6-base-dev qt6-base-dev-tools libgl-dev
   zlib1g-dev libdeflate-dev libjpeg62-turbo-dev libpugixml-dev libcurl4-openssl-dev qtkeychain-qt6-dev ca-certificates
+  libsqlite3-dev libxlsxwriter-dev
   qt6-translations-l10n
   fonts-noto-cjk fonts-arphic-ukai fonts-liberation2 shared-mime-info desktop-file-utils)
 # Chinese input methods: Qt's own ibus plug-in comes with Qt; fcitx5 brings its Qt 6 plug-in here.
 DESKTOP_PACKAGES=(fcitx5-frontend-qt6)
 # The mail tests talk to a loopback SMTP server with a certificate made for the run; the package
-# test builds a .deb (dpkg-shlibdeps) and validates what it installs.
+# test builds a .deb (dpkg-shlibdeps) and validates what it installs; the intake test reads the
+# spreadsheet back with openpyxl.
 TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth zip unzip python3-aiosmtpd openssl poppler-utils
-  dpkg-dev appstream make)
+  dpkg-dev appstream make python3-openpyxl)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

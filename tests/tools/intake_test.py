@@ -1,0 +1,224 @@
+#!/usr/bin/python3
+"""The receiving office's intake end to end: a folder of good, damaged and hostile files into the
+register, read back with SQL, the spreadsheet read back with openpyxl, the CSV's first bytes,
+a second run, a changed file, an interruption, and a register that is no database.
+
+  intake_test.py QVTOOL
+"""
+import os
+import shutil
+import signal
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zipfile
+
+import openpyxl
+
+QVTOOL = None
+BODY = "本项目研究高校科研项目评审中的智能方法。" * 60  # well over the thousand characters required
+
+
+def qvtool(*arguments, env=None):
+    return subprocess.run([QVTOOL, *arguments], capture_output=True, text=True, env=env)
+
+
+def filled(path, **values):
+    """A new document with a full short form; values replace the standard ones."""
+    standard = dict(
+        xmmc="基于深度学习的高校科研项目智能评审方法研究", xmlbdm="B", xkdm="520.2040", selffin="是",
+        yjxk="计算机科学技术", xm1="张三丰", cddw1="Arvel理工大学", sqrq="2013年 3月", xmlb="面上项目",
+        yjlb="基础研究", yjlbdm="A", sqje="10", xk="人工智能", yjqsjm="1", yjzsjy="2015", yjzsjm="12",
+        xb="男", csny="1975-06", sfzh1="11010519491231002X", xw="博士", zyjszw1="教授", zyjszwdm1="011",
+        jb="正高", jbdm="A", lxdh="0791-8812345", email="zhangsf@arvel.edu.cn", szxy="计算机学院",
+        zrs="2", gj="1", zj="1", cj="0", bs="0", ss="0", cjdw="1", xmjj="研究高校科研项目评审中的智能方法。",
+        ztc1="深度学习", ztc2="项目评审", ztc3="知识图谱", xm2="李四", sfzh2="11010519491231002X",
+        zyjszw2="中级", szdw2="Arvel理工大学", xmzfg2="实验")
+    standard.update(values)
+    assert qvtool("new", path).returncode == 0
+    result = qvtool("set", path, *[f"{k}={v}" for k, v in standard.items()])
+    assert result.returncode == 0, result.stdout + result.stderr
+    # The body: a paragraph before the last section's properties, as a word processor writes it.
+    with zipfile.ZipFile(path) as z:
+        parts = {i: z.read(i) for i in z.infolist()}
+    for info, data in parts.items():
+        if info.filename == "word/document.xml":
+            text = data.decode("utf-8")
+            at = text.rindex("<w:sectPr")
+            paragraph = f"<w:p><w:r><w:t>{BODY}</w:t></w:r></w:p>"
+            parts[info] = (text[:at] + paragraph + text[at:]).encode("utf-8")
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        for info, data in parts.items():
+            z.writestr(info, data)
+
+
+def packed(document, package):
+    assert qvtool("pack", document, package).returncode == 0
+
+
+def bomb(path):
+    """A package of one entry whose headers claim 600 MiB from a small stream of zeros."""
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("bomb.qvx", b"\0" * (1 << 20))
+    with open(path, "r+b") as f:
+        data = bytearray(f.read())
+        central = data.rindex(b"PK\x01\x02")
+        data[central + 24:central + 28] = (600 << 20).to_bytes(4, "little")
+        f.seek(0)
+        f.write(bytes(data))
+
+
+def listing(folder):
+    found = []
+    for root, folders, files in os.walk(folder):
+        found += [os.path.join(root, f) for f in folders + files]
+    return sorted(found)
+
+
+class Intake(unittest.TestCase):
+    def setUp(self):
+        self.work = tempfile.mkdtemp()
+        self.box = os.path.join(self.work, "box")
+        self.tmp = os.path.join(self.work, "tmp")
+        os.makedirs(os.path.join(self.box, "sub"))
+        os.makedirs(self.tmp)
+        self.env = dict(os.environ, TMPDIR=self.tmp, HOME=self.work)
+        self.db = os.path.join(self.work, "register.sqlite")
+
+    def tearDown(self):
+        shutil.rmtree(self.work)
+
+    def intake(self, *extra):
+        return subprocess.run([QVTOOL, "intake", self.box, "--db", self.db, *extra], capture_output=True,
+                              text=True, env=self.env)
+
+    def rows(self, sql, *parameters):
+        with sqlite3.connect(self.db) as db:
+            return db.execute(sql, parameters).fetchall()
+
+    def path(self, name):
+        return os.path.join(self.box, name)
+
+    def test_a_folder_of_good_damaged_and_hostile_files(self):
+        filled(self.path("zhang.qvx"))
+        packed(self.path("zhang.qvx"), self.path("zhang.qvs"))
+        shutil.copy(self.path("zhang.qvs"), self.path("sub/again.QVS"))  # the same package twice
+        filled(self.path("other.qvx"), xmmc="另一个项目")  # the same applicant, another application
+        packed(self.path("other.qvx"), self.path("sub/other.qvs"))
+        os.remove(self.path("other.qvx"))
+        with open(self.path("zhang.qvs"), "rb") as good, open(self.path("damaged.qvs"), "wb") as damaged:
+            data = good.read()
+            damaged.write(data[: len(data) // 2])
+        with open(self.path("text.qvs"), "w") as text:
+            text.write("not a package")
+        bomb(self.path("bomb.qvs"))
+        os.symlink("/etc/passwd", self.path("link.qvs"))
+        os.mkfifo(self.path("pipe.qvx"))
+        before = listing(self.box)
+
+        result = self.intake("--xlsx", os.path.join(self.work, "t.xlsx"), "--csv", os.path.join(self.work, "t.csv"))
+        self.assertEqual(result.returncode, 1, result.stderr)  # some were refused, all were recorded
+        self.assertEqual(listing(self.box), before)  # nothing written among the files
+        self.assertEqual(os.listdir(self.tmp), [])  # the unpacked documents went with the run
+
+        status = dict(self.rows("SELECT path, status FROM applications"))
+        self.assertEqual(len(status), 9)
+        taken = {p for p, s in status.items() if s == "ok"}
+        self.assertEqual(taken, {self.path(n) for n in ("zhang.qvx", "zhang.qvs", "sub/again.QVS", "sub/other.qvs")})
+        messages = dict(self.rows("SELECT path, message FROM applications"))
+        self.assertEqual(messages[self.path("zhang.qvs")], "检查通过")
+        self.assertIn("符号链接", messages[self.path("link.qvs")])
+        self.assertIn("不是普通文件", messages[self.path("pipe.qvx")])
+        for refused in ("damaged.qvs", "text.qvs", "bomb.qvs"):
+            self.assertTrue(messages[self.path(refused)], refused)
+
+        row = self.rows("SELECT kind, entry, applicant, id_number, category, discipline, unit, title, amount, start,"
+                        " \"end\", members, body_chars FROM applications WHERE path = ?", self.path("zhang.qvs"))[0]
+        self.assertEqual(row, ("package", "zhang.qvx", "张三丰", "11010519491231002X", "面上项目", "人工智能",
+                               "Arvel理工大学", "基于深度学习的高校科研项目智能评审方法研究", "10", "2013-01",
+                               "2015-12", 1, len(BODY)))
+        shared = self.rows("SELECT COUNT(*), COUNT(DISTINCT path) FROM applications WHERE sha256 <> ''"
+                           " GROUP BY sha256 HAVING COUNT(*) > 1")
+        self.assertEqual(shared, [(2, 2)])  # the two copies, both listed, one hash
+        # The document and its package are one application; the other one is flagged with them.
+        flagged = {p for (p,) in self.rows("SELECT path FROM duplicates")}
+        self.assertEqual(flagged, taken)
+        self.assertEqual(self.rows("SELECT COUNT(*) FROM duplicates WHERE path = ?", self.path("sub/other.qvs")), [(1,)])
+
+        book = openpyxl.load_workbook(os.path.join(self.work, "t.xlsx"))
+        self.assertEqual(book.sheetnames, ["已接收", "未接收"])
+        accepted, refused = book["已接收"], book["未接收"]
+        self.assertEqual(accepted.freeze_panes, "A2")
+        self.assertEqual([c.value for c in accepted[1]][:6], ["文件", "类型", "文档名", "检查结果", "申请人", "身份证号"])
+        self.assertEqual((accepted.max_row, refused.max_row), (5, 6))
+        self.assertGreater(accepted.column_dimensions["L"].width, 30)  # the project's name fits
+        self.assertIn("原因", [c.value for c in refused[1]])
+        with open(os.path.join(self.work, "t.csv"), "rb") as table:
+            csv = table.read()
+        self.assertTrue(csv.startswith("\ufeff文件,类型,文档名,状态".encode("utf-8")))
+        self.assertEqual(csv.count(b"\r\n"), 10)
+
+        # Again: nothing is read again and no row is added, only the sightings change.
+        first = dict(self.rows("SELECT path, first_seen FROM applications"))
+        result = self.intake()
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(dict(self.rows("SELECT path, first_seen FROM applications")), first)
+        self.assertIn("7 个已登记且未改动", result.stdout)
+
+        # A changed file gets a row of its own; the old one stays.
+        self.assertEqual(qvtool("set", self.path("zhang.qvx"), "xmmc=改过的项目名称").returncode, 0)
+        self.intake()
+        titles = {t for (t,) in self.rows("SELECT title FROM applications WHERE path = ?", self.path("zhang.qvx"))}
+        self.assertEqual(titles, {"基于深度学习的高校科研项目智能评审方法研究", "改过的项目名称"})
+
+    def test_every_problem_with_all(self):
+        assert qvtool("new", self.path("blank.qvx")).returncode == 0
+        result = self.intake("--all")
+        self.assertEqual(result.returncode, 0)  # a blank application is taken, with its problems
+        message = self.rows("SELECT message FROM applications")[0][0]
+        self.assertIn("正文：正文字数少于一千!", message)
+        self.assertIn("项目名称：请输入项目名称", message)
+        self.assertGreater(message.count("\n"), 20)
+
+    def test_an_interruption_leaves_no_unpacked_document(self):
+        filled(self.path("zhang.qvx"))
+        packed(self.path("zhang.qvx"), self.path("zhang.qvs"))
+        os.remove(self.path("zhang.qvx"))
+        for n in range(400):  # names of one file: quick to make, each read on its own
+            os.link(self.path("zhang.qvs"), self.path(f"sub/{n}.qvs"))
+        run = subprocess.Popen([QVTOOL, "intake", self.box, "--db", self.db], env=self.env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        deadline = time.monotonic() + 30
+        while not any(os.listdir(os.path.join(self.tmp, d)) for d in os.listdir(self.tmp)):
+            self.assertLess(time.monotonic(), deadline, "nothing was unpacked")
+            self.assertIsNone(run.poll(), "the run ended before it could be interrupted")
+        run.send_signal(signal.SIGINT)
+        self.assertEqual(run.wait(timeout=60), 130)
+        self.assertIn("已中断", run.stderr.read())
+        run.stderr.close()
+        self.assertEqual(os.listdir(self.tmp), [])
+        with sqlite3.connect(self.db) as db:
+            self.assertEqual(db.execute("PRAGMA integrity_check").fetchone(), ("ok",))
+
+    def test_a_register_that_is_no_database_is_left_as_it_is(self):
+        with open(self.db, "w") as notes:
+            notes.write("the office's notes, not a database")
+        assert qvtool("new", self.path("blank.qvx")).returncode == 0
+        result = self.intake()
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("登记册", result.stderr)
+        with open(self.db) as notes:
+            self.assertEqual(notes.read(), "the office's notes, not a database")
+
+    def test_bad_usage(self):
+        self.assertEqual(qvtool("intake", self.box).returncode, 2)  # no register
+        self.assertEqual(qvtool("intake", "--db", self.db).returncode, 2)  # no folder
+        self.assertEqual(qvtool("intake", self.box, "--db", self.db, "--frobnicate").returncode, 2)
+
+
+if __name__ == "__main__":
+    QVTOOL = os.path.abspath(sys.argv.pop(1))
+    unittest.main(verbosity=1)
