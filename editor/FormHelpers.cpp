@@ -5,6 +5,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -183,4 +186,21 @@ void AddSpokenRows(QFormLayout* form, std::initializer_list<std::pair<QWidget*, 
         form->addRow(label, field);
         field->setAccessibleName(QString(label).remove(QStringLiteral("：")));
     }
+}
+
+QWidget* ButtonRow(QWidget* dialog, QPushButton* accept, QPushButton* reject, std::initializer_list<QPushButton*> extra)
+{
+    auto* row = new QWidget(dialog);
+    row->setObjectName("ButtonRow");
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QPushButton* button : extra)
+        layout->addWidget(button);
+    layout->addStretch();
+    // 确定 and 取消 in the order the desktop puts them.
+    auto* box = new QDialogButtonBox(row);
+    box->addButton(accept, QDialogButtonBox::AcceptRole);
+    box->addButton(reject, QDialogButtonBox::RejectRole);
+    layout->addWidget(box);
+    return row;
 }

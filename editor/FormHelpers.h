@@ -13,6 +13,7 @@
 
 class QComboBox;
 class QFormLayout;
+class QPushButton;
 class QWidget;
 
 // 宋体 at the given pixel size, with the CJK faces a Linux desktop has. The short form's size is
@@ -50,3 +51,8 @@ bool SelectTypedItem(QComboBox* combo);
 // Adds each field under its label ("收信人姓名：") and gives it that label, without the colon,
 // as the name a screen reader speaks.
 void AddSpokenRows(QFormLayout* form, std::initializer_list<std::pair<QWidget*, QString>> rows);
+// The dialog's row of buttons: the extra ones (which act without closing the dialog) on the
+// left, the accepting and the rejecting button on the right in the order the desktop puts them.
+// The buttons keep their names, captions, defaults and connections.
+QWidget* ButtonRow(QWidget* dialog, QPushButton* accept, QPushButton* reject,
+                   std::initializer_list<QPushButton*> extra = {});

@@ -1,9 +1,9 @@
 #include "MemberOrder.h"
 
-#include "ShortForm.h"
-
 #include "Edition.h"
+#include "FormHelpers.h"
 #include "Seams.h"
+#include "ShortForm.h"
 #include "SimpleformTables.h"
 #include "TeamMembers.h"
 #include "Text.h"
@@ -47,11 +47,7 @@ Tfrmmemberorder::Tfrmmemberorder(QWidget* parent)
     grid->addWidget(butup, 0, 1);
     grid->addWidget(butdown, 1, 1);
     grid->setRowStretch(2, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    grid->addLayout(buttons, 3, 0, 1, 2);
+    grid->addWidget(ButtonRow(this, BitBtn1, BitBtn2), 3, 0, 1, 2);
     setFixedSize(300, 280);
 
     connect(lstMember, &QListWidget::currentRowChanged, this, &Tfrmmemberorder::SetButtons);

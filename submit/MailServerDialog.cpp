@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,16 +57,10 @@ Tfrmmailserver::Tfrmmailserver(QWidget* parent)
     BitBtn1 = new QPushButton(QStringLiteral("确定"), this);
     BitBtn2 = new QPushButton(QStringLiteral("取消"), this);
     BitBtn1->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(BitBtnPropose);
-    buttons->addWidget(BitBtnTry);
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(labresult);
-    layout->addLayout(buttons);
+    layout->addWidget(ButtonRow(this, BitBtn1, BitBtn2, {BitBtnPropose, BitBtnTry}));
     resize(460, 280);
 
     connect(BitBtnPropose, &QPushButton::clicked, this, [this] { ProposeFor(m_sender); });

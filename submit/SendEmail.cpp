@@ -13,7 +13,6 @@
 #include <QFocusEvent>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,14 +85,9 @@ Tfrmsendemail::Tfrmsendemail(QWidget* parent)
     BitBtn2->setObjectName("BitBtn2");
     for (QPushButton* button : {BitBtnServer, BitBtn1, BitBtn2})
         button->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(BitBtnServer);
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(box);
-    layout->addLayout(buttons);
+    layout->addWidget(ButtonRow(this, BitBtn1, BitBtn2, {BitBtnServer}));
     resize(520, 420);
 
     setTabOrder(edlxr, edtaddress);

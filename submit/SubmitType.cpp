@@ -1,13 +1,11 @@
 #include "SubmitType.h"
 
-#include "MailServerDialog.h"
-
 #include "FormHelpers.h"
+#include "MailServerDialog.h"
 #include "Tags.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -78,16 +76,11 @@ Tfrmsubmittype::Tfrmsubmittype(QWidget* parent)
     BitBtnServer = new QPushButton(QStringLiteral("邮件服务器设置…"), this);
     BitBtnServer->setObjectName("BitBtnServer");
     BitBtnServer->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(BitBtnServer);
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(rgsubtype);
     layout->addWidget(note, 1);
     layout->addWidget(RadioGroupZip);
-    layout->addLayout(buttons);
+    layout->addWidget(ButtonRow(this, BitBtn1, BitBtn2, {BitBtnServer}));
     resize(460, sizeHint().height());
     connect(rgsubtype, &RadioGroup::Clicked, this, &Tfrmsubmittype::rgsubtypeClick);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { done(ModalOk); });

@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -95,15 +94,10 @@ TfrmVantraExport::TfrmVantraExport(SubmitHost* host, QWidget* parent)
     Button2 = new QPushButton(QStringLiteral("返    回"), this);
     Button2->setObjectName("Button2");
     Button2->setAccessibleName(QStringLiteral("返回"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(ButtonPreview);
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(steps);
     layout->addWidget(Labelmm);
-    layout->addLayout(buttons);
+    layout->addWidget(ButtonRow(this, Button1, Button2, {ButtonPreview}));
     resize(360, 280);
     connect(Button1, &QPushButton::clicked, this, &TfrmVantraExport::Button1Click);
     connect(ButtonPreview, &QPushButton::clicked, this, [] { PreviewApplication(CurDocPath); });
