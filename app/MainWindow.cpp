@@ -7,20 +7,19 @@
 #include "Failure.h"
 #include "FieldCatalogue.h"
 #include "FileDialogs.h"
-#include "FileTypes.h"
 #include "Files.h"
 #include "Forms.h"
 #include "DocumentChooser.h"
 #include "PackageWindow.h"
 #include "Resources.h"
-#include "SafeWrite.h"
 #include "Seams.h"
 #include "Session.h"
-#include "Settings.h"
 #include "SendEmail.h"
 #include "Simpleform.h"
 #include "SubmitType.h"
+#include "StartPackage.h"
 #include "Startup.h"
+#include "UserFiles.h"
 #include "ModalResult.h"
 #include "Tags.h"
 #include "DocumentLock.h"
@@ -33,8 +32,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -54,28 +51,6 @@ bool DocumentIsThere()
         return true;
     ShowNotice(MissingDocumentText(CurDocPath), NoticeCaption);
     return false;
-}
-
-void WriteVersionStamp(const QString& stamp)
-{
-    const QString path = SettingsFilePath();
-    QDir().mkpath(QFileInfo(path).path());
-    {
-        QSettings probe(path, QSettings::IniFormat);
-        if (probe.status() == QSettings::FormatError)
-            QFile::remove(path);  // a damaged file holds nothing worth keeping but the stamp
-    }
-    QSettings settings(path, QSettings::IniFormat);
-    settings.setValue("qen/" + VersionStampKey(), stamp);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        throw Failure(QStringLiteral("无法写入设置文件 %1").arg(QDir::toNativeSeparators(path)));
-}
-
-QString DocumentsFolder()
-{
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
 }
 
 } // namespace
@@ -167,61 +142,13 @@ void TFrmVantraMain::FormCreate()
     YearText = StringResource(1);
     MaxProjectYears = StringResource(2).toInt();
     try {
-        StampVersionAndExtract();
+        PrepareUserFiles(QCoreApplication::applicationFilePath(), YearText);
     } catch (const Failure& failure) {
         ShowError(failure.text());
         return;
     }
     SetTag(this, 2);
     LoadBackground(Image1);
-}
-
-void TFrmVantraMain::StampVersionAndExtract()
-{
-    ExeFolder = QCoreApplication::applicationDirPath() + "/";
-    const QString documents = DocumentsFolder();
-    // The user's documents folder may not exist yet on a new account; it is theirs, not ours.
-    QDir().mkpath(documents);
-    DocFolder = DocFolderIn(documents, YearText);
-    bool force = false;
-    if (!FolderExists(DocFolder)) {
-        EnsureFolder(DocFolder);
-        force = true;
-    }
-
-    QString sizeText, timeText;
-    FileInfoText(QCoreApplication::applicationFilePath(), FileTime::LastWrite, sizeText, timeText);
-    if (SettingValue(VersionStampKey()) != timeText) {
-        WriteVersionStamp(timeText);
-        force = true;
-    }
-
-    const QString windowsFolder = WindowsFolder();
-    ExtractResource("ficon", "jxs", windowsFolder + IconFileName(), force);
-    HelpDocPath = windowsFolder + HelpDocFileName();
-    ExtractResource("text", "help", HelpDocPath, force);
-    RegisterTypes(windowsFolder, force);
-}
-
-void TFrmVantraMain::RegisterTypes(const QString& windowsFolder, bool force)
-{
-    // The desktop wants PNG icons; they sit beside the extracted icon file and are refreshed
-    // like it: when missing, or when the program changed.
-    const QString packageIcon = windowsFolder + "vantra_jxs" + ExtPrefix + ".png";
-    ExtractResource("png", "jxs", packageIcon, force);
-    const QString iconTheme = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                              + "/icons/hicolor/32x32/apps/";
-    QDir().mkpath(iconTheme);
-    ExtractResource("png", "mainicon", iconTheme + ProgramIconName + ".png", force);
-
-    const QString command = QCoreApplication::applicationFilePath();
-    bool changed = false;
-    // The names the desktop shows for the types (in file dialogs, say): the filters' own words.
-    RegisterFileType(DocExtension(), DocClassName(), QStringLiteral("项目申请书"), QString(), command, QString(), &changed);
-    RegisterFileType(PackageExtension(), PackageClassName(), QStringLiteral("个人上报文件"), QString(), command,
-                     packageIcon, &changed);
-    if (changed)
-        RefreshDesktopDatabases();
 }
 
 void TFrmVantraMain::Quit()
@@ -243,10 +170,7 @@ void TFrmVantraMain::FormShow()
     if (!argument.isEmpty())
         CurDocPath = argument;
     try {
-        TempFolder = TempFolderPath();
-        // What a killed run left half written is removed; files being written stay.
-        RemoveStaleTemporaries(TempFolder);
-        RemoveStaleTemporaries(DocFolder);
+        RemoveStaleWork();
         bool markerExisted = true;
         bool defaultExists = false;
         if (argument.isEmpty() || argument == QLatin1String("_link")) {
@@ -275,26 +199,20 @@ void TFrmVantraMain::FormShow()
         }
 
         if (IsPackagePath(CurDocPath)) {
-            QString target = UnpackTarget(CurDocPath);
-            if (QFileInfo::exists(target)) {
-                QString answer;
-                frmunivForm->SaveDlg(QStringLiteral("本文件已打包，请输入解压的文件名。"), DocFolder, DocumentsFilter(),
-                                     target, answer);
-                if (answer.isEmpty()) {
-                    Quit();
-                    return;
-                }
-                target = ChangeExtension(answer, ExtPrefix + "x");
+            const StartDocument opened = UnpackAtStart(frmzipx->State, CurDocPath, [this](const QString& proposed) {
+                return SaveDlg(QStringLiteral("本文件已打包，请输入解压的文件名。"), DocFolder, DocumentsFilter(), proposed);
+            });
+            if (opened.path.isEmpty()) {
+                Quit();
+                return;
             }
-            if (const PackResult unpacked = frmzipx->ExtractPackage(CurDocPath, target); !unpacked.ok)
-                ShowNotice(QStringLiteral("上报文件解压失败，请检查文件是否完好!\r\n") + unpacked.message, NoticeCaption);
-            CurDocPath = target;
+            if (!opened.failure.isEmpty())
+                ShowNotice(QStringLiteral("上报文件解压失败，请检查文件是否完好!\r\n") + opened.failure, NoticeCaption);
+            CurDocPath = opened.path;
         }
 
         setWindowTitle(WindowTitleFor(CurDocPath));
-        const int count = LoadFieldCatalogue();
-        LoadedValues = QStringList(count, QString());
-        EditValues = QStringList(count, QString());
+        PrepareFieldValues();
 
         setFixedSize(600, 420);
         PlaceAtTop();
@@ -392,24 +310,13 @@ void TFrmVantraMain::TbSimpleformClick()
 
 void TFrmVantraMain::AutoName()
 {
-    // The applicant's name goes into a file name: it must not move the document elsewhere.
-    const QString base = FileNamePart(NamingBase);
-    if (base.isEmpty())
+    const AutoNameTarget target = AutoNameTargetFor(CurDocPath, NamingBase, FrmSimpleform->text("edsfzh1"));
+    if (target.path.isEmpty())
         return;
-    const QString id = FrmSimpleform->text("edsfzh1");
-    if (!id.isEmpty() && CurDocPath.contains(id))
+    NamingBase = target.namingBase;
+    if (!QFile::rename(CurDocPath, target.path))
         return;
-    if (CurDocPath.contains('~'))
-        return;
-    const QFileInfo current(CurDocPath);
-    if (current.fileName().startsWith(DocPrefix + base))
-        return;
-    const QString folder = current.absolutePath() + "/";
-    NamingBase = FreeDocName(base, folder);
-    const QString newPath = folder + DocPrefix + NamingBase + DocExtension();
-    if (!QFile::rename(CurDocPath, newPath))
-        return;
-    CurDocPath = newPath;
+    CurDocPath = target.path;
     setWindowTitle(WindowTitleFor(CurDocPath));
     ShowNotice(QStringLiteral("系统自动命名申请书为:") + DocPrefix + NamingBase, NoticeCaption);
 }

@@ -68,8 +68,6 @@ protected:
 
 private:
     void FormCreate();
-    void StampVersionAndExtract();
-    void RegisterTypes(const QString& windowsFolder, bool force);
     void Quit();
     void PlaceAtTop();
     bool m_placedOnScreen = false;

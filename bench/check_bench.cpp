@@ -22,9 +22,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString path = dir.path() + "/complete.qvx";
     createxms(path);
-    const int n = LoadFieldCatalogue();
-    LoadedValues = QStringList(n, QString());
-    EditValues = QStringList(n, QString());
+    PrepareFieldValues();
     {
         OoxmlApplication word;
         auto doc = word.Open(path, false, true);

@@ -25,9 +25,7 @@ int main(int argc, char** argv)
     }
     const QString source = QString::fromLocal8Bit(argv[1]);
     const int runs = std::atoi(argv[2]);
-    const int n = LoadFieldCatalogue();
-    LoadedValues = QStringList(n, QString());
-    EditValues = QStringList(n, QString());
+    PrepareFieldValues();
     Twordqen session;
     WordSession = &session;
     Tlockqen lock;

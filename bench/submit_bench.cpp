@@ -97,9 +97,7 @@ int main(int argc, char** argv)
     const int runs = argc > 1 ? atoi(argv[1]) : 5;
     ClockedPrompter prompter;
     installPrompter(&prompter);
-    const int n = LoadFieldCatalogue();
-    LoadedValues = QStringList(n, QString());
-    EditValues = QStringList(n, QString());
+    PrepareFieldValues();
     YearText = "2013";
     TempFolder = TempFolderPath();
     DocFolder = home.path() + "/";

@@ -32,7 +32,7 @@ void FillCodeLists(QWidget* screen)
     }
     auto* titles = qobject_cast<QComboBox*>(FindControl(screen, "edzyjszw2"));
     for (int row = FirstMemberRow + 1; titles && row <= LastMemberRow; ++row)
-        if (auto* combo = qobject_cast<QComboBox*>(FindControl(screen, "edzyjszw" + QString::number(row))))
+        if (auto* combo = qobject_cast<QComboBox*>(FindControl(screen, MemberTitlePrefix + QString::number(row))))
             for (int i = 0; i < titles->count(); ++i)
                 combo->addItem(titles->itemText(i), titles->itemData(i));
 }
@@ -117,8 +117,7 @@ void Tfrmcode::Confirm()
         }
         return;
     }
-    QString code = Lstcode->currentItem()->text();
-    SplitAtLast(code, CodeSeparator, ResultText);
+    ResultText = SplitAtLast(Lstcode->currentItem()->text(), CodeSeparator).tail;
     done(ResultChosen);
 }
 

@@ -1,6 +1,7 @@
 #include "FieldRules.h"
 
 #include "IdCheck.h"
+#include "ShortForm.h"
 #include "Text.h"
 
 #include <QRegularExpression>
@@ -66,7 +67,7 @@ QString FieldProblem(const FieldAccess& form, const QString& controlName)
     const QString name = controlName.toLower();
     if (name == QLatin1String("edsfzh1"))
         return ApplicantIdProblem(form);
-    if (name.startsWith(QLatin1String("edsfzh")))
+    if (name.startsWith(MemberIdPrefix))
         return MemberIdProblem(form, controlName);
     if (name == QLatin1String("edemail"))
         return EmailProblem(form);

@@ -48,12 +48,12 @@ void MemberProblems(const FieldAccess& form, QList<FormProblem>& problems)
                 anyFilled = true;
             }
         }
-        const QString name = TrimBlanks(form.text(MemberField("edxm", row)));
+        const QString name = TrimBlanks(form.text(MemberField(MemberNamePrefix, row)));
         const QString member = QStringLiteral("成员%1").arg(row - 1) + (name.isEmpty() ? QString() : "（" + name + "）");
         if (anyFilled && !missing.isEmpty())
             problems.append({FormProblem::MemberRow, firstMissing, member,
                              QStringLiteral("请补全项目组成员") + missing.join(QStringLiteral("、"))});
-        const QString id = MemberField("edsfzh", row);
+        const QString id = MemberField(MemberIdPrefix, row);
         if (const QString wrong = FieldProblem(form, id); !wrong.isEmpty())
             problems.append({FormProblem::RuleFails, id, member + QStringLiteral("身份证号"), wrong});
     }

@@ -66,7 +66,7 @@ int Tfrmmemberorder::ShowFor(const FieldAccess& screen)
 {
     lstMember->clear();
     for (int row = FirstMemberRow; row <= LastMemberRow; ++row) {
-        const QString name = TrimBlanks(screen.text(MemberField("edxm", row)));
+        const QString name = TrimBlanks(screen.text(MemberField(MemberNamePrefix, row)));
         if (name.isEmpty())
             continue;
         // The line carries the row it came from; the list shows the name alone, so that no

@@ -155,7 +155,7 @@ void RefreshUnits(TFrmSimpleform& screen)
             units << t;
     screen.setText("edcjdw", QString::number(units.size()));
     for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
-        if (auto* combo = screen.control<QComboBox>(MemberField("edszdw", row)))
+        if (auto* combo = screen.control<QComboBox>(MemberField(MemberUnitPrefix, row)))
             ReplaceItems(combo, units);
 }
 
@@ -214,13 +214,13 @@ void AttachShortFormRules(TFrmSimpleform& screen)
     screen.SetKeyRule("edyjzsjy", Filter(FilterDigits), YearKeys);
     screen.SetKeyRule("edlxdh", Filter(FilterPhone), PhoneKeys);
     for (int row = 1; row <= LastMemberRow; ++row)
-        screen.SetKeyRule(MemberField("edsfzh", row), Filter(FilterIdNumber), IdKeys);
+        screen.SetKeyRule(MemberField(MemberIdPrefix, row), Filter(FilterIdNumber), IdKeys);
     screen.SetKeyRule("edcddw1", [](QWidget*, QChar c) { return c != ' '; }, SchoolKeys);
 
     // What a key filter refuses can still arrive pasted: the exit rules judge the whole text.
     screen.SetExitRule("edsfzh1", [s](QWidget*) { return ApplicantIdLeft(*s); });
     for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
-        screen.SetExitRule(MemberField("edsfzh", row), [s](QWidget* field) {
+        screen.SetExitRule(MemberField(MemberIdPrefix, row), [s](QWidget* field) {
             CheckMemberId(*s, field->objectName());  // it puts the focus back itself
             return true;
         });
@@ -246,7 +246,7 @@ void AttachShortFormRules(TFrmSimpleform& screen)
         OnChosen(screen, name, [s, name] { SyncCodeField(s, s->control<QComboBox>(name), 5); });
     OnChosen(screen, "edzyjszw1", [s] { TitleRule(*s); });
     for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
-        OnChosen(screen, MemberField("edzyjszw", row), [s] { CountTeam(*s, s->text("edjbdm")); });
+        OnChosen(screen, MemberField(MemberTitlePrefix, row), [s] { CountTeam(*s, s->text("edjbdm")); });
     OnChosen(screen, "cmbmonth", [s] { RebuildDate(*s); });
     if (auto* date = screen.control<QLineEdit>("edsqrq"))
         QObject::connect(date, &QLineEdit::textChanged, &screen, [s] { SplitDate(*s); });

@@ -34,7 +34,7 @@ void CountTeam(FieldAccess& screen, const QString& applicantLetter)
     else
         ++junior;
     for (int row = FirstMemberRow; row <= LastMemberRow; ++row) {
-        const QString title = TrimBlanks(screen.text(MemberField("edzyjszw", row)));
+        const QString title = TrimBlanks(screen.text(MemberField(MemberTitlePrefix, row)));
         if (title.isEmpty())
             continue;
         ++total;
@@ -62,7 +62,7 @@ int CountPostdocs(const FieldAccess& screen)
 {
     int count = 0;
     for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
-        count += TrimBlanks(screen.text(MemberField("edzyjszw", row))) == QStringLiteral("博士后");
+        count += TrimBlanks(screen.text(MemberField(MemberTitlePrefix, row))) == QStringLiteral("博士后");
     return count;
 }
 
@@ -89,7 +89,7 @@ QString CheckMembers(FieldAccess& screen)
 
 void DeleteMember(FieldAccess& screen, int row)
 {
-    if (AskConfirm(QStringLiteral("请问真的要删除") + screen.text(MemberField("edxm", row)) + QStringLiteral("吗？"),
+    if (AskConfirm(QStringLiteral("请问真的要删除") + screen.text(MemberField(MemberNamePrefix, row)) + QStringLiteral("吗？"),
                    NoticeCaption)) {
         for (const MemberColumn& column : MemberColumns())
             screen.setText(MemberField(column.prefix, row), QString());

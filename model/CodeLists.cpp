@@ -16,9 +16,8 @@ QList<CodeList> ParseCodeLists(const QString& text)
             lists.append({line.mid(5).trimmed(), {}});
             continue;
         }
-        QString code = line, name;
-        SplitAtLast(code, CodeSeparator, name);
-        lists.last().items.append({code, name});
+        const SplitText split = SplitAtLast(line, CodeSeparator);
+        lists.last().items.append({split.head, split.tail});
         ++seen;
     }
     return lists;

@@ -52,3 +52,11 @@ int LoadFieldCatalogue()
     FieldHigh = int(FieldData.size()) - 1;
     return int(FieldData.size());
 }
+
+int PrepareFieldValues()
+{
+    const int count = LoadFieldCatalogue();
+    LoadedValues = QStringList(count, QString());
+    EditValues = QStringList(count, QString());
+    return count;
+}

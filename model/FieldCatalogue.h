@@ -29,3 +29,6 @@ extern QStringList EditValues;
 Tarrfiledata ParseFieldCatalogue(const QByteArray& bytes);
 // Fills FieldData and FieldHigh from the embedded catalogue; returns the record count.
 int LoadFieldCatalogue();
+// LoadFieldCatalogue, then LoadedValues and EditValues as one empty entry per record: the
+// state a session starts from. Returns the record count.
+int PrepareFieldValues();

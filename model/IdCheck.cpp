@@ -84,7 +84,7 @@ QString MemberIdProblem(const FieldAccess& screen, const QString& fieldName)
     if (!ParseIdNumber(t, info))
         return BadIdNumberText;
     for (int k = 1; k <= LastMemberRow; ++k) {
-        const QString other = "edsfzh" + QString::number(k);
+        const QString other = MemberIdPrefix + QString::number(k);
         if (other.compare(fieldName, Qt::CaseInsensitive) != 0 && TrimBlanks(screen.text(other)) == t)
             return k == 1 ? QStringLiteral("与申请人身份证号码相同!") : QStringLiteral("与第%1个参与人身份证号码相同!").arg(k - 1);
     }

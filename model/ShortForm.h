@@ -63,7 +63,13 @@ StoreResult StoreAsNewDocument(FieldAccess& screen, const QString& path, unsigne
 // fields are these prefixes followed by the row number ("edxmzfg10").
 inline constexpr int FirstMemberRow = 2;
 inline constexpr int LastMemberRow = 10;
-inline const QStringList MemberFieldPrefixes = {"edxm", "edsfzh", "edzyjszw", "edszdw", "edxmzfg"};
+inline const QString MemberNamePrefix = QStringLiteral("edxm");
+inline const QString MemberIdPrefix = QStringLiteral("edsfzh");
+inline const QString MemberTitlePrefix = QStringLiteral("edzyjszw");
+inline const QString MemberUnitPrefix = QStringLiteral("edszdw");
+inline const QString MemberWorkPrefix = QStringLiteral("edxmzfg");
+inline const QStringList MemberFieldPrefixes = {MemberNamePrefix, MemberIdPrefix, MemberTitlePrefix, MemberUnitPrefix,
+                                                MemberWorkPrefix};
 // The fields that hold several lines; every other field is one line.
 inline const QStringList MultiLineFields = {"xmjj"};
 

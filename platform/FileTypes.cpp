@@ -1,5 +1,7 @@
 #include "FileTypes.h"
 
+#include "Edition.h"
+#include "Resources.h"
 #include "SafeWrite.h"
 
 #include <QDir>
@@ -125,4 +127,22 @@ void RefreshDesktopDatabases()
     const QString data = DataHome();
     StartQuietly("update-mime-database", {data + "/mime"});
     StartQuietly("update-desktop-database", {data + "/applications"});
+}
+
+void RegisterProgramTypes(const QString& iconFolder, const QString& command, bool force)
+{
+    // The desktop wants PNG icons; they sit beside the extracted icon file.
+    const QString packageIcon = iconFolder + "vantra_jxs" + ExtPrefix + ".png";
+    ExtractResource("png", "jxs", packageIcon, force);
+    const QString iconTheme = DataHome() + "/icons/hicolor/32x32/apps/";
+    QDir().mkpath(iconTheme);
+    ExtractResource("png", "mainicon", iconTheme + ProgramIconName + ".png", force);
+
+    bool changed = false;
+    // The names the desktop shows for the types (in file dialogs, say): the filters' own words.
+    RegisterFileType(DocExtension(), DocClassName(), QStringLiteral("项目申请书"), QString(), command, QString(), &changed);
+    RegisterFileType(PackageExtension(), PackageClassName(), QStringLiteral("个人上报文件"), QString(), command,
+                     packageIcon, &changed);
+    if (changed)
+        RefreshDesktopDatabases();
 }

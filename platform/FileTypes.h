@@ -15,6 +15,10 @@ bool RegisterFileType(const QString& ext, const QString& className, const QStrin
 QString MimeTypeFor(const QString& ext, const QString& contentType);
 // The Exec line of a desktop entry that starts command with the file as first argument.
 QString DesktopExecLine(const QString& command);
+// The document and package types, with their icons (refreshed like the extracted icon file
+// in iconFolder: when missing, or when force), for the program at command. Tells the desktop
+// when a registration changed.
+void RegisterProgramTypes(const QString& iconFolder, const QString& command, bool force);
 // Asks the desktop to reread the registrations, when its tools are installed.
 void RefreshDesktopDatabases();
 

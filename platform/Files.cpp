@@ -50,6 +50,20 @@ QString FreeDocPath(const QString& base)
     return DocFolder + DocPrefix + FreeDocName(base, DocFolder) + DocExtension();
 }
 
+AutoNameTarget AutoNameTargetFor(const QString& currentPath, const QString& namingBase, const QString& applicantId)
+{
+    // The applicant's name goes into a file name: it must not move the document elsewhere.
+    const QString base = FileNamePart(namingBase);
+    if (base.isEmpty() || (!applicantId.isEmpty() && currentPath.contains(applicantId)) || currentPath.contains('~'))
+        return {};
+    const QFileInfo current(currentPath);
+    if (current.fileName().startsWith(DocPrefix + base))
+        return {};
+    const QString folder = current.absolutePath() + "/";
+    const QString name = FreeDocName(base, folder);
+    return {folder + DocPrefix + name + DocExtension(), name};
+}
+
 bool IsReadOnlyFile(const QString& path)
 {
     struct stat st {};
@@ -126,16 +140,14 @@ bool ReplaceCopy(const QString& source, const QString& dest)
     }
 }
 
-void FileInfoText(const QString& path, FileTime which, QString& sizeText, QString& timeText)
+FileInfoTexts FileInfoText(const QString& path, FileTime which)
 {
     const QFileInfo info(path);
-    if (!info.exists()) {
-        sizeText.clear();
-        timeText.clear();
-        return;
-    }
+    if (!info.exists())
+        return {};
     const quint32 low = quint32(quint64(info.size()) & 0xffffffffu);
-    sizeText = (QString::asprintf("%8.2f", low / 1048576.0) + QStringLiteral("兆(M)")).trimmed();
+    FileInfoTexts texts;
+    texts.size = (QString::asprintf("%8.2f", low / 1048576.0) + QStringLiteral("兆(M)")).trimmed();
 
     QDateTime when;
     switch (which) {
@@ -151,5 +163,6 @@ void FileInfoText(const QString& path, FileTime which, QString& sizeText, QStrin
         when = info.lastRead();
         break;
     }
-    timeText = FromDosDateTime(ToDosDateTime(when)).toString(QStringLiteral("yyyy'年'M'月'd'日' HH:mm"));
+    texts.time = FromDosDateTime(ToDosDateTime(when)).toString(QStringLiteral("yyyy'年'M'月'd'日' HH:mm"));
+    return texts;
 }

@@ -17,6 +17,17 @@ QString FreeDocName(const QString& base, const QString& folder);
 // DocFolder + DocPrefix + FreeDocName(base, DocFolder) + ".qvx".
 QString FreeDocPath(const QString& base);
 
+struct AutoNameTarget {
+    QString path;        // where the document goes; empty when its name stays
+    QString namingBase;  // the free name chosen, without DocPrefix and extension
+};
+// The automatic naming's rule, after the short form is stored: the document at currentPath
+// moves within its folder to DocPrefix + a free name from namingBase (the applicant's data,
+// made fit for a file name). The name stays when there is nothing to name it after, when it
+// already holds the applicant's identity number or a '~' (a name the user chose), or when it
+// already begins with DocPrefix + the base.
+AutoNameTarget AutoNameTargetFor(const QString& currentPath, const QString& namingBase, const QString& applicantId);
+
 // A regular file that may not be written: no write permission at all (which even the
 // administrator's programs respect here), or none for this user.
 bool IsReadOnlyFile(const QString& path);
@@ -35,5 +46,9 @@ bool ForceDelete(const QString& path);
 bool ReplaceCopy(const QString& source, const QString& dest);
 
 enum class FileTime { Creation = 0, LastWrite = 1, LastAccess = 2 };
-// sizeText like "0.52兆(M)"; timeText like "2013年3月9日 07:34", empty when the file is missing.
-void FileInfoText(const QString& path, FileTime which, QString& sizeText, QString& timeText);
+struct FileInfoTexts {
+    QString size;  // like "0.52兆(M)"
+    QString time;  // like "2013年3月9日 07:34"
+};
+// Both empty when the file is missing.
+FileInfoTexts FileInfoText(const QString& path, FileTime which);

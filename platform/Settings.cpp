@@ -1,6 +1,9 @@
 #include "Settings.h"
 
+#include "Edition.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -36,5 +39,20 @@ bool SetSettingValues(const QString& group, const QList<std::pair<QString, QStri
         settings.setValue(key, value);
     settings.endGroup();
     settings.sync();  // once, so the values of a group are written together
+    return settings.status() == QSettings::NoError;
+}
+
+bool WriteVersionStamp(const QString& stamp)
+{
+    const QString path = SettingsFilePath();
+    QDir().mkpath(QFileInfo(path).path());
+    {
+        QSettings probe(path, QSettings::IniFormat);
+        if (probe.status() == QSettings::FormatError)
+            QFile::remove(path);
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    settings.setValue("qen/" + VersionStampKey(), stamp);
+    settings.sync();
     return settings.status() == QSettings::NoError;
 }

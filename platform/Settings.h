@@ -12,3 +12,6 @@ QString SettingValue(const QString& key);
 QHash<QString, QString> SettingGroup(const QString& group);
 // Stores values of a group with one write of the file; false when it cannot be written.
 bool SetSettingValues(const QString& group, const QList<std::pair<QString, QString>>& values);
+// Stores the program's version stamp in group "qen". A file that is no INI file is replaced:
+// it holds nothing worth keeping but the stamp. False when it cannot be written.
+bool WriteVersionStamp(const QString& stamp);

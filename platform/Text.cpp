@@ -24,13 +24,13 @@ QString NormalizeLineBreaks(const QString& text)
     return out;
 }
 
-void SplitAtLast(QString& text, const QString& separator, QString& tail)
+SplitText SplitAtLast(const QString& text, const QString& separator)
 {
     const qsizetype n = text.size();
     // 1-based position of the last occurrence, 0 when absent or the separator is not one character.
     const qsizetype i = separator.size() == 1 ? text.lastIndexOf(separator.at(0)) + 1 : 0;
-    tail = i == n ? QStringLiteral(" ") : TrimBlanks(text.mid(i));
-    text = i == 1 ? QStringLiteral(" ") : TrimBlanks(text.left(i > 0 ? i - 1 : 0));
+    return {i == 1 ? QStringLiteral(" ") : TrimBlanks(text.left(i > 0 ? i - 1 : 0)),
+            i == n ? QStringLiteral(" ") : TrimBlanks(text.mid(i))};
 }
 
 namespace {

@@ -8,7 +8,11 @@ QString TrimBlanks(const QString& text);
 QString NormalizeLineBreaks(const QString& text);
 // Splits at the last occurrence of a one-character separator. An empty side comes back as a
 // single space; an absent separator moves the whole trimmed text into tail.
-void SplitAtLast(QString& text, const QString& separator, QString& tail);
+struct SplitText {
+    QString head;
+    QString tail;
+};
+SplitText SplitAtLast(const QString& text, const QString& separator);
 
 // What a single-line field holds of a text: each line break (CR LF, CR, LF, the Unicode line
 // and paragraph separators) and each tab becomes one blank; other control characters and the

@@ -109,9 +109,8 @@ void MailSubmission(const SubmissionValues& values, const QString& file)
     frmsendemail->edtaddress->clear();
     frmsendemail->edtsubject->setText(values.unit + values.faculty + values.applicant + QStringLiteral("上报") + values.category
                                       + DocPrefix + QStringLiteral("项目申请书"));
-    QString sizeText, timeText;
-    FileInfoText(file, FileTime::LastWrite, sizeText, timeText);
-    frmsendemail->stemailfileInfo->setText(QStringLiteral("创建时间:") + timeText + QStringLiteral("文件大小") + sizeText);
+    const FileInfoTexts info = FileInfoText(file, FileTime::LastWrite);
+    frmsendemail->stemailfileInfo->setText(QStringLiteral("创建时间:") + info.time + QStringLiteral("文件大小") + info.size);
     frmsendemail->stemailfile->setText(file);
     frmsendemail->edxm1->setText(values.applicant);
     if (values.contact != QLatin1String("#"))

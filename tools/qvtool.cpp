@@ -204,9 +204,7 @@ QString Unescaped(const QString& value)
 void PrepareSession()
 {
     installPrompter(&notices);
-    const int count = LoadFieldCatalogue();
-    LoadedValues = QStringList(count, QString());
-    EditValues = QStringList(count, QString());
+    PrepareFieldValues();
     static Twordqen session;
     WordSession = &session;
     // A document another program holds is refused, never taken from it: the tool asks nobody.

@@ -70,9 +70,7 @@ struct ScreenTest : ::testing::Test {
         WordSession = &session;
         DocLock = &lock;
         YearText = "2013";
-        const int n = LoadFieldCatalogue();
-        LoadedValues = QStringList(n, QString());
-        EditValues = QStringList(n, QString());
+        PrepareFieldValues();
         path = home.path() + "/a.qvx";
         createxms(path);
         CurDocPath = path;

@@ -1,6 +1,7 @@
 // libFuzzer target for the document reader. Not part of the test run; see README.
 // The first byte chooses the input's form: even, a whole package; odd, the main document part
 // (wrapped into a package here), so that the XML handling is reached past the ZIP checks.
+#include "Edition.h"
 #include "Failure.h"
 #include "OoxmlDocument.h"
 #include "ZipWriter.h"
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 doc->SetCellFitText(t, c, c % 2);
             }
         try {
-            doc->Unprotect("pbnxvehods");
+            doc->Unprotect(ProtectPassword);
         } catch (const Failure&) {
         }
         doc->Protect(2, false, QString());

@@ -45,9 +45,7 @@ struct ShortFormTest : ::testing::Test {
     {
         installProgress(&window);
         WordSession = &session;
-        const int n = LoadFieldCatalogue();
-        LoadedValues = QStringList(n, QString());
-        EditValues = QStringList(n, QString());
+        PrepareFieldValues();
         path = home.path() + "/a.qvx";
         createxms(path);
     }

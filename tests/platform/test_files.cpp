@@ -37,6 +37,25 @@ TEST(FreeDocName, TakesTheFirstSuffixWhoseFileIsFree)
     DocFolder.clear();
 }
 
+// The automatic naming never moves a document out of its folder and leaves alone a name the
+// user chose (their identity number or a '~' in it) or one it gave before.
+TEST(AutoNameTargetFor, MovesWithinTheFolderToAFreeNameOrLeavesTheNameAlone)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/";
+    const QString doc = folder + QStringLiteral("a.qvx");
+    WriteFile(folder + QStringLiteral("省高校2013B张三.qvx"), "x");
+    const AutoNameTarget moved = AutoNameTargetFor(doc, QStringLiteral("2013B张三"), "110105198005070011");
+    EXPECT_EQ(moved.path, folder + QStringLiteral("省高校2013B张三1.qvx"));
+    EXPECT_EQ(moved.namingBase, QStringLiteral("2013B张三1"));
+    EXPECT_EQ(AutoNameTargetFor(doc, QStringLiteral("../../x/张三"), "").path, folder + QStringLiteral("省高校.._.._x_张三.qvx"));
+
+    EXPECT_TRUE(AutoNameTargetFor(doc, "", "").path.isEmpty());
+    EXPECT_TRUE(AutoNameTargetFor(folder + "110105198005070011.qvx", QStringLiteral("2013B张三"), "110105198005070011").path.isEmpty());
+    EXPECT_TRUE(AutoNameTargetFor(folder + QStringLiteral("~我的.qvx"), QStringLiteral("2013B张三"), "").path.isEmpty());
+    EXPECT_TRUE(AutoNameTargetFor(folder + QStringLiteral("省高校2013B张三1.qvx"), QStringLiteral("2013B张三"), "").path.isEmpty());
+}
+
 class CopyFileChunkedTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(CopyFileChunkedTest, CopyIsIdentical)
@@ -126,17 +145,13 @@ TEST(FileInfoText, SizeInMegabytesAndTimeToTheMinute)
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2013, 3, 9), QTime(7, 34, 59)), QFileDevice::FileModificationTime));
     file.close();
-    QString size, time;
-    FileInfoText(path, FileTime::LastWrite, size, time);
-    EXPECT_EQ(size, QStringLiteral("0.52兆(M)"));
-    EXPECT_EQ(time, QStringLiteral("2013年3月9日 07:34"));
+    const FileInfoTexts small = FileInfoText(path, FileTime::LastWrite);
+    EXPECT_EQ(small.size, QStringLiteral("0.52兆(M)"));
+    EXPECT_EQ(small.time, QStringLiteral("2013年3月9日 07:34"));
 
     WriteFile(path, QByteArray(3 * 1048576 + 524288, 'a'));
-    FileInfoText(path, FileTime::LastWrite, size, time);
-    EXPECT_EQ(size, QStringLiteral("3.50兆(M)"));
-
-    FileInfoText(dir.path() + "/missing", FileTime::LastWrite, size, time);
-    EXPECT_TRUE(time.isEmpty());
+    EXPECT_EQ(FileInfoText(path, FileTime::LastWrite).size, QStringLiteral("3.50兆(M)"));
+    EXPECT_TRUE(FileInfoText(dir.path() + "/missing", FileTime::LastWrite).time.isEmpty());
 }
 
 TEST(EnsureFolder, CreatesOneLevelOnly)

@@ -6,9 +6,8 @@ namespace {
 
 std::pair<QString, QString> Split(const QString& line)
 {
-    QString text = line, tail;
-    SplitAtLast(text, "|", tail);
-    return {text, tail};
+    const SplitText split = SplitAtLast(line, "|");
+    return {split.head, split.tail};
 }
 
 } // namespace
@@ -31,10 +30,9 @@ TEST(SplitAtLast, EmptySidesComeBackAsOneSpace)
 
 TEST(SplitAtLast, LongerSeparatorNeverMatches)
 {
-    QString text = "a||b", tail;
-    SplitAtLast(text, "||", tail);
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(tail, "a||b");
+    const SplitText split = SplitAtLast("a||b", "||");
+    EXPECT_EQ(split.head, "");
+    EXPECT_EQ(split.tail, "a||b");
 }
 
 TEST(NormalizeLineBreaks, BareCarriageReturnsGainLineFeeds)

@@ -1,6 +1,7 @@
 #include "BusyInput.h"
 #include "Failure.h"
 #include "Package.h"
+#include "StartPackage.h"
 #include "TestSupport.h"
 #include "ZipFormat.h"
 #include "ZipReader.h"
@@ -299,4 +300,27 @@ TEST_F(PackageTest, WhileAnOperationRunsOnlyTheProgressWindowTakesInput)
     EXPECT_EQ(closed, 1);
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(pressed, 1);  // input is back once the operation has ended
+}
+
+// A package opened at start never replaces a document already beside it: the user names
+// another (which takes the document's extension) or declines, and then nothing is written.
+TEST_F(PackageTest, AtStartAnOccupiedTargetIsNamedByTheUser)
+{
+    const QString pkg = Pack();
+    const QString standing = dir.path() + QStringLiteral("/out/p申请书.qvx");
+    WriteFile(standing, "the user's own document");
+    QString proposed;
+    const StartDocument declined = UnpackAtStart(state, pkg, [&](const QString& p) {
+        proposed = p;
+        return QString();
+    });
+    EXPECT_TRUE(declined.path.isEmpty());
+    EXPECT_EQ(proposed, standing);
+    EXPECT_EQ(ReadAll(standing), "the user's own document");
+
+    const StartDocument named = UnpackAtStart(state, pkg, [&](const QString&) { return dir.path() + "/out/new.doc"; });
+    EXPECT_EQ(named.path, dir.path() + "/out/new.qvx");
+    EXPECT_TRUE(named.failure.isEmpty());
+    EXPECT_EQ(ReadAll(named.path), content);
+    EXPECT_EQ(ReadAll(standing), "the user's own document");
 }

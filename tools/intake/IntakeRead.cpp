@@ -131,7 +131,7 @@ void ReadDocument(const QString& path, IntakeRow& row, bool allProblems)
         row.start = YearMonth(Value(values, "yjqsjy"), Value(values, "yjqsjm"));
         row.end = YearMonth(Value(values, "yjzsjy"), Value(values, "yjzsjm"));
         row.members = 0;
-        for (int k = 2; k <= 10; ++k)
+        for (int k = FirstMemberRow; k <= LastMemberRow; ++k)
             row.members += Value(values, "xm" + QString::number(k)).isEmpty() ? 0 : 1;
     } catch (const std::bad_alloc&) {
         Refuse(row, QStringLiteral("内存不足，没有读完：") + InvalidDocumentText);
