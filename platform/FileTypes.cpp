@@ -59,6 +59,54 @@ QString MimeTypeFor(const QString& ext, const QString& contentType)
     return "application/x-" + (ext.startsWith('.') ? ext.mid(1) : ext).toLower();
 }
 
+QList<DesktopFileType> ProgramFileTypes()
+{
+    // The names the desktop shows for the types (in file dialogs, say): the filters' own words.
+    return {{MimeTypeFor(DocExtension(), QString()), QStringLiteral("项目申请书"), ProgramIconName, DocExtension()},
+            {MimeTypeFor(PackageExtension(), QString()), QStringLiteral("个人上报文件"),
+             QString(MimeTypeFor(PackageExtension(), QString())).replace('/', '-'), PackageExtension()}};
+}
+
+QByteArray MimeInfoXml(const QList<DesktopFileType>& types)
+{
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n");
+    for (const DesktopFileType& type : types) {
+        xml += QStringLiteral("  <mime-type type=\"%1\">\n"
+                              "    <comment>%2</comment>\n"
+                              "    <icon name=\"%3\"/>\n")
+                   .arg(XmlEscaped(type.mime), XmlEscaped(type.comment), XmlEscaped(type.icon));
+        for (const QString& glob : {"*" + type.ext.toLower(), "*" + type.ext.toUpper()})
+            xml += QStringLiteral("    <glob pattern=\"%1\" weight=\"80\"/>\n").arg(XmlEscaped(glob));
+        xml += QStringLiteral("  </mime-type>\n");
+    }
+    xml += QStringLiteral("</mime-info>\n");
+    return xml.toUtf8();
+}
+
+QByteArray DesktopEntry(const QString& name, const QString& exec, const QStringList& mimeTypes, bool listed)
+{
+    QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\n").arg(name);
+    if (listed)
+        entry += QStringLiteral("GenericName=科研项目申报系统\n"
+                                "Comment=填写、检查并提交Arvel省高校自然科学研究项目申请书\n");
+    entry += QStringLiteral("Exec=%1\nIcon=%2\nTerminal=false\nMimeType=%3;\n")
+                 .arg(exec, ProgramIconName, mimeTypes.join(';'));
+    if (listed)
+        entry += QStringLiteral("Categories=Office;Education;\nKeywords=申请书;项目;申报;科研;\nStartupNotify=true\n");
+    else
+        entry += QStringLiteral("NoDisplay=true\n");
+    return entry.toUtf8();
+}
+
+QByteArray InstalledDesktopEntry()
+{
+    QStringList mimeTypes;
+    for (const DesktopFileType& type : ProgramFileTypes())
+        mimeTypes << type.mime;
+    return DesktopEntry(QStringLiteral("Arvel省高校科研项目申报"), QStringLiteral("vantra %f"), mimeTypes, true);
+}
+
 QString DesktopExecLine(const QString& command)
 {
     // Quoted per the desktop entry rules: inside quotes \ " ` $ are escaped, and % is doubled.
@@ -83,33 +131,13 @@ bool RegisterFileType(const QString& ext, const QString& className, const QStrin
         return false;
     const QString data = DataHome();
     const QString mime = MimeTypeFor(ext, contentType);
-    const QString glob = "*" + (ext.startsWith('.') ? ext : "." + ext);
     const QString iconName = iconFile.isEmpty() ? ProgramIconName : QString(mime).replace('/', '-');
 
-    const QString mimeXml = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"%1\">\n"
-        "    <comment>%2</comment>\n"
-        "    <icon name=\"%3\"/>\n"
-        "    <glob pattern=\"%4\" weight=\"80\"/>\n"
-        "  </mime-type>\n"
-        "</mime-info>\n")
-        .arg(XmlEscaped(mime), XmlEscaped(displayName), XmlEscaped(iconName), XmlEscaped(glob));
-    if (!WriteWhole(data + "/mime/packages/" + className + ".xml", mimeXml.toUtf8(), changed))
+    const QByteArray mimeXml = MimeInfoXml({{mime, displayName, iconName, ext.startsWith('.') ? ext : "." + ext}});
+    if (!WriteWhole(data + "/mime/packages/" + className + ".xml", mimeXml, changed))
         return false;
-
-    const QString entry = QStringLiteral(
-        "[Desktop Entry]\n"
-        "Type=Application\n"
-        "Name=%1\n"
-        "Exec=%2\n"
-        "MimeType=%3;\n"
-        "Icon=%4\n"
-        "NoDisplay=true\n"
-        "Terminal=false\n")
-        .arg(displayName, DesktopExecLine(command), mime, ProgramIconName);
-    if (!WriteWhole(data + "/applications/" + className + ".desktop", entry.toUtf8(), changed))
+    const QByteArray entry = DesktopEntry(displayName, DesktopExecLine(command), {mime}, false);
+    if (!WriteWhole(data + "/applications/" + className + ".desktop", entry, changed))
         return false;
 
     if (!iconFile.isEmpty()) {
@@ -139,10 +167,10 @@ void RegisterProgramTypes(const QString& iconFolder, const QString& command, boo
     ExtractResource("png", "mainicon", iconTheme + ProgramIconName + ".png", force);
 
     bool changed = false;
-    // The names the desktop shows for the types (in file dialogs, say): the filters' own words.
-    RegisterFileType(DocExtension(), DocClassName(), QStringLiteral("项目申请书"), QString(), command, QString(), &changed);
-    RegisterFileType(PackageExtension(), PackageClassName(), QStringLiteral("个人上报文件"), QString(), command,
-                     packageIcon, &changed);
+    const QList<DesktopFileType> types = ProgramFileTypes();
+    RegisterFileType(DocExtension(), DocClassName(), types.at(0).comment, QString(), command, QString(), &changed);
+    RegisterFileType(PackageExtension(), PackageClassName(), types.at(1).comment, QString(), command, packageIcon,
+                     &changed);
     if (changed)
         RefreshDesktopDatabases();
 }
