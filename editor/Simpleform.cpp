@@ -18,31 +18,27 @@
 #include "Seams.h"
 #include "Session.h"
 #include "ShortForm.h"
+#include "ShortFormControls.h"
 #include "SimpleformRules.h"
 #include "SimpleformTables.h"
 #include "Tags.h"
 #include "TeamMembers.h"
 #include "Text.h"
 
-#include <QAccessible>
-#include <QApplication>
+#include <QScrollBar>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWindow>
 #include <QFileInfo>
 #include <QTime>
 #include <QTimer>
@@ -53,214 +49,7 @@ namespace {
 
 constexpr int ToolbarHeight = 49;
 constexpr int PanelGap = 8;
-constexpr int NoteMilliseconds = 5000;  // how long the status bar shows a note
 constexpr int ProblemPanelWidth = 300;
-// The property that holds a field's name as the status bar says it.
-constexpr char ShownName[] = "shownName";
-
-// How far a wheel turn moves the form: the desktop's lines a notch, in the form's line height;
-// a touchpad's pixels as they come.
-int WheelStep(const QWheelEvent* wheel, const QWidget* form)
-{
-    if (!wheel->pixelDelta().isNull())
-        return -wheel->pixelDelta().y();
-    const int lineHeight = QFontMetrics(form->font()).lineSpacing();
-    return -wheel->angleDelta().y() * QApplication::wheelScrollLines() * lineHeight / 120;
-}
-
-// While the screen is shown, a wheel turn over it scrolls the form and goes no further: a choice
-// box under the mouse never changes its value behind the user's back. An open list is a window
-// of its own and keeps its wheel.
-class WheelHook : public QObject {
-public:
-    WheelHook(QScrollArea* area, QObject* parent) : QObject(parent), m_area(area) {}
-    bool eventFilter(QObject* receiver, QEvent* event) override
-    {
-        if (event->type() != QEvent::Wheel || !ForTheScreen(receiver))
-            return false;
-        QScrollBar* bar = m_area->verticalScrollBar();
-        bar->setValue(bar->value() + WheelStep(static_cast<QWheelEvent*>(event), m_area));
-        event->accept();
-        return true;
-    }
-
-private:
-    bool ForTheScreen(QObject* receiver) const
-    {
-        QWidget* screen = m_area->window();
-        if (auto* widget = qobject_cast<QWidget*>(receiver))
-            return widget->window() == screen;
-        return receiver == screen->windowHandle();
-    }
-    QScrollArea* m_area;
-};
-
-// The same step where the hook is not installed (while a lookup is open, say).
-class ScrollBox : public QScrollArea {
-public:
-    using QScrollArea::QScrollArea;
-
-protected:
-    void wheelEvent(QWheelEvent* event) override
-    {
-        QScrollBar* bar = verticalScrollBar();
-        bar->setValue(bar->value() + WheelStep(event, this));
-        event->accept();
-    }
-};
-
-// What a screen reader says for a control: its label as shown without "*" and blanks, or
-// its hint where it has no label.
-QString SpokenName(const ControlSpec& spec, int memberRow)
-{
-    QString name = spec.label;
-    name.remove('*').remove(' ');
-    if (memberRow > 0)
-        return name + QStringLiteral("成员") + QString::number(memberRow - 1);
-    return name.isEmpty() ? spec.hint : name;
-}
-
-// The field as the status bar names it: "电子邮件", "成员3姓名".
-QString ShownNameOf(const ControlSpec& spec, int memberRow)
-{
-    QString name = spec.label;
-    name.remove('*').remove(' ');
-    if (memberRow > 0)
-        return QStringLiteral("成员") + QString::number(memberRow - 1) + name;
-    return name.isEmpty() ? spec.hint : name;
-}
-
-int MemberRowOf(const QString& name)
-{
-    for (const MemberColumn& column : MemberColumns())
-        if (name.startsWith(column.prefix)) {
-            bool ok = false;
-            const int row = name.mid(column.prefix.size()).toInt(&ok);
-            if (ok && row >= FirstMemberRow && row <= LastMemberRow)
-                return row;
-        }
-    return 0;
-}
-
-QWidget* MakeControl(const ControlSpec& spec, QWidget* panel)
-{
-    QWidget* widget = nullptr;
-    const bool upper = spec.flags & UpperCase;
-    switch (spec.kind) {
-    case ControlKind::Edit:
-    case ControlKind::ReadOnly:
-    case ControlKind::Hidden: {
-        auto* edit = new QLineEdit(panel);
-        edit->setValidator(new InputLimit(edit, spec.maxBytes, upper));
-        if (spec.kind == ControlKind::ReadOnly)
-            SetEditable(edit, false);
-        widget = edit;
-        break;
-    }
-    case ControlKind::SelectOnly: {
-        auto* list = new SelectOnlyCombo(panel);
-        list->addItems(spec.items);
-        widget = list;
-        break;
-    }
-    case ControlKind::Combo: {
-        auto* combo = new QComboBox(panel);
-        combo->setEditable(true);
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->setValidator(new InputLimit(combo->lineEdit(), spec.maxBytes, false));
-        combo->setCompleter(nullptr);  // what is typed stays as typed: "201" is not 2014
-        widget = combo;
-        break;
-    }
-    case ControlKind::Memo:
-        widget = new MemoEdit(spec.maxBytes, panel);
-        break;
-    case ControlKind::Button: {
-        auto* button = new QToolButton(panel);
-        button->setText(spec.label);
-        button->setToolTip(spec.hint);
-        button->setAutoRaise(spec.label.size() == 1);  // the ▲ and × of a field; a command looks like a button
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setAccessibleName(spec.hint.isEmpty() ? spec.label : spec.hint);
-        widget = button;
-        break;
-    }
-    }
-    widget->setObjectName(spec.name);
-    if (spec.kind != ControlKind::Button) {
-        SetTag(widget, spec.tag);
-        widget->setProperty("hint", spec.hint);
-        widget->setAccessibleName(SpokenName(spec, MemberRowOf(spec.name)));
-        widget->setAccessibleDescription(spec.hint);
-        widget->setProperty(ShownName, ShownNameOf(spec, MemberRowOf(spec.name)));
-    }
-    if (spec.flags & SkipTab)
-        widget->setFocusPolicy(Qt::ClickFocus);
-    if (spec.flags & Disabled)
-        widget->setEnabled(false);
-    if (spec.width > 0)
-        widget->setFixedWidth(spec.width);
-    return widget;
-}
-
-QLabel* CellLabel(const QString& text, QWidget* panel, bool inLabelCell)
-{
-    auto* label = new QLabel(text, panel);
-    if (inLabelCell) {
-        label->setWordWrap(text.size() > 8);  // only the long ones need more than a line
-        label->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
-    }
-    return label;
-}
-
-const ControlSpec* FindSpec(const PanelSpec& panel, const QString& name)
-{
-    for (const ControlSpec& spec : panel.controls)
-        if (spec.name == name)
-            return &spec;
-    return nullptr;
-}
-
-// A cell's tokens as a row of widgets; a cell of fixed-width items ends in a stretch.
-QHBoxLayout* CellContent(const PanelSpec& spec, const CellSpec& cell, QWidget* panel,
-                         const QHash<QString, QWidget*>& made, bool labelCell)
-{
-    auto* row = new QHBoxLayout;
-    row->setSpacing(4);
-    bool stretches = false;
-    for (const QString& token : cell.content.split(' ', Qt::SkipEmptyParts)) {
-        if (token == "~") {
-            row->addStretch();
-            stretches = true;
-        } else if (token.startsWith("L:")) {
-            const ControlSpec* target = FindSpec(spec, token.mid(2));
-            QLabel* label = CellLabel(target ? target->label : token.mid(2), panel, labelCell);
-            if (target)
-                label->setBuddy(made.value(target->name));
-            row->addWidget(label, labelCell ? 1 : 0);
-            stretches = stretches || labelCell;
-        } else if (QWidget* widget = made.value(token)) {
-            row->addWidget(widget, widget->minimumWidth() == widget->maximumWidth() ? 0 : 1);
-            stretches = stretches || widget->minimumWidth() != widget->maximumWidth();
-        } else {
-            QLabel* label = CellLabel(token, panel, labelCell);
-            if (labelCell)
-                label->setAlignment(Qt::AlignCenter);
-            row->addWidget(label, labelCell ? 1 : 0);
-            stretches = stretches || labelCell;
-        }
-    }
-    if (!stretches)
-        row->addStretch();
-    return row;
-}
-
-bool IsInput(const QWidget* widget)
-{
-    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QComboBox*>(widget)
-           || qobject_cast<const MemoEdit*>(widget);
-}
-
 } // namespace
 
 QString OpeningFailedText()
@@ -318,7 +107,7 @@ TFrmSimpleform::TFrmSimpleform(QWidget* parent)
     connect(sbPreview, &QToolButton::clicked, this, &TFrmSimpleform::sbPreviewClick);
     connect(SbClose, &QToolButton::clicked, this, &TFrmSimpleform::SbCloseClick);
 
-    ScrollBox1 = new ScrollBox(this);
+    ScrollBox1 = NewScrollBox(this);
     ScrollBox1->setObjectName("ScrollBox1");
     ScrollBox1->setWidgetResizable(false);
     ScrollBox1->setFrameShape(QFrame::NoFrame);
@@ -387,7 +176,7 @@ TFrmSimpleform::TFrmSimpleform(QWidget* parent)
             if (!c.initial.isEmpty())
                 SetControlText(control(c.name), c.initial);
 
-    m_wheelHook = new WheelHook(ScrollBox1, this);
+    m_wheelHook = NewWheelHook(ScrollBox1, this);
     m_journalTimer = new QTimer(this);
     m_journalTimer->setSingleShot(true);
     connect(m_journalTimer, &QTimer::timeout, this, &TFrmSimpleform::JournalNow);
@@ -755,227 +544,4 @@ void TFrmSimpleform::sbPreviewClick()
     if (FocusBlocked() || !Store())
         return;
     PreviewApplication(CurDocPath);
-}
-
-void TFrmSimpleform::ShowProblems()
-{
-    if (!ProblemPanel->isVisibleTo(this)) {
-        ProblemPanel->show();
-        Layout();
-    }
-    RefreshProblems();
-}
-
-void TFrmSimpleform::RefreshProblems()
-{
-    if (!ProblemPanel->isVisibleTo(this))
-        return;
-    const QList<FormProblem> problems = FormProblems(*this);
-    ProblemList->clear();
-    for (const FormProblem& problem : problems) {
-        auto* item = new QListWidgetItem(problem.label + QStringLiteral("：") + problem.message, ProblemList);
-        item->setData(Qt::UserRole, problem.control);
-    }
-    ProblemHeading->setText(problems.isEmpty() ? QStringLiteral("待完善事项：没有了")
-                                               : QStringLiteral("待完善事项（%1）").arg(problems.size()));
-}
-
-void TFrmSimpleform::GoToProblem(QListWidgetItem* item)
-{
-    QString name = item ? item->data(Qt::UserRole).toString() : QString();
-    // The hidden date is chosen by its month.
-    if (name == QLatin1String("edsqrq"))
-        name = QStringLiteral("cmbmonth");
-    if (QWidget* widget = control(name); widget && !widget->isHidden()) {
-        ScrollBox1->ensureWidgetVisible(widget);
-        widget->setFocus(Qt::OtherFocusReason);
-    }
-}
-
-void TFrmSimpleform::WatchEdits(QWidget* widget)
-{
-    // Nothing is cut or changed without a word: the status bar says what was left out.
-    const QString shown = widget->property(ShownName).toString();
-    auto leftOut = [this, shown, widget](const QString& text) {
-        const int limit = LimitOf(widget) ? LimitOf(widget)->maxBytes() : qobject_cast<MemoEdit*>(widget)->maxBytes();
-        Tell(QStringLiteral("%1最多 %2 字节，这些没有放进去：%3").arg(shown).arg(limit).arg(text));
-    };
-    auto cleaned = [this, shown] { Tell(shown + QStringLiteral("：换行和制表符已换成空格，控制字符已去掉")); };
-    if (InputLimit* limit = LimitOf(widget)) {
-        connect(limit, &InputLimit::leftOut, this, leftOut);
-        connect(limit, &InputLimit::cleaned, this, cleaned);
-    } else if (auto* memo = qobject_cast<MemoEdit*>(widget)) {
-        connect(memo, &MemoEdit::leftOut, this, leftOut);
-        connect(memo, &MemoEdit::cleaned, this, [this, shown] { Tell(shown + QStringLiteral("：控制字符已去掉")); });
-    }
-    if (auto* combo = qobject_cast<QComboBox*>(widget))
-        connect(combo, &QComboBox::activated, this, [this] { RefreshProblems(); });
-    auto soon = [this, widget] {
-        JournalSoon();
-        if (widget->hasFocus() && !m_noteTimer->isActive())
-            ShowUsage(widget);
-    };
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        connect(edit, &QLineEdit::textEdited, this, soon);
-    else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-        connect(combo, &QComboBox::activated, this, soon);
-        if (combo->lineEdit())
-            connect(combo->lineEdit(), &QLineEdit::textEdited, this, soon);
-    } else if (auto* memo = qobject_cast<MemoEdit*>(widget))
-        connect(memo, &QPlainTextEdit::textChanged, this, soon);
-}
-
-void TFrmSimpleform::Tell(const QString& note)
-{
-    StatusNote->setText(note);
-    m_noteTimer->start(NoteMilliseconds);
-}
-
-void TFrmSimpleform::ShowUsage(QWidget* widget)
-{
-    // While a limited field has the focus, the status bar shows how much of it is used.
-    int limit = 0;
-    if (InputLimit* field = LimitOf(widget))
-        limit = field->maxBytes();
-    else if (auto* memo = qobject_cast<MemoEdit*>(widget))
-        limit = memo->maxBytes();
-    if (m_noteTimer->isActive())
-        return;
-    StatusNote->setText(limit <= 0 ? QString()
-                                   : QStringLiteral("%1：%2/%3 字节")
-                                         .arg(widget->property(ShownName).toString())
-                                         .arg(Gb18030Length(ControlText(widget)))
-                                         .arg(limit));
-}
-
-void TFrmSimpleform::JournalSoon()
-{
-    if (Tag(this) == 1 && !m_journalTimer->isActive())
-        m_journalTimer->start(JournalInterval);
-}
-
-void TFrmSimpleform::JournalNow()
-{
-    m_journalTimer->stop();
-    // A document that failed to load, or is not loaded yet, has nothing to keep.
-    if (Tag(this) != 1 || !LoadedDocument.isValid())
-        return;
-    const QMap<QString, QString> changed = ChangedValues(*this);
-    if (changed == m_journaled)
-        return;
-    if (changed.isEmpty()) {
-        RemoveJournal(LoadedDocument.path);
-        m_journaled.clear();
-        return;
-    }
-    if (WriteJournal({LoadedDocument, QDateTime::currentDateTime(), changed}, nullptr))
-        m_journaled = changed;
-}
-
-void TFrmSimpleform::OfferJournal()
-{
-    const std::optional<EditJournal> journal = ReadJournal(LoadedDocument.path);
-    if (!journal)
-        return;
-    const QMap<QString, QString> values = ValuesToRestore(*journal, LoadedDocument);
-    // Another document at the same path, or nothing that still differs: the journal is done.
-    if (values.isEmpty() || !AskConfirm(QStringLiteral("发现上次未保存的修改（") + journal->written.toString(QStringLiteral("yyyy年M月d日 HH:mm"))
-                                            + QStringLiteral("），要恢复吗？"),
-                                        NoticeCaption)) {
-        RemoveJournal(LoadedDocument.path);
-        return;
-    }
-    // Edits like any other: the next save or close stores them.
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        setText("ed" + it.key(), it.value());
-    m_journaled = journal->values;
-}
-
-void TFrmSimpleform::InstallWheelHook()
-{
-    if (m_hookInstalled)
-        return;
-    QCoreApplication::instance()->installEventFilter(m_wheelHook);
-    m_hookInstalled = true;
-}
-
-void TFrmSimpleform::RemoveWheelHook()
-{
-    if (!m_hookInstalled)
-        return;
-    QCoreApplication::instance()->removeEventFilter(m_wheelHook);
-    m_hookInstalled = false;
-}
-
-bool TFrmSimpleform::WheelHookInstalled() const
-{
-    return m_hookInstalled;
-}
-
-void TFrmSimpleform::RunExitRule(QWidget* widget)
-{
-    const auto rule = m_exitRules.constFind(widget);
-    if (rule == m_exitRules.constEnd())
-        return;
-    if (!(*rule)(widget))
-        focus(widget->objectName());
-}
-
-bool TFrmSimpleform::eventFilter(QObject* watched, QEvent* event)
-{
-    auto* widget = qobject_cast<QWidget*>(watched);
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
-            && watched->objectName() != QLatin1String("edxmjj")) {
-            QChar typed(13);
-            EnterToNextControl(this, typed);
-            return true;
-        }
-        const auto rule = m_keyRules.constFind(widget);
-        if (rule == m_keyRules.constEnd() || key->text().isEmpty() || !key->text().at(0).isPrint())
-            return false;
-        if ((*rule)(widget, key->text().at(0)))
-            return false;
-        Tell(m_keyRefusals.value(widget));  // a refused key says what the field takes
-        return true;
-    }
-    case QEvent::InputMethod: {
-        auto* input = static_cast<QInputMethodEvent*>(event);
-        const auto rule = m_keyRules.constFind(widget);
-        if (m_filtering || rule == m_keyRules.constEnd() || input->commitString().isEmpty())
-            return false;
-        // A committed text is judged like typed text, one character after the other.
-        QString kept;
-        for (const QChar c : input->commitString())
-            if ((*rule)(widget, c))
-                kept += c;
-        if (kept == input->commitString())
-            return false;
-        Tell(m_keyRefusals.value(widget));
-        QInputMethodEvent changed(input->preeditString(), input->attributes());
-        changed.setCommitString(kept, input->replacementStart(), input->replacementLength());
-        m_filtering = true;
-        QCoreApplication::sendEvent(watched, &changed);
-        m_filtering = false;
-        return true;
-    }
-    case QEvent::FocusIn:
-        ShowUsage(widget);
-        return false;
-    case QEvent::FocusOut: {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        // A notice, a popup list or another window taking the focus is not leaving the field.
-        if (m_refocusing || reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !isVisible())
-            return false;
-        RunExitRule(widget);
-        JournalNow();
-        RefreshProblems();
-        return false;
-    }
-    default:
-        return false;
-    }
 }
