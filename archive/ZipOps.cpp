@@ -56,15 +56,13 @@ bool IsStoredType(const QString& filePath)
     return stored.contains(QFileInfo(filePath).suffix().toLower());
 }
 
-bool PackFile(const QString& archivePath, const QString& filePath, int deflateType, bool encryptHeaders,
-              const Events& events, QString* error)
+Outcome PackFile(const QString& archivePath, const QString& filePath, int deflateType, bool encryptHeaders,
+                 const Events& events)
 {
     auto fail = [&](const QString& text) {
-        if (error)
-            *error = text;
         if (events.end)
             events.end();
-        return false;
+        return Outcome{false, text};
     };
     QFile source(filePath);
     if (!source.open(QIODevice::ReadOnly))
@@ -122,14 +120,15 @@ bool PackFile(const QString& archivePath, const QString& filePath, int deflateTy
         return fail(why);
     if (events.end)
         events.end();
-    return true;
+    return {true, {}};
 }
 
-bool TestArchive(const QString& archivePath, const Events& events, QString* error)
+Outcome TestArchive(const QString& archivePath, const Events& events)
 {
-    const auto reader = ZipReader::openFile(archivePath, error);
+    Outcome outcome;
+    const auto reader = ZipReader::openFile(archivePath, &outcome.error);
     if (!reader)
-        return false;
+        return outcome;
     const qint64 total = reader->totalCompressed();
     qint64 before = 0;
     for (int i = 0; i < reader->entries().size(); ++i) {
@@ -145,13 +144,16 @@ bool TestArchive(const QString& archivePath, const Events& events, QString* erro
     }
     if (events.end)
         events.end();
-    return true;
+    outcome.ok = true;
+    return outcome;
 }
 
-int EntryCount(const QString& archivePath, QString* error)
+EntryTally EntryCount(const QString& archivePath)
 {
-    const auto reader = ZipReader::openFile(archivePath, error);
-    return reader ? int(reader->entries().size()) : -1;
+    EntryTally tally;
+    if (const auto reader = ZipReader::openFile(archivePath, &tally.error))
+        tally.entries = int(reader->entries().size());
+    return tally;
 }
 
 namespace {
@@ -177,24 +179,27 @@ bool WriteEntry(const ZipReader& reader, int i, const QString& path, qint64 befo
 
 } // namespace
 
-bool ExtractEntryTo(const QString& archivePath, int index, const QString& target, const Events& events, QString* error)
+Outcome ExtractEntryTo(const QString& archivePath, int index, const QString& target, const Events& events)
 {
-    const auto reader = ZipReader::openFile(archivePath, error);
+    Outcome outcome;
+    const auto reader = ZipReader::openFile(archivePath, &outcome.error);
     if (!reader)
-        return false;
-    bool ok = index >= 0 && index < reader->entries().size();
-    if (ok)
-        ok = WriteEntry(*reader, index, target, 0, reader->totalCompressed(), events, error);
+        return outcome;
+    outcome.ok = index >= 0 && index < reader->entries().size();
+    if (outcome.ok)
+        outcome.ok = WriteEntry(*reader, index, target, 0, reader->totalCompressed(), events, &outcome.error);
     if (events.end)
         events.end();
-    return ok;
+    return outcome;
 }
 
-bool ExtractArchive(const QString& archivePath, const QString& folder, const Events& events, QString* error)
+Outcome ExtractArchive(const QString& archivePath, const QString& folder, const Events& events)
 {
-    const auto reader = ZipReader::openFile(archivePath, error);
+    Outcome outcome;
+    const auto reader = ZipReader::openFile(archivePath, &outcome.error);
     if (!reader)
-        return false;
+        return outcome;
+    QString* error = &outcome.error;
     const QString base = folder.endsWith('/') ? folder : folder + '/';
     const qint64 total = reader->totalCompressed();
     qint64 before = 0;
@@ -203,8 +208,7 @@ bool ExtractArchive(const QString& archivePath, const QString& folder, const Eve
         const EntryInfo& e = reader->entries().at(i);
         const QString name = SafeEntryName(e.name);
         if (name.isEmpty()) {
-            if (error)
-                *error = QStringLiteral("文件名无效: %1").arg(e.name);
+            *error = QStringLiteral("文件名无效: %1").arg(e.name);
             allGood = false;
             continue;
         }
@@ -225,7 +229,8 @@ bool ExtractArchive(const QString& archivePath, const QString& folder, const Eve
     }
     if (events.end)
         events.end();
-    return allGood;
+    outcome.ok = allGood;
+    return outcome;
 }
 
 } // namespace zip

@@ -7,28 +7,37 @@
 
 namespace zip {
 
+// How an archive run ended: error says what failed and where, for the user.
+struct Outcome {
+    bool ok = false;
+    QString error;
+};
+
 // Packs one file as one entry named by its bare file name in GB 18030 (with the Unicode Path
 // field for a name that is not plain ASCII), dated by its last write.
 // The archive file is replaced whole or not at all.
-bool PackFile(const QString& archivePath, const QString& filePath, int deflateType, bool encryptHeaders,
-              const Events& events, QString* error);
+Outcome PackFile(const QString& archivePath, const QString& filePath, int deflateType, bool encryptHeaders,
+                 const Events& events);
 
-// False when the file is no archive the engine can read (error says why); otherwise every
-// entry is tested and reported through events.tested, and the result is true.
-bool TestArchive(const QString& archivePath, const Events& events, QString* error);
+// Not ok when the file is no archive the engine can read; otherwise every entry is tested and
+// reported through events.tested, and the run is ok.
+Outcome TestArchive(const QString& archivePath, const Events& events);
 
-// The number of entries the central directory lists; -1 when the file is no archive the
-// engine can read (error says why). Nothing is inflated.
-int EntryCount(const QString& archivePath, QString* error);
+struct EntryTally {
+    int entries = -1;  // -1: the file is no archive the engine can read
+    QString error;
+};
+// The number of entries the central directory lists. Nothing is inflated.
+EntryTally EntryCount(const QString& archivePath);
 
 // Writes entry index to target through a temporary file in the target's folder (never through
 // a link), flushed and then renamed; nothing else is written anywhere.
-bool ExtractEntryTo(const QString& archivePath, int index, const QString& target, const Events& events, QString* error);
+Outcome ExtractEntryTo(const QString& archivePath, int index, const QString& target, const Events& events);
 
 // Writes every entry into folder under its bare stored name; folder parts, "..", absolute
 // paths and drive letters in stored names never reach outside the folder. An entry that fails
-// leaves no file behind. False when the archive cannot be read or any entry failed.
-bool ExtractArchive(const QString& archivePath, const QString& folder, const Events& events, QString* error);
+// leaves no file behind. Not ok when the archive cannot be read or any entry failed.
+Outcome ExtractArchive(const QString& archivePath, const QString& folder, const Events& events);
 
 // The file-name part of a stored name, or empty when nothing safe remains.
 QString SafeEntryName(const QString& storedName);

@@ -64,7 +64,9 @@ PackResult CompressPackage(PackageState& state, const QString& document, const Q
     Changed(state);
     progress().zipxMsg(QStringLiteral("正在压缩申请书文件..."));
     PackResult result;
-    result.ok = zip::PackFile(package, document, deflateType, true, EventsFor(state), &result.message);
+    const zip::Outcome packed = zip::PackFile(package, document, deflateType, true, EventsFor(state));
+    result.ok = packed.ok;
+    result.message = packed.error;
     progress().Close();
     return result;
 }
@@ -78,7 +80,7 @@ PackageCheck CheckPackage(PackageState& state, const QString& package)
     PackageCheck result;
     // A unit's package of many applications is told apart from the central directory alone,
     // before anything is inflated.
-    const int entries = zip::EntryCount(package, nullptr);
+    const int entries = zip::EntryCount(package).entries;
     if (entries >= 2) {
         result.message = UnitPackageText;
     } else {
@@ -92,7 +94,7 @@ PackageCheck CheckPackage(PackageState& state, const QString& package)
             passed = good;
         };
         // An empty archive tests no entry: it is no package of ours.
-        result.ok = entries == 1 && zip::TestArchive(package, events, nullptr) && passed;
+        result.ok = entries == 1 && zip::TestArchive(package, events).ok && passed;
         if (!result.ok) {
             result.entry.clear();
             result.message = PersonalDocumentText;
@@ -121,11 +123,9 @@ PackResult ExtractPackage(PackageState& state, const QString& package, const QSt
     const QFileInfo existing(target);
     if (existing.exists() || existing.isSymLink())
         return {false, QStringLiteral("%1 已存在，没有解压").arg(QDir::toNativeSeparators(target))};
-    QString why;
-    const int entries = zip::EntryCount(package, &why);
+    const int entries = zip::EntryCount(package).entries;
     if (entries != 1)
         return {false, entries > 1 ? UnitPackageText : PersonalDocumentText};
-    PackResult result;
-    result.ok = zip::ExtractEntryTo(package, 0, target, EventsFor(state), &result.message);
-    return result;
+    const zip::Outcome extracted = zip::ExtractEntryTo(package, 0, target, EventsFor(state));
+    return {extracted.ok, extracted.error};
 }

@@ -172,7 +172,7 @@ TEST(PackFile, PackageLayoutWithEncipheredHeaders)
     const QString doc = dir.path() + QStringLiteral("/张三A.qvx");
     const QByteArray data = MixedContent(100000);
     WriteFile(doc, data);
-    ASSERT_TRUE(zip::PackFile(dir.path() + "/p.qvs", doc, zip::dtDeflateN, true, {}, nullptr));
+    ASSERT_TRUE(zip::PackFile(dir.path() + "/p.qvs", doc, zip::dtDeflateN, true, {}).ok);
     const QByteArray pkg = ReadAll(dir.path() + "/p.qvs");
     ASSERT_TRUE(pkg.startsWith(QByteArray("\x50\x4c\x03\x04")));
     EXPECT_TRUE(pkg.right(22).startsWith(QByteArray("\x50\x4b\x05\x06")));
@@ -206,7 +206,7 @@ TEST(Interop, PlainArchivesPassInfoZipAndPython)
     WriteFile(dir.path() + "/doc.qvx", MixedContent(200000));
     for (int type : {0, 1, 2, 3}) {
         const QString pkg = dir.path() + QString("/plain%1.zip").arg(type);
-        ASSERT_TRUE(zip::PackFile(pkg, dir.path() + "/doc.qvx", type, false, {}, nullptr));
+        ASSERT_TRUE(zip::PackFile(pkg, dir.path() + "/doc.qvx", type, false, {}).ok);
         QByteArray out;
         EXPECT_EQ(RunTool("unzip", {"-t", pkg}, &out), 0) << out.toStdString();
         EXPECT_EQ(RunTool("python3", {"-c", "import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
@@ -227,7 +227,7 @@ TEST(PackFile, NamesOutsideGbkKeepEveryCharacter)
     WriteFile(dir.path() + "/" + name, MixedContent(3000));
     for (const bool enciphered : {true, false}) {
         const QString pkg = dir.path() + (enciphered ? "/p.qvs" : "/p.zip");
-        ASSERT_TRUE(zip::PackFile(pkg, dir.path() + "/" + name, zip::dtDeflateN, enciphered, {}, nullptr));
+        ASSERT_TRUE(zip::PackFile(pkg, dir.path() + "/" + name, zip::dtDeflateN, enciphered, {}).ok);
         const auto reader = ZipReader::openFile(pkg, nullptr);
         ASSERT_TRUE(reader);
         const zip::EntryInfo& e = reader->entries().at(0);
@@ -253,8 +253,9 @@ TEST(ExtractArchive, StoredNamesNeverReachOutsideTheFolder)
                                      true);
     WriteFile(dir.path() + "/bad.qvs", bytes);
     QDir().mkdir(dir.path() + "/out");
-    QString error;
-    EXPECT_FALSE(zip::ExtractArchive(dir.path() + "/bad.qvs", dir.path() + "/out", {}, &error));  // ".." refused
+    const zip::Outcome extracted = zip::ExtractArchive(dir.path() + "/bad.qvs", dir.path() + "/out", {});
+    EXPECT_FALSE(extracted.ok);  // ".." refused
+    EXPECT_FALSE(extracted.error.isEmpty());
     QStringList written = QDir(dir.path() + "/out").entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     written.sort();
     EXPECT_EQ(written, QStringList({"evil1.txt", "evil2.txt", "evil3.txt", "evil4.txt", "ok.txt"}));
@@ -323,7 +324,7 @@ TEST(ExtractArchive, AFailedEntryLeavesNoPartialFile)
     bytes[middle] = char(bytes[middle] ^ 0xff);  // damage the middle of the data
     WriteFile(dir.path() + "/d.qvs", bytes);
     QDir().mkdir(dir.path() + "/out");
-    EXPECT_FALSE(zip::ExtractArchive(dir.path() + "/d.qvs", dir.path() + "/out", {}, nullptr));
+    EXPECT_FALSE(zip::ExtractArchive(dir.path() + "/d.qvs", dir.path() + "/out", {}).ok);
     EXPECT_TRUE(QDir(dir.path() + "/out").entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
@@ -334,10 +335,11 @@ TEST(TestArchive, ReportsEachEntryAndRefusesNonArchives)
     QStringList lines;
     zip::Events events;
     events.tested = [&](const QString& name, bool passed) { lines << name + (passed ? "+" : "-"); };
-    EXPECT_TRUE(zip::TestArchive(dir.path() + "/two.zip", events, nullptr));
+    EXPECT_TRUE(zip::TestArchive(dir.path() + "/two.zip", events).ok);
     EXPECT_EQ(lines, QStringList({"a+", "b+"}));
     WriteFile(dir.path() + "/text.txt", "just text");
-    QString error;
-    EXPECT_FALSE(zip::TestArchive(dir.path() + "/text.txt", events, &error));
-    EXPECT_FALSE(zip::TestArchive(dir.path() + "/missing.qvs", events, &error));
+    const zip::Outcome text = zip::TestArchive(dir.path() + "/text.txt", events);
+    EXPECT_FALSE(text.ok);
+    EXPECT_FALSE(text.error.isEmpty());
+    EXPECT_FALSE(zip::TestArchive(dir.path() + "/missing.qvs", events).ok);
 }
