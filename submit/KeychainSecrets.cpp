@@ -9,7 +9,7 @@ SecretStore* KeychainSecrets::store()
         return m_store.get();
     m_tried = true;
     const QStringList places = {QCoreApplication::applicationDirPath() + QStringLiteral("/vantra_keychain"),
-                                QStringLiteral(VANTRA_MODULE_DIR "/vantra_keychain")};
+                                QCoreApplication::applicationDirPath() + QStringLiteral("/" VANTRA_HELPER_RELDIR "/vantra_keychain")};
     for (const QString& place : places) {
         QLibrary module(place);
         if (!module.load())

@@ -11,7 +11,6 @@
 #include "CompletenessCheck.h"
 #include "DocumentLock.h"
 #include "FormProblems.h"
-#include "Intake.h"
 #include "ShortForm.h"
 #include "WordSession.h"
 #include "Seams.h"
@@ -21,8 +20,11 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <csignal>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -337,8 +339,6 @@ int Run(const QStringList& args)
         return Dump(args.at(1));
     if (command == "set" && n >= 3)
         return Set(args.at(1), args.mid(2));
-    if (command == "intake")
-        return RunIntake(args.mid(1));
     if (command == "preview" && n == 3)
         return Preview(args.at(1), args.at(2));
     if (command == "verify" && n == 2)
@@ -350,10 +350,29 @@ int Run(const QStringList& args)
     return Usage();
 }
 
+// "qvtool intake" is qvtool-intake, found beside qvtool (a build) or in the program's helper
+// folder relative to it (an installation); it takes this process's place, so that signals and
+// the exit code are its own.
+int Intake(char** argv)
+{
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    const QByteArray folder = n > 0 ? QFileInfo(QString::fromLocal8Bit(self, n)).absolutePath().toLocal8Bit() : QByteArray();
+    const QByteArray beside = folder + "/qvtool-intake";
+    const QByteArray installed = folder + "/" VANTRA_HELPER_RELDIR "/qvtool-intake";
+    const QByteArray& program = !folder.isEmpty() && ::access(beside.constData(), X_OK) == 0 ? beside : installed;
+    argv[1] = const_cast<char*>("qvtool intake");
+    ::execv(program.constData(), argv + 1);
+    const int why = errno;
+    return Refuse(QStringLiteral("无法启动 %1：%2").arg(QString::fromLocal8Bit(program), QString::fromLocal8Bit(std::strerror(why))));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && std::strcmp(argv[1], "intake") == 0)
+        return Intake(argv);
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
