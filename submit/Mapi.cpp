@@ -435,23 +435,23 @@ SmtpOutcome SmtpSend(const MailServer& server, const QString& password, const Ma
 {
     const CurlLibrary* api = Curl();
     if (!api)
-        return {MapiUserAbort, QStringLiteral("libcurl is not installed")};  // as with no mail system
+        return SmtpOutcome::Ended(MapiUserAbort, QStringLiteral("libcurl is not installed"));  // as with no mail system
     if (HasControlOrBrackets(message.recipientAddress))
-        return {MapiInvalidRecips, QStringLiteral("recipient address")};
+        return SmtpOutcome::Ended(MapiInvalidRecips, QStringLiteral("recipient address"));
     if (HasControlOrBrackets(message.senderAddress))
-        return {MapiInvalidMessage, QStringLiteral("sender address")};
+        return SmtpOutcome::Ended(MapiInvalidMessage, QStringLiteral("sender address"));
     if (!message.attachment.isEmpty()) {
         const QFileInfo file(message.attachment);
         if (!file.exists())
-            return {MapiAttachmentNotFound, message.attachment};
+            return SmtpOutcome::Ended(MapiAttachmentNotFound, message.attachment);
         if (!file.isFile() || !file.isReadable())
-            return {MapiAttachmentOpenFailure, message.attachment};
+            return SmtpOutcome::Ended(MapiAttachmentOpenFailure, message.attachment);
     }
     Trace trace;
     QByteArray error;
     CURL* curl = Session(server, password, trace, error);
     if (!curl)
-        return {MapiInsufficientMemory, QStringLiteral("curl_easy_init")};
+        return SmtpOutcome::Ended(MapiInsufficientMemory, QStringLiteral("curl_easy_init"));
 
     if (!message.senderAddress.isEmpty())
         api->easy_setopt(curl, CURLOPT_MAIL_FROM, ("<" + message.senderAddress.toUtf8() + ">").constData());
@@ -512,12 +512,12 @@ SmtpOutcome SmtpTry(const MailServer& server, const QString& password)
 {
     const CurlLibrary* api = Curl();
     if (!api)
-        return {MapiUserAbort, QStringLiteral("libcurl is not installed")};
+        return SmtpOutcome::Ended(MapiUserAbort, QStringLiteral("libcurl is not installed"));
     Trace trace;
     QByteArray error;
     CURL* curl = Session(server, password, trace, error);
     if (!curl)
-        return {MapiInsufficientMemory, QStringLiteral("curl_easy_init")};
+        return SmtpOutcome::Ended(MapiInsufficientMemory, QStringLiteral("curl_easy_init"));
     api->easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");  // after the login; then QUIT
     ProgressHook hook;
     Watch(curl, hook);
@@ -555,7 +555,7 @@ bool SendMapiMail(const QString& subject, const QString& body, const QString& at
         // No server yet, or no password for it: the applicant is asked; cancelling is an abort.
         if (!ready)
             ready = Asker() && Asker()(senderAddress, server, password);
-        SmtpOutcome outcome{ready ? int(MapiSuccess) : int(MapiUserAbort), QString()};
+        SmtpOutcome outcome = SmtpOutcome::Ended(ready ? int(MapiSuccess) : int(MapiUserAbort), QString());
         if (ready) {
             CancelRequested = false;
             std::atomic<int> sent{0};

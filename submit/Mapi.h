@@ -44,6 +44,15 @@ struct SmtpOutcome {
     Failure failure = None;
     QByteArray refusedCommand;  // the command the server refused ("RCPT TO:<…>", "DATA", ".")
     QString reply;              // the server's own reply to it ("552 5.3.4 Message size exceeds fixed limit")
+
+    // An outcome known before anything reached a server: no command refused, no reply.
+    static SmtpOutcome Ended(int code, const QString& detail)
+    {
+        SmtpOutcome outcome;
+        outcome.code = code;
+        outcome.detail = detail;
+        return outcome;
+    }
 };
 
 // Sends the message and waits for the server (connect within 15 s, the whole transfer bounded).

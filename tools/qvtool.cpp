@@ -214,22 +214,27 @@ void PrepareSession()
     DocLock = &lock;
 }
 
-bool Load(FieldMap& fields, const QString& path)
+struct Loaded {
+    bool ok = false;
+    QString refusal;  // why not, for Refuse
+};
+// The document's values in fields, as the screen loads them.
+Loaded Load(FieldMap& fields, const QString& path)
 {
-    LoadShortForm(fields, path);
-    return fields.closedWithTag != 88;
+    try {
+        LoadShortForm(fields, path);
+    } catch (const Failure& failure) {
+        return {false, failure.text()};
+    }
+    return fields.closedWithTag != 88 ? Loaded{true, {}} : Loaded{false, notices.text};
 }
 
 int Dump(const QString& path)
 {
     PrepareSession();
     FieldMap fields;
-    try {
-        if (!Load(fields, path))
-            return Refuse(notices.text);
-    } catch (const Failure& failure) {
-        return Refuse(failure.text());
-    }
+    if (const Loaded loaded = Load(fields, path); !loaded.ok)
+        return Refuse(loaded.refusal);
     for (int i = 0; i <= FieldHigh; ++i)
         if (FieldData.at(i).Source == -1)
             Print(FieldData.at(i).Name + "\t" + Escaped(LoadedValues.at(i)) + "\n");
@@ -286,12 +291,8 @@ int VerifyAll(const QString& path)
     if (!body.passed())
         lines << QStringLiteral("body\t正文\t") + Escaped(body.message);
     FieldMap fields;
-    try {
-        if (!Load(fields, path))
-            return Refuse(notices.text);
-    } catch (const Failure& failure) {
-        return Refuse(failure.text());
-    }
+    if (const Loaded loaded = Load(fields, path); !loaded.ok)
+        return Refuse(loaded.refusal);
     DeriveLoadedFields(fields);
     for (const FormProblem& problem : FormProblems(fields)) {
         const QString field = problem.control.startsWith(QLatin1String("ed")) ? problem.control.mid(2) : problem.control;
