@@ -2,7 +2,6 @@
 
 #include "AboutBox.h"
 #include "Background.h"
-#include "Drives.h"
 #include "Edition.h"
 #include "Failure.h"
 #include "FieldCatalogue.h"

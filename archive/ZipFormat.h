@@ -8,6 +8,12 @@
 
 namespace zip {
 
+// How an archive operation ended: error says what failed and where, for the user.
+struct Outcome {
+    bool ok = false;
+    QString error;
+};
+
 inline constexpr quint32 LocalSignature = 0x04034b50;      // PK 03 04
 inline constexpr quint32 CentralSignature = 0x02014b50;    // PK 01 02
 inline constexpr quint32 EndSignature = 0x06054b50;        // PK 05 06

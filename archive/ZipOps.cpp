@@ -110,9 +110,12 @@ Outcome PackFile(const QString& archivePath, const QString& filePath, int deflat
     }, &why, [](const QString& temporary, QString* wrong) {
         QString fault;
         const auto reader = ZipReader::openFile(temporary, &fault);
-        if (reader && reader->entries().size() == 1
-            && reader->read(0, [](const char*, qint64) { return true; }, {}, &fault))
-            return true;
+        if (reader && reader->entries().size() == 1) {
+            const Outcome readBack = reader->read(0, [](const char*, qint64) { return true; });
+            if (readBack.ok)
+                return true;
+            fault = readBack.error;
+        }
         *wrong = QStringLiteral("写好的上报文件读回时校验失败：%1").arg(fault);
         return false;
     });
@@ -137,7 +140,7 @@ Outcome TestArchive(const QString& archivePath, const Events& events)
             if (events.progress)
                 events.progress(Percent(done, e.compressedSize), Percent(before + done, total));
         };
-        const bool passed = reader->read(i, [](const char*, qint64) { return true; }, progress, nullptr);
+        const bool passed = reader->read(i, [](const char*, qint64) { return true; }, progress).ok;
         before += e.compressedSize;
         if (events.tested)
             events.tested(e.name, passed);
@@ -170,7 +173,9 @@ bool WriteEntry(const ZipReader& reader, int i, const QString& path, qint64 befo
     };
     QString why;
     const bool ok = WriteAtomically(path, [&](QFileDevice& out) {
-        return reader.read(i, [&out](const char* d, qint64 n) { return out.write(d, n) == n; }, progress, &why);
+        const Outcome inflated = reader.read(i, [&out](const char* d, qint64 n) { return out.write(d, n) == n; }, progress);
+        why = inflated.error;
+        return inflated.ok;
     }, &why);
     if (!ok && error)
         *error = why;

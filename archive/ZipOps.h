@@ -7,12 +7,6 @@
 
 namespace zip {
 
-// How an archive run ended: error says what failed and where, for the user.
-struct Outcome {
-    bool ok = false;
-    QString error;
-};
-
 // Packs one file as one entry named by its bare file name in GB 18030 (with the Unicode Path
 // field for a name that is not plain ASCII), dated by its last write.
 // The archive file is replaced whole or not at all.

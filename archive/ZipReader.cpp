@@ -316,7 +316,14 @@ bool ZipReader::copyRaw(int index, QIODevice& out) const
     return true;
 }
 
-bool ZipReader::read(int index, const Sink& sink, const std::function<void(qint64)>& progress, QString* error) const
+zip::Outcome ZipReader::read(int index, const Sink& sink, const std::function<void(qint64)>& progress) const
+{
+    zip::Outcome outcome;
+    outcome.ok = readEntry(index, sink, progress, &outcome.error);
+    return outcome;
+}
+
+bool ZipReader::readEntry(int index, const Sink& sink, const std::function<void(qint64)>& progress, QString* error) const
 {
     if (index < 0 || index >= m_entries.size())
         return Fail(error, QStringLiteral("压缩文件中没有该文件"));
@@ -440,7 +447,7 @@ std::optional<QByteArray> ZipReader::readAll(int index, QString* error) const
     QByteArray out;
     if (index >= 0 && index < m_entries.size())
         out.reserve(qsizetype(qMin<qint64>(m_entries[index].uncompressedSize, WholeBufferLimit)));
-    const bool ok = read(index, [&out](const char* d, qint64 n) { out.append(d, n); return true; }, {}, error);
+    const bool ok = readEntry(index, [&out](const char* d, qint64 n) { out.append(d, n); return true; }, {}, error);
     if (!ok)
         return std::nullopt;
     return out;

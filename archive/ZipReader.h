@@ -25,9 +25,9 @@ public:
     qint64 totalCompressed() const;
 
     // Inflates an entry into sink in pieces, checking its size and CRC-32. progress gets the
-    // compressed bytes consumed so far. False with an error text on any fault.
+    // compressed bytes consumed so far. Not ok, with the error text, on any fault.
     using Sink = std::function<bool(const char* data, qint64 size)>;
-    bool read(int index, const Sink& sink, const std::function<void(qint64)>& progress, QString* error) const;
+    zip::Outcome read(int index, const Sink& sink, const std::function<void(qint64)>& progress = {}) const;
     std::optional<QByteArray> readAll(int index, QString* error) const;
     std::optional<QByteArray> readAll(const QString& name, QString* error) const;
     // Copies an entry's stored (compressed) bytes to out as they are. False on a short read or
@@ -39,6 +39,7 @@ public:
 private:
     ZipReader() = default;
     bool parse(QString* error);
+    bool readEntry(int index, const Sink& sink, const std::function<void(qint64)>& progress, QString* error) const;
     // Exactly length bytes at offset, or false.
     bool fetch(qint64 offset, qint64 length, char* to) const;
     bool fetchAll(qint64 offset, qint64 length, QByteArray& to) const;

@@ -167,7 +167,7 @@ void ReadPackage(int fd, const QString& unpacked, IntakeRow& row, const IntakeOp
     }
     int writeError = 0;  // the work folder's fault (a full disk), not the package's
     QCryptographicHash document(QCryptographicHash::Sha256);
-    const bool good = reader->read(0, [&](const char* d, qint64 n) {
+    const zip::Outcome inflated = reader->read(0, [&](const char* d, qint64 n) {
         if (options.stop && *options.stop)
             return false;
         document.addData(QByteArrayView(d, n));
@@ -175,10 +175,10 @@ void ReadPackage(int fd, const QString& unpacked, IntakeRow& row, const IntakeOp
             return true;
         writeError = errno;
         return false;
-    }, {}, &why);
+    });
     out.close();
-    if (!good) {
-        row.message = writeError ? WriteFailureText(unpacked, writeError) : QStringLiteral("上报文件已损坏：") + why;
+    if (!inflated.ok) {
+        row.message = writeError ? WriteFailureText(unpacked, writeError) : QStringLiteral("上报文件已损坏：") + inflated.error;
         return;
     }
     row.documentSha256 = QString::fromLatin1(document.result().toHex());
