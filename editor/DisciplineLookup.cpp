@@ -7,6 +7,19 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+namespace {
+
+// The first child of parent whose code begins with the key's first length characters.
+QTreeWidgetItem* ChildWithCode(QTreeWidgetItem* parent, const QString& key, int length)
+{
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (parent->child(i)->text(0).left(length) == key.left(length))
+            return parent->child(i);
+    return nullptr;
+}
+
+} // namespace
+
 OnFirstUse<Tfrmxkdm_tree> frmxkdm_tree([]() -> Tfrmxkdm_tree* { return new Tfrmxkdm_tree; });
 
 Tfrmxkdm_tree::Tfrmxkdm_tree(QWidget* parent)
@@ -58,19 +71,14 @@ void Tfrmxkdm_tree::Search()
     const QString key = TrimBlanks(Edit1->text());
     if (key.isEmpty())
         return;
-    QTreeWidgetItem* top = nullptr;
-    for (int i = 0; i < TreeView1->topLevelItemCount() && !top; ++i)
-        if (TreeView1->topLevelItem(i)->text(0).left(3) == key.left(3))
-            top = TreeView1->topLevelItem(i);
+    // Codes are three, six and eight characters long, one level of the tree each.
+    QTreeWidgetItem* top = ChildWithCode(TreeView1->invisibleRootItem(), key, 3);
     if (!top)
         return;
     top->setExpanded(true);
     if (key.size() < 6)
         return;
-    QTreeWidgetItem* second = nullptr;
-    for (int i = 0; i < top->childCount() && !second; ++i)
-        if (top->child(i)->text(0).left(6) == key.left(6))
-            second = top->child(i);
+    QTreeWidgetItem* second = ChildWithCode(top, key, 6);
     if (!second)
         return;
     second->setExpanded(true);
@@ -78,12 +86,10 @@ void Tfrmxkdm_tree::Search()
     TreeView1->setFocus();
     if (key.size() != 8)
         return;
-    for (int i = 0; i < second->childCount(); ++i)
-        if (second->child(i)->text(0).left(8) == key) {
-            TreeView1->setCurrentItem(second->child(i));
-            TreeView1->setFocus();
-            return;
-        }
+    if (QTreeWidgetItem* third = ChildWithCode(second, key, 8)) {
+        TreeView1->setCurrentItem(third);
+        TreeView1->setFocus();
+    }
 }
 
 void Tfrmxkdm_tree::SelectionChanged()

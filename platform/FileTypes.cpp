@@ -31,6 +31,12 @@ bool WriteWhole(const QString& path, const QByteArray& content, bool* changed)
     return true;
 }
 
+// A type's own icon is named after it, as the icon theme names MIME icons.
+QString TypeIconName(const QString& mime)
+{
+    return QString(mime).replace('/', '-');
+}
+
 QString XmlEscaped(const QString& text)
 {
     return text.toHtmlEscaped();
@@ -64,7 +70,7 @@ QList<DesktopFileType> ProgramFileTypes()
     // The names the desktop shows for the types (in file dialogs, say): the filters' own words.
     return {{MimeTypeFor(DocExtension(), QString()), QStringLiteral("项目申请书"), ProgramIconName, DocExtension()},
             {MimeTypeFor(PackageExtension(), QString()), QStringLiteral("个人上报文件"),
-             QString(MimeTypeFor(PackageExtension(), QString())).replace('/', '-'), PackageExtension()}};
+             TypeIconName(MimeTypeFor(PackageExtension(), QString())), PackageExtension()}};
 }
 
 QByteArray MimeInfoXml(const QList<DesktopFileType>& types)
@@ -131,7 +137,7 @@ bool RegisterFileType(const QString& ext, const QString& className, const QStrin
         return false;
     const QString data = DataHome();
     const QString mime = MimeTypeFor(ext, contentType);
-    const QString iconName = iconFile.isEmpty() ? ProgramIconName : QString(mime).replace('/', '-');
+    const QString iconName = iconFile.isEmpty() ? ProgramIconName : TypeIconName(mime);
 
     const QByteArray mimeXml = MimeInfoXml({{mime, displayName, iconName, ext.startsWith('.') ? ext : "." + ext}});
     if (!WriteWhole(data + "/mime/packages/" + className + ".xml", mimeXml, changed))

@@ -44,15 +44,7 @@ bool SetSettingValues(const QString& group, const QList<std::pair<QString, QStri
 
 bool WriteVersionStamp(const QString& stamp)
 {
-    const QString path = SettingsFilePath();
-    QDir().mkpath(QFileInfo(path).path());
-    {
-        QSettings probe(path, QSettings::IniFormat);
-        if (probe.status() == QSettings::FormatError)
-            QFile::remove(path);
-    }
-    QSettings settings(path, QSettings::IniFormat);
-    settings.setValue("qen/" + VersionStampKey(), stamp);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    if (QSettings(SettingsFilePath(), QSettings::IniFormat).status() == QSettings::FormatError)
+        QFile::remove(SettingsFilePath());
+    return SetSettingValues(QStringLiteral("qen"), {{VersionStampKey(), stamp}});
 }
