@@ -8,10 +8,27 @@
 
 namespace zip {
 
+// Why an archive operation failed.
+enum class Cause {
+    None,
+    NotArchive,   // not a ZIP archive at all
+    Damaged,      // cut short, inconsistent, or failing its check
+    Encrypted,    // the data is enciphered (only headers are, in packages)
+    Unsupported,  // a compression method or layout the engine does not read
+    TooLarge,     // beyond the engine's bounds
+    NoMemory,
+    Refused,      // the receiver of the data stopped taking it (its own failure, said by it)
+    Missing,      // no such entry
+    Unreadable,   // the file cannot be opened (systemError says why)
+    WriteFailed,  // the output could not be written (systemError says why)
+};
+
 // How an archive operation ended: error says what failed and where, for the user.
 struct Outcome {
     bool ok = false;
     QString error;
+    Cause cause = Cause::None;
+    int systemError = 0;  // errno where the system refused
 };
 
 inline constexpr quint32 LocalSignature = 0x04034b50;      // PK 03 04
@@ -26,6 +43,7 @@ inline constexpr quint16 FlagEncrypted = 0x0001;
 inline constexpr quint16 FlagUtf8Name = 0x0800;
 inline constexpr quint16 MethodStored = 0;
 inline constexpr quint16 MethodDeflated = 8;
+inline constexpr quint16 MethodAes = 99;  // WinZip's AES encryption
 // An entry that would inflate beyond this is not an application document: refuse it.
 inline constexpr qint64 MaxEntrySize = 512LL * 1024 * 1024;
 // Nor is an archive larger than this.
@@ -73,7 +91,7 @@ struct Events {
     std::function<void(const QString& path)> begin;                     // an entry begins
     std::function<void(int entryPercent, int archivePercent)> progress;
     std::function<void()> end;                                          // the run ended
-    std::function<void(const QString& name, bool passed)> tested;       // one entry tested
+    std::function<void(const QString& name, const Outcome& result)> tested;  // one entry tested
     // The output file exists: the handler may give another path and allow overwriting.
     std::function<void(const QString& path, QString& newPath, bool& overwrite)> fileExists;
 };

@@ -108,10 +108,10 @@ Outcome PackFile(const QString& archivePath, const QString& filePath, int deflat
         why = writer.error();
         return false;
     }, &why, [](const QString& temporary, QString* wrong) {
-        QString fault;
-        const auto reader = ZipReader::openFile(temporary, &fault);
-        if (reader && reader->entries().size() == 1) {
-            const Outcome readBack = reader->read(0, [](const char*, qint64) { return true; });
+        const ZipReader::Opened opened = ZipReader::openFile(temporary);
+        QString fault = opened.outcome.error;
+        if (opened.reader && opened.reader->entries().size() == 1) {
+            const Outcome readBack = opened.reader->read(0, [](const char*, qint64) { return true; });
             if (readBack.ok)
                 return true;
             fault = readBack.error;
@@ -128,8 +128,9 @@ Outcome PackFile(const QString& archivePath, const QString& filePath, int deflat
 
 Outcome TestArchive(const QString& archivePath, const Events& events)
 {
-    Outcome outcome;
-    const auto reader = ZipReader::openFile(archivePath, &outcome.error);
+    ZipReader::Opened opened = ZipReader::openFile(archivePath);
+    Outcome outcome = opened.outcome;
+    const auto& reader = opened.reader;
     if (!reader)
         return outcome;
     const qint64 total = reader->totalCompressed();
@@ -140,10 +141,10 @@ Outcome TestArchive(const QString& archivePath, const Events& events)
             if (events.progress)
                 events.progress(Percent(done, e.compressedSize), Percent(before + done, total));
         };
-        const bool passed = reader->read(i, [](const char*, qint64) { return true; }, progress).ok;
+        const Outcome result = reader->read(i, [](const char*, qint64) { return true; }, progress);
         before += e.compressedSize;
         if (events.tested)
-            events.tested(e.name, passed);
+            events.tested(e.name, result);
     }
     if (events.end)
         events.end();
@@ -154,15 +155,20 @@ Outcome TestArchive(const QString& archivePath, const Events& events)
 EntryTally EntryCount(const QString& archivePath)
 {
     EntryTally tally;
-    if (const auto reader = ZipReader::openFile(archivePath, &tally.error))
-        tally.entries = int(reader->entries().size());
+    const ZipReader::Opened opened = ZipReader::openFile(archivePath);
+    tally.error = opened.outcome.error;
+    tally.cause = opened.outcome.cause;
+    if (opened.reader)
+        tally.entries = int(opened.reader->entries().size());
     return tally;
 }
 
 namespace {
 
-bool WriteEntry(const ZipReader& reader, int i, const QString& path, qint64 before, qint64 total,
-                const Events& events, QString* error)
+// The entry at path. An entry that cannot be read is the archive's fault and says so, never
+// taken for a failure of the disk it was being written to.
+Outcome WriteEntry(const ZipReader& reader, int i, const QString& path, qint64 before, qint64 total,
+                   const Events& events)
 {
     const EntryInfo& e = reader.entries().at(i);
     if (events.begin)
@@ -171,28 +177,32 @@ bool WriteEntry(const ZipReader& reader, int i, const QString& path, qint64 befo
         if (events.progress)
             events.progress(Percent(done, e.compressedSize), Percent(before + done, total));
     };
+    Outcome inflated;
     QString why;
     const bool ok = WriteAtomically(path, [&](QFileDevice& out) {
-        const Outcome inflated = reader.read(i, [&out](const char* d, qint64 n) { return out.write(d, n) == n; }, progress);
-        why = inflated.error;
+        inflated = reader.read(i, [&out](const char* d, qint64 n) { return out.write(d, n) == n; }, progress);
         return inflated.ok;
     }, &why);
-    if (!ok && error)
-        *error = why;
-    return ok;
+    if (ok)
+        return {true, {}};
+    // The data could not be read (the write never started, or the device took it all, when None).
+    if (!inflated.ok && inflated.cause != Cause::None && inflated.cause != Cause::Refused)
+        return inflated;
+    return {false, why, Cause::WriteFailed};
 }
 
 } // namespace
 
 Outcome ExtractEntryTo(const QString& archivePath, int index, const QString& target, const Events& events)
 {
-    Outcome outcome;
-    const auto reader = ZipReader::openFile(archivePath, &outcome.error);
+    ZipReader::Opened opened = ZipReader::openFile(archivePath);
+    Outcome outcome = opened.outcome;
+    const auto& reader = opened.reader;
     if (!reader)
         return outcome;
     outcome.ok = index >= 0 && index < reader->entries().size();
     if (outcome.ok)
-        outcome.ok = WriteEntry(*reader, index, target, 0, reader->totalCompressed(), events, &outcome.error);
+        outcome = WriteEntry(*reader, index, target, 0, reader->totalCompressed(), events);
     if (events.end)
         events.end();
     return outcome;
@@ -200,8 +210,9 @@ Outcome ExtractEntryTo(const QString& archivePath, int index, const QString& tar
 
 Outcome ExtractArchive(const QString& archivePath, const QString& folder, const Events& events)
 {
-    Outcome outcome;
-    const auto reader = ZipReader::openFile(archivePath, &outcome.error);
+    ZipReader::Opened opened = ZipReader::openFile(archivePath);
+    Outcome outcome = opened.outcome;
+    const auto& reader = opened.reader;
     if (!reader)
         return outcome;
     QString* error = &outcome.error;
@@ -228,8 +239,11 @@ Outcome ExtractArchive(const QString& archivePath, const QString& folder, const 
             }
             path = newPath;
         }
-        if (!WriteEntry(*reader, i, path, before, total, events, error))
+        if (const Outcome written = WriteEntry(*reader, i, path, before, total, events); !written.ok) {
+            outcome.error = written.error;
+            outcome.cause = written.cause;
             allGood = false;
+        }
         before += e.compressedSize;
     }
     if (events.end)

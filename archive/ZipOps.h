@@ -20,6 +20,7 @@ Outcome TestArchive(const QString& archivePath, const Events& events);
 struct EntryTally {
     int entries = -1;  // -1: the file is no archive the engine can read
     QString error;
+    Cause cause = Cause::None;
 };
 // The number of entries the central directory lists. Nothing is inflated.
 EntryTally EntryCount(const QString& archivePath);

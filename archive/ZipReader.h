@@ -14,10 +14,15 @@ class QIODevice;
 
 class ZipReader {
 public:
-    static std::unique_ptr<ZipReader> openFile(const QString& path, QString* error);
-    static std::unique_ptr<ZipReader> openData(const QByteArray& data, QString* error);
+    // A reader, or none and why.
+    struct Opened {
+        std::unique_ptr<ZipReader> reader;
+        zip::Outcome outcome;
+    };
+    static Opened openFile(const QString& path);
+    static Opened openData(const QByteArray& data);
     // Reads an open file; the descriptor stays the caller's and must outlive the reader.
-    static std::unique_ptr<ZipReader> openDescriptor(int fd, QString* error);
+    static Opened openDescriptor(int fd);
     ~ZipReader();
 
     const QVector<zip::EntryInfo>& entries() const { return m_entries; }
@@ -28,8 +33,14 @@ public:
     // compressed bytes consumed so far. Not ok, with the error text, on any fault.
     using Sink = std::function<bool(const char* data, qint64 size)>;
     zip::Outcome read(int index, const Sink& sink, const std::function<void(qint64)>& progress = {}) const;
-    std::optional<QByteArray> readAll(int index, QString* error) const;
-    std::optional<QByteArray> readAll(const QString& name, QString* error) const;
+    // An entry inflated whole: its bytes when the outcome is ok.
+    struct Contents {
+        QByteArray bytes;
+        zip::Outcome outcome;
+        bool ok() const { return outcome.ok; }
+    };
+    Contents readAll(int index) const;
+    Contents readAll(const QString& name) const;
     // Copies an entry's stored (compressed) bytes to out as they are. False on a short read or
     // a failed write.
     bool copyRaw(int index, QIODevice& out) const;
@@ -37,14 +48,25 @@ public:
     QByteArray directoryBytes() const { return m_directory; }
 
 private:
+    // The end of central directory record, with the ZIP64 record's values where there is one.
+    struct EndRecord {
+        qint64 at = 0;  // where the directory must end
+        quint32 disk = 0, cdDisk = 0;
+        qint64 onDisk = 0, total = 0, cdSize = 0, cdOffset = 0;
+    };
     ZipReader() = default;
-    bool parse(QString* error);
-    bool readEntry(int index, const Sink& sink, const std::function<void(qint64)>& progress, QString* error) const;
+    static Opened finishOpening(std::unique_ptr<ZipReader> reader);
+    bool parse(zip::Outcome* error);
+    static std::optional<EndRecord> FindEnd(const QByteArray& tail, qint64 tailAt,
+                                            const std::function<bool(qint64)>& directoryAt);
+    bool hasCentralHeaderAt(qint64 offset) const;
+    bool readZip64End(const QByteArray& tail, qint64 tailAt, EndRecord& end, zip::Outcome* error) const;
+    bool readEntry(int index, const Sink& sink, const std::function<void(qint64)>& progress, zip::Outcome* error) const;
     // Exactly length bytes at offset, or false.
     bool fetch(qint64 offset, qint64 length, char* to) const;
     bool fetchAll(qint64 offset, qint64 length, QByteArray& to) const;
     // The whole entry inflated into out, which holds its uncompressed size.
-    bool inflateInto(const zip::EntryInfo& e, char* out, QString* error) const;
+    bool inflateInto(const zip::EntryInfo& e, char* out, zip::Outcome* error) const;
 
     QByteArray m_data;  // the archive, when it is in memory
     int m_fd = -1;      // the file, when it is read from one

@@ -4,6 +4,7 @@
 #include "Edition.h"
 #include "Median.h"
 #include "FieldCatalogue.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 #include "Resources.h"
 #include "WordSession.h"
@@ -24,7 +25,7 @@ int main(int argc, char** argv)
     createxms(path);
     PrepareFieldValues();
     {
-        OoxmlApplication word;
+        DocumentEngine word;
         auto doc = word.Open(path, false, true);
         doc->Unprotect(ProtectPassword);
         for (const Tfiledata& f : FieldData)

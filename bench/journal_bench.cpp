@@ -5,6 +5,7 @@
 #include "Median.h"
 #include "Resources.h"
 #include "WordSession.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 
 #include <QCoreApplication>
@@ -25,7 +26,7 @@ int main(int argc, char** argv)
     qunsetenv("XDG_CACHE_HOME");
     const QString document = home.path() + "/a.qvx";
     createxms(document);
-    OoxmlApplication word;
+    DocumentEngine word;
     EditJournal journal{word.Open(document, false, true)->Identity(), {}, {}};
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {

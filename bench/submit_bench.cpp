@@ -7,6 +7,7 @@
 #include "Files.h"
 #include "Drives.h"
 #include "Median.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 #include "PackageWindow.h"
 #include "Resources.h"
@@ -60,7 +61,7 @@ void MakeDocument(const QString& path, qint64 size)
 {
     createxms(path);
     {
-        OoxmlApplication word;
+        DocumentEngine word;
         auto doc = word.Open(path, false, true);
         doc->Unprotect(ProtectPassword);
         for (const Tfiledata& f : FieldData)

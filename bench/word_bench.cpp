@@ -5,6 +5,7 @@
 #include "Edition.h"
 #include "Median.h"
 #include "FieldCatalogue.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 #include "Resources.h"
 
@@ -31,7 +32,7 @@ int main(int argc, char** argv)
             cells.write(QByteArray::number(f.TableNo) + " " + QByteArray::number(f.CellNo) + "\n");
     }
 
-    OoxmlApplication word;
+    DocumentEngine word;
     std::vector<double> read, write;
     qint64 checksum = 0;
     for (int i = 0; i < runs + 1; ++i) {

@@ -16,7 +16,7 @@ namespace {
 // Ends the walk at the first fault.
 struct Stop {};
 
-void Check(WordDocument& doc, DocumentCheck& result)
+void Check(DocumentReader& doc, DocumentCheck& result)
 {
     progress().FrmShow(18, FieldHigh + 1);
     try {
@@ -43,7 +43,7 @@ void Check(WordDocument& doc, DocumentCheck& result)
     }
 }
 
-void ReadValues(WordDocument& doc, QStringList& values, const QStringList& names)
+void ReadValues(DocumentReader& doc, QStringList& values, const QStringList& names)
 {
     progress().FrmShow(13, FieldHigh + 1);
     WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
@@ -61,7 +61,7 @@ void ReadValues(WordDocument& doc, QStringList& values, const QStringList& names
 
 } // namespace
 
-int BodyCharacters(WordDocument& doc)
+int BodyCharacters(DocumentReader& doc)
 {
     // The blank document's own words in the body section (headings, guidance, the budget table's
     // labels) are not the applicant's.
@@ -82,7 +82,7 @@ QString BodyTooShortMessage(int bodyCharacters)
     return BodyTooShortText + QStringLiteral(" （当前正文 %1 字）").arg(bodyCharacters);
 }
 
-DocumentCheck CheckOpenDocument(WordDocument& doc, int checks, ReadMode mode, const QStringList& names)
+DocumentCheck CheckOpenDocument(DocumentReader& doc, int checks, ReadMode mode, const QStringList& names)
 {
     DocumentCheck result;
     if (checks & CheckBodyLength) {

@@ -23,7 +23,7 @@ struct DocumentCheck {
 
 // The body text's length rule: the characters the applicant wrote in the body section, beyond
 // the blank document's own, must be more than MinBodyChars.
-int BodyCharacters(class WordDocument& doc);
+int BodyCharacters(class DocumentReader& doc);
 // "正文字数少于一千! （当前正文 N 字）"
 QString BodyTooShortMessage(int bodyCharacters);
 
@@ -31,4 +31,4 @@ QString BodyTooShortMessage(int bodyCharacters);
 DocumentCheck ReadAndCheckDocument(const QString& path, int checks, ReadMode mode, const QStringList& names);
 // The same checks on a document already open and unprotected (a damaged one throws). It uses
 // nothing shared, so that several threads can check documents at once.
-DocumentCheck CheckOpenDocument(class WordDocument& doc, int checks, ReadMode mode, const QStringList& names);
+DocumentCheck CheckOpenDocument(class DocumentReader& doc, int checks, ReadMode mode, const QStringList& names);

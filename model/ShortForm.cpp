@@ -99,7 +99,7 @@ StoreResult SaveOpenDocument(const QString& path)
 
 } // namespace
 
-int ResolveTable(WordDocument& doc, int previous, int record)
+int ResolveTable(DocumentReader& doc, int previous, int record)
 {
     const Tfiledata& f = FieldData.at(record);
     if (f.TableNo >= 0)
@@ -110,7 +110,7 @@ int ResolveTable(WordDocument& doc, int previous, int record)
     return previous;
 }
 
-void WalkCatalogue(WordDocument& doc, const std::function<bool(int)>& wanted,
+void WalkCatalogue(DocumentReader& doc, const std::function<bool(int)>& wanted,
                    const std::function<void(int record, int table)>& visit)
 {
     int table = 0;
@@ -127,7 +127,7 @@ void WalkCatalogue(WordDocument& doc, const std::function<bool(int)>& wanted,
     }
 }
 
-QStringList ReadFieldValues(WordDocument& doc)
+QStringList ReadFieldValues(DocumentReader& doc)
 {
     QStringList values(FieldHigh + 1, QString());
     WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {

@@ -6,21 +6,22 @@
 #include <QMap>
 #include <functional>
 
+class DocumentReader;
 class WordDocument;
 
 // The table of record i: its TableNo when not negative, else the first table after previous
 // whose cell 1 begins with the record's TableKey, else previous.
-int ResolveTable(WordDocument& doc, int previous, int record);
+int ResolveTable(DocumentReader& doc, int previous, int record);
 
 // Walks the catalogue over an open document: visit(record, table) for every record whose
 // predicate holds, the table fetched once for each run of records with the same TableNo.
-void WalkCatalogue(WordDocument& doc, const std::function<bool(int)>& wanted,
+void WalkCatalogue(DocumentReader& doc, const std::function<bool(int)>& wanted,
                    const std::function<void(int record, int table)>& visit);
 
 // The own fields' values of an open, unprotected document, by catalogue record (empty for a
 // record that mirrors another), with line breaks as the screen keeps them. It uses nothing
 // shared, so that several threads can read documents at once.
-QStringList ReadFieldValues(WordDocument& doc);
+QStringList ReadFieldValues(DocumentReader& doc);
 
 // The file and bytes the short form was last read from or stored into: a store writes only
 // into that same file.

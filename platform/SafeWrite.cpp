@@ -79,6 +79,7 @@ QString FailureCause(int error)
     case ETXTBSY: return QStringLiteral("文件正被占用");
     case EFBIG: return QStringLiteral("文件太大");
     case ENAMETOOLONG: return QStringLiteral("文件名太长");
+    case EEXIST: return QStringLiteral("已有同名的文件");
     default: return QString::fromLocal8Bit(std::strerror(error));
     }
 }
@@ -88,8 +89,35 @@ QString WriteFailureText(const QString& path, int error)
     return QStringLiteral("无法保存文件 %1：%2").arg(QDir::toNativeSeparators(path), FailureCause(error));
 }
 
+namespace {
+
+// Moves the finished temporary file to target without replacing what stands there; where the
+// file system has no such rename, a hard link does it, and where it has neither, the target is
+// looked at just before.
+bool RenameNew(const QByteArray& from, const QByteArray& to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());  // the new name holds the data; a leftover here is removed later
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+        return false;
+    struct stat st {};
+    if (::lstat(to.constData(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.constData(), to.constData()) == 0;
+}
+
+} // namespace
+
 bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice&)>& produce, QString* reason,
-                     const WrittenCheck& check)
+                     const WrittenCheck& check, Replace replace)
 {
     const QFileInfo info(target);
     const QString folder = info.absolutePath();
@@ -97,6 +125,8 @@ bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice
     struct stat existing {};
     mode_t mode = 0666;  // less the umask, as for any new file
     if (::lstat(Native(target).constData(), &existing) == 0) {
+        if (replace == Replace::Never)
+            return Fail(reason, WriteFailureText(target, EEXIST));
         if (S_ISDIR(existing.st_mode))
             return Fail(reason, WriteFailureText(target, EISDIR));
         if (S_ISREG(existing.st_mode))
@@ -137,7 +167,9 @@ bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice
         ::close(fd);
         return Fail(reason, wrong);
     }
-    if (::rename(Native(temporary).constData(), Native(target).constData()) != 0)
+    const bool renamed = replace == Replace::Never ? RenameNew(Native(temporary), Native(target))
+                                                   : ::rename(Native(temporary).constData(), Native(target).constData()) == 0;
+    if (!renamed)
         return abandon(errno);
     ::close(fd);
     if (!SyncFolder(folder))
@@ -150,7 +182,7 @@ bool WriteBytesAtomically(const QString& target, const QByteArray& bytes, QStrin
     return WriteAtomically(target, [&bytes](QFileDevice& out) { return out.write(bytes) == bytes.size(); }, reason);
 }
 
-bool DeliverCopy(const QString& source, const QString& target, QString* reason)
+bool DeliverCopy(const QString& source, const QString& target, QString* reason, Replace replace)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
@@ -166,7 +198,7 @@ bool DeliverCopy(const QString& source, const QString& target, QString* reason)
                 return false;
         }
         return true;
-    }, reason);
+    }, reason, {}, replace);
     if (!written)
         return false;
 

@@ -16,15 +16,17 @@ inline const QString TemporaryMark = QStringLiteral(".~vantra-");
 // false (with its reason) when it is not right. False with reason set to a Chinese sentence
 // naming the cause and the path; the old target is then untouched.
 using WrittenCheck = std::function<bool(const QString& temporary, QString* reason)>;
+// Never: a file that stands at the target (or appears there meanwhile) stays, and the write fails.
+enum class Replace { Allowed, Never };
 bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice&)>& produce, QString* reason,
-                     const WrittenCheck& check = {});
+                     const WrittenCheck& check = {}, Replace replace = Replace::Allowed);
 
 // The same for bytes at hand.
 bool WriteBytesAtomically(const QString& target, const QByteArray& bytes, QString* reason);
 
 // Copies source to target as above, then reads the target back from the device and compares it
 // with the source byte for byte.
-bool DeliverCopy(const QString& source, const QString& target, QString* reason);
+bool DeliverCopy(const QString& source, const QString& target, QString* reason, Replace replace = Replace::Allowed);
 
 // Flushes an existing file and its folder to the device.
 bool FlushToDevice(const QString& path, QString* reason);

@@ -43,8 +43,8 @@ zip::Events EventsFor(PackageState& state)
         if (QCoreApplication::instance())
             QCoreApplication::processEvents();
     };
-    events.tested = [&state](const QString& name, bool passed) {  // ZipCheck1Status
-        state.ListBox1 << (passed ? QStringLiteral("成功 ") : QStringLiteral("失败 ")) + TrimBlanks(name);
+    events.tested = [&state](const QString& name, const zip::Outcome& result) {  // ZipCheck1Status
+        state.ListBox1 << (result.ok ? QStringLiteral("成功 ") : QStringLiteral("失败 ")) + TrimBlanks(name);
         Changed(state);
     };
     events.fileExists = [&state](const QString&, QString& newPath, bool& overwrite) {  // UnZip1FileExists
@@ -56,6 +56,18 @@ zip::Events EventsFor(PackageState& state)
 }
 
 } // namespace
+
+QString PackageRefusal(const zip::Outcome& outcome)
+{
+    switch (outcome.cause) {
+    case zip::Cause::Damaged:
+    case zip::Cause::TooLarge: return DamagedPackageText + outcome.error;
+    case zip::Cause::Encrypted: return EncryptedPackageText + outcome.error;
+    case zip::Cause::Unsupported: return QStringLiteral("上报文件使用了不支持的压缩方式：") + outcome.error;
+    case zip::Cause::NotArchive: return QStringLiteral("不是有效的上报文件：") + outcome.error;
+    default: return outcome.error;
+    }
+}
 
 PackResult CompressPackage(PackageState& state, const QString& document, const QString& package, int deflateType)
 {
@@ -80,24 +92,26 @@ PackageCheck CheckPackage(PackageState& state, const QString& package)
     PackageCheck result;
     // A unit's package of many applications is told apart from the central directory alone,
     // before anything is inflated.
-    const int entries = zip::EntryCount(package).entries;
-    if (entries >= 2) {
+    const zip::EntryTally tally = zip::EntryCount(package);
+    if (tally.entries >= 2) {
         result.message = UnitPackageText;
     } else {
         // The test's own report of its entry, not the log's line read back.
-        bool passed = false;
+        zip::Outcome tested = {false, tally.error, tally.cause};
         zip::Events events = EventsFor(state);
         const auto log = events.tested;
-        events.tested = [&](const QString& name, bool good) {
-            log(name, good);
+        events.tested = [&](const QString& name, const zip::Outcome& entry) {
+            log(name, entry);
             result.entry = TrimBlanks(name);
-            passed = good;
+            tested = entry;
         };
         // An empty archive tests no entry: it is no package of ours.
-        result.ok = entries == 1 && zip::TestArchive(package, events).ok && passed;
+        result.ok = tally.entries == 1 && zip::TestArchive(package, events).ok && tested.ok;
         if (!result.ok) {
             result.entry.clear();
-            result.message = PersonalDocumentText;
+            // The system's first line; then what is wrong with the file, where it is known.
+            const bool known = tested.cause != zip::Cause::None && tested.cause != zip::Cause::NotArchive;
+            result.message = PersonalDocumentText + (known ? "\n" + PackageRefusal(tested) : QString());
         }
     }
     progress().Close();
@@ -123,9 +137,15 @@ PackResult ExtractPackage(PackageState& state, const QString& package, const QSt
     const QFileInfo existing(target);
     if (existing.exists() || existing.isSymLink())
         return {false, QStringLiteral("%1 已存在，没有解压").arg(QDir::toNativeSeparators(target))};
-    const int entries = zip::EntryCount(package).entries;
-    if (entries != 1)
-        return {false, entries > 1 ? UnitPackageText : PersonalDocumentText};
+    const zip::EntryTally tally = zip::EntryCount(package);
+    if (tally.entries > 1)
+        return {false, UnitPackageText};
+    if (tally.entries < 0 && tally.cause != zip::Cause::NotArchive)
+        return {false, PackageRefusal({false, tally.error, tally.cause})};
+    if (tally.entries != 1)
+        return {false, PersonalDocumentText};
     const zip::Outcome extracted = zip::ExtractEntryTo(package, 0, target, EventsFor(state));
-    return {extracted.ok, extracted.error};
+    if (extracted.ok)
+        return {true, {}};
+    return {false, extracted.cause == zip::Cause::WriteFailed ? extracted.error : PackageRefusal(extracted)};
 }

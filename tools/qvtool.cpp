@@ -6,9 +6,11 @@
 #include "Failure.h"
 #include "ZipFormat.h"
 #include "ZipReader.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 #include "Preview.h"
 #include "CompletenessCheck.h"
+#include "Conversion.h"
 #include "DocumentLock.h"
 #include "FormProblems.h"
 #include "ShortForm.h"
@@ -42,6 +44,7 @@ int Usage()
                "       qvtool verify DOC [--names NAME,NAME...]\n"
                "       qvtool verify DOC --all\n"
                "       qvtool preview DOC OUT.pdf\n"
+               "       qvtool convert OLD.qvx NEW.qvx\n"
                "       qvtool intake FOLDER... --db REGISTER [--xlsx TABLE] [--csv TABLE] [--all]\n",
                stderr);
     return 2;
@@ -127,10 +130,10 @@ int Unpack(const QString& package, const QString& target)
 
 int List(const QString& package)
 {
-    QString error;
-    const auto reader = ZipReader::openFile(package, &error);
-    if (!reader)
-        return Refuse(error);
+    const ZipReader::Opened opened = ZipReader::openFile(package);
+    if (!opened.reader)
+        return Refuse(opened.outcome.error);
+    const auto& reader = opened.reader;
     for (const zip::EntryInfo& e : reader->entries())
         Print(QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
                   .arg(Escaped(e.name))
@@ -144,9 +147,9 @@ int List(const QString& package)
 int Info(const QString& path)
 {
     try {
-        OoxmlApplication app;
-        const auto opened = app.Open(path, false, false);
-        auto* doc = static_cast<OoxmlDocument*>(opened.get());
+        DocumentEngine app;
+        const auto doc = app.Open(path, false, false);
+        Print(QStringLiteral("format\t%1\n").arg(FormatName(doc->Format())));
         for (int s = 1; s <= doc->SectionsCount(); ++s)
             Print(QStringLiteral("section %1\tProtectedForForms %2\n").arg(s).arg(doc->ProtectedForForms(s) ? "true" : "false"));
         Print(QStringLiteral("protected\t%1\n").arg(doc->IsProtected() ? "true" : "false"));
@@ -243,6 +246,10 @@ int Dump(const QString& path)
 
 int Set(const QString& path, const QStringList& assignments)
 {
+    // The Windows edition's format is read, never written: it is converted into a new file first.
+    if (IsOldFormatDocument(path))
+        return Refuse(QStringLiteral("申请书 %1 是旧版（Word 97–2003）格式，qvtool 不写入这种格式。请先转换为新格式："
+                                     "qvtool convert %1 新文件.qvx").arg(path));
     PrepareSession();
     // Every assignment is judged before the document is touched; then it is opened once.
     QMap<int, QString> values;
@@ -318,6 +325,15 @@ int Preview(const QString& document, const QString& pdf)
     return result.ok ? 0 : Refuse(result.message);
 }
 
+int Convert(const QString& original, const QString& target)
+{
+    std::signal(SIGINT, [](int) { Interrupted = 1; });
+    std::signal(SIGTERM, [](int) { Interrupted = 1; });
+    PrepareFieldValues();
+    const ConversionOutcome converted = ConvertToCurrentFormat(original, target, [] { return Interrupted != 0; });
+    return converted.ok() ? 0 : Refuse(converted.message);
+}
+
 int Run(const QStringList& args)
 {
     const QString command = args.value(0);
@@ -342,6 +358,8 @@ int Run(const QStringList& args)
         return Set(args.at(1), args.mid(2));
     if (command == "preview" && n == 3)
         return Preview(args.at(1), args.at(2));
+    if (command == "convert" && n == 3)
+        return Convert(args.at(1), args.at(2));
     if (command == "verify" && n == 2)
         return Verify(args.at(1), {});
     if (command == "verify" && n == 3 && args.at(2) == "--all")
@@ -380,7 +398,7 @@ int main(int argc, char** argv)
     // The application object (and its event loop) serves only the preview, which runs a
     // program; every other command starts without it, a millisecond sooner.
     std::optional<QCoreApplication> app;
-    if (arguments.value(0) == "preview")
+    if (arguments.value(0) == "preview" || arguments.value(0) == "convert")
         app.emplace(argc, argv);
     QCoreApplication::setApplicationName("vantra");
     // Whatever a file does to the tool, it ends with a message, never with an abort.

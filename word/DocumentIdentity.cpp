@@ -1,5 +1,6 @@
 #include "DocumentIdentity.h"
 
+#include "CompoundFile.h"
 #include "ZipReader.h"
 
 #include <QCryptographicHash>
@@ -8,6 +9,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+constexpr qint64 MaxWholeIdentitySize = 512LL * 1024 * 1024;
+
+} // namespace
 
 bool DocumentIdentity::sameAs(const DocumentIdentity& other) const
 {
@@ -38,9 +45,16 @@ DocumentIdentity CurrentIdentity(const QString& path)
     struct stat st {};
     DocumentIdentity identity;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        const auto reader = ZipReader::openDescriptor(fd, nullptr);
-        if (reader)
-            identity = IdentityOf(fd, QFileInfo(path).canonicalFilePath(), reader->directoryBytes());
+        QFile file;
+        file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle);
+        // A Word 97 document is identified by all its bytes (it is small and read whole), an
+        // OOXML one by its archive's directory.
+        if (cfb::HasSignature(file.peek(8))) {
+            if (st.st_size <= MaxWholeIdentitySize)
+                identity = IdentityOf(fd, QFileInfo(path).canonicalFilePath(), file.readAll());
+        } else if (const ZipReader::Opened opened = ZipReader::openDescriptor(fd); opened.reader) {
+            identity = IdentityOf(fd, QFileInfo(path).canonicalFilePath(), opened.reader->directoryBytes());
+        }
     }
     ::close(fd);
     return identity;

@@ -2,6 +2,7 @@
 
 #include "Failure.h"
 #include "CellFit.h"
+#include "OoxmlParts.h"
 #include "OoxmlXml.h"
 #include "ZipReader.h"
 #include "ZipWriter.h"
@@ -22,11 +23,7 @@ using namespace ooxml;
 
 namespace {
 
-const QString DocumentPart = QStringLiteral("word/document.xml");
-const QString SettingsPart = QStringLiteral("word/settings.xml");
-const QString StylesPart = QStringLiteral("word/styles.xml");
 const QString ContentTypesPart = QStringLiteral("[Content_Types].xml");
-const QString DocumentRelsPart = QStringLiteral("word/_rels/document.xml.rels");
 // Bounds far above any real application and far below the machine's memory; beyond them a
 // file is a damaged document.
 constexpr qint64 MaxDocumentSize = 512LL * 1024 * 1024;
@@ -50,20 +47,20 @@ OoxmlDocument::OoxmlDocument(const QString& path) : m_path(path)
     // A file beyond the bound is no application, whatever it holds.
     if (st.st_size > MaxDocumentSize)
         throw Failure(QStringLiteral("文档 %1 的内容已损坏：文件过大").arg(shown));
-    QString why;
-    m_zip = ZipReader::openDescriptor(m_file.fd, &why);
-    if (!m_zip)
-        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
+    ZipReader::Opened opened = ZipReader::openDescriptor(m_file.fd);
+    if (!opened.reader)
+        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, opened.outcome.error));
+    m_zip = std::move(opened.reader);
     m_identity = IdentityOf(m_file.fd, QFileInfo(path).canonicalFilePath(), m_zip->directoryBytes());
     load(shown);
 }
 
 OoxmlDocument::OoxmlDocument(const QByteArray& bytes, const QString& name) : m_bytes(bytes)
 {
-    QString why;
-    m_zip = ZipReader::openData(m_bytes, &why);
-    if (!m_zip)
-        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(name, why));
+    ZipReader::Opened opened = ZipReader::openData(m_bytes);
+    if (!opened.reader)
+        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(name, opened.outcome.error));
+    m_zip = std::move(opened.reader);
     load(name);
 }
 
@@ -78,33 +75,37 @@ void OoxmlDocument::load(const QString& shown)
             throw Failure(QStringLiteral("文档 %1 的内容已损坏：部件 %2 出现了两次").arg(shown, entry.name));
         parts.insert(key);
     }
-    QString why;
-    const int mainPart = m_zip->find(DocumentPart);
+    m_parts = FindParts(*m_zip);
+    const int mainPart = m_zip->find(m_parts.main);
     if (mainPart >= 0 && m_zip->entries().at(mainPart).uncompressedSize > MaxXmlPartSize)
         throw Failure(QStringLiteral("文档 %1 的内容已损坏：正文部分过大").arg(shown));
-    auto document = m_zip->readAll(DocumentPart, &why);
-    if (!document)
-        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
+    ZipReader::Contents document = m_zip->readAll(m_parts.main);
+    if (!document.ok())
+        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, document.outcome.error));
     // Parsed in place: the text stays in m_documentText, which the tree points into.
-    m_documentText = std::move(*document);
+    m_documentText = std::move(document.bytes);
     const pugi::xml_parse_result parsed = m_document.load_buffer_inplace(
         m_documentText.data(), size_t(m_documentText.size()), ParseFlags, pugi::encoding_utf8);
     if (!parsed)
         throw Failure(QStringLiteral("文档 %1 的内容已损坏：%2（位置 %3）")
                           .arg(shown, QString::fromUtf8(parsed.description()))
                           .arg(parsed.offset));
-    if (!m_document.child("w:document").child("w:body"))
-        throw Failure(QStringLiteral("文档 %1 的内容已损坏：没有正文").arg(shown));
     if (!WithinDepth(m_document))
         throw Failure(QStringLiteral("文档 %1 的内容已损坏：层次过深").arg(shown));
-    if (const int settingsPart = m_zip->find(SettingsPart); settingsPart >= 0) {
+    UseCanonicalPrefixes(m_document);
+    if (!m_document.child("w:document").child("w:body"))
+        throw Failure(QStringLiteral("文档 %1 的内容已损坏：没有正文").arg(shown));
+    if (const int settingsPart = m_zip->find(m_parts.settings); settingsPart >= 0) {
         if (m_zip->entries().at(settingsPart).uncompressedSize > MaxXmlPartSize)
             throw Failure(QStringLiteral("文档 %1 的设置已损坏").arg(shown));
-        const auto settings = m_zip->readAll(SettingsPart, &why);
-        if (!settings)
-            throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, why));
-        if (!m_settings.load_buffer(settings->constData(), size_t(settings->size()), ParseFlags, pugi::encoding_utf8)
-            || !m_settings.child("w:settings") || !WithinDepth(m_settings))
+        const ZipReader::Contents settings = m_zip->readAll(m_parts.settings);
+        if (!settings.ok())
+            throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, settings.outcome.error));
+        if (!m_settings.load_buffer(settings.bytes.constData(), size_t(settings.bytes.size()), ParseFlags, pugi::encoding_utf8)
+            || !WithinDepth(m_settings))
+            throw Failure(QStringLiteral("文档 %1 的设置已损坏").arg(shown));
+        UseCanonicalPrefixes(m_settings);
+        if (!m_settings.child("w:settings"))
             throw Failure(QStringLiteral("文档 %1 的设置已损坏").arg(shown));
         m_hasSettings = true;
     }
@@ -260,13 +261,15 @@ int OoxmlDocument::fontSize(pugi::xml_node pPr, pugi::xml_node rPr)
 void OoxmlDocument::readStyles()
 {
     m_stylesRead = true;
-    const int part = m_zip->find(StylesPart);
+    const int part = m_zip->find(m_parts.styles);
     if (part < 0 || m_zip->entries().at(part).uncompressedSize > MaxXmlPartSize)
         return;
-    const auto bytes = m_zip->readAll(part, nullptr);
+    const ZipReader::Contents bytes = m_zip->readAll(part);
     pugi::xml_document styles;
-    if (!bytes || !styles.load_buffer(bytes->constData(), size_t(bytes->size()), ParseFlags) || !WithinDepth(styles))
+    if (!bytes.ok() || !styles.load_buffer(bytes.bytes.constData(), size_t(bytes.bytes.size()), ParseFlags)
+        || !WithinDepth(styles))
         return;
+    UseCanonicalPrefixes(styles);
     const pugi::xml_node root = styles.child("w:styles");
     if (const int size = root.child("w:docDefaults").child("w:rPrDefault").child("w:rPr").child("w:sz").attribute("w:val").as_int(); size > 0)
         m_defaultSize = size;
@@ -331,16 +334,18 @@ void OoxmlDocument::SaveAs(const QString& path)
     QByteArray contentTypes, relations;
     if (m_settingsCreated) {
         // A settings part made here must be announced to the package.
-        QString why;
-        contentTypes = m_zip->readAll(ContentTypesPart, &why).value_or(QByteArray());
-        contentTypes.replace("</Types>", "<Override PartName=\"/word/settings.xml\" ContentType=\"application/"
+        contentTypes = m_zip->readAll(ContentTypesPart).bytes;
+        contentTypes.replace("</Types>", "<Override PartName=\"/" + m_parts.settings.toUtf8() + "\" ContentType=\"application/"
                                          "vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\"/></Types>");
-        relations = m_zip->readAll(DocumentRelsPart, &why)
-                        .value_or("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><Relationships "
-                                  "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"></Relationships>");
+        const ZipReader::Contents existing = m_zip->readAll(m_parts.mainRels);
+        relations = existing.ok() ? existing.bytes
+                                  : QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><Relationships "
+                                               "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                                               "</Relationships>");
         relations.replace("</Relationships>",
                           "<Relationship Id=\"rIdVantraSettings\" Type=\"http://schemas.openxmlformats.org/"
-                          "officeDocument/2006/relationships/settings\" Target=\"settings.xml\"/></Relationships>");
+                          "officeDocument/2006/relationships/settings\" Target=\"" + m_parts.settingsTarget().toUtf8()
+                              + "\"/></Relationships>");
     }
 
     QString reason;
@@ -348,32 +353,32 @@ void OoxmlDocument::SaveAs(const QString& path)
     QByteArray directory;
     const bool saved = WriteAtomically(path, [&](QFileDevice& out) {
         ZipWriter writer(&out, false);
-        auto addNew = [&writer](const QString& name, const QByteArray& data) {
+        auto addNew = [this, &writer](const QString& name, const QByteArray& data) {
             ZipWriter::Entry entry;
             entry.rawName = name.toUtf8();
             // The main part is stored: it is read at every opening and written at every save.
-            entry.deflateType = name == DocumentPart ? -1 : zip::dtDeflateF;
+            entry.deflateType = name == m_parts.main ? -1 : zip::dtDeflateF;
             return writer.add(entry, data.constData(), data.size());
         };
         bool ok = true;
         bool relationsWritten = false;
         for (int i = 0; ok && i < m_zip->entries().size(); ++i) {
             const zip::EntryInfo& e = m_zip->entries().at(i);
-            if (e.name == DocumentPart)
+            if (e.name == m_parts.main)
                 ok = addNew(e.name, Serialized(m_document));
-            else if (e.name == SettingsPart)
+            else if (e.name == m_parts.settings)
                 ok = addNew(e.name, Serialized(m_settings));
             else if (m_settingsCreated && e.name == ContentTypesPart)
                 ok = addNew(e.name, contentTypes);
-            else if (m_settingsCreated && e.name == DocumentRelsPart)
+            else if (m_settingsCreated && e.name == m_parts.mainRels)
                 ok = addNew(e.name, relations), relationsWritten = true;
             else
                 ok = writer.addRaw(e, *m_zip, i);
         }
         if (ok && m_settingsCreated) {
-            ok = addNew(SettingsPart, Serialized(m_settings));
+            ok = addNew(m_parts.settings, Serialized(m_settings));
             if (ok && !relationsWritten)
-                ok = addNew(DocumentRelsPart, relations);
+                ok = addNew(m_parts.mainRels, relations);
         }
         if (ok && writer.finish()) {
             directory = writer.directory();
@@ -407,40 +412,4 @@ void OoxmlDocument::Close(bool saveChanges)
     m_file.close();
     m_bytes.clear();
     m_documentText.clear();
-}
-
-int OoxmlApplication::DocumentsCount()
-{
-    return int(std::count_if(m_documents.cbegin(), m_documents.cend(), [](const std::weak_ptr<OoxmlDocument>& d) {
-        const auto doc = d.lock();
-        return doc && !doc->isClosed();
-    }));
-}
-
-std::shared_ptr<WordDocument> OoxmlApplication::Open(const QString& path, bool, bool)
-{
-    auto document = std::make_shared<OoxmlDocument>(path);
-    m_documents.erase(std::remove_if(m_documents.begin(), m_documents.end(),
-                                     [](const std::weak_ptr<OoxmlDocument>& d) { return d.expired(); }),
-                      m_documents.end());
-    m_documents.append(document);
-    return document;
-}
-
-void OoxmlApplication::Quit(bool saveChanges)
-{
-    for (const auto& weak : m_documents)
-        if (const auto doc = weak.lock(); doc && !doc->isClosed()) {
-            try {
-                doc->Close(saveChanges);
-            } catch (const Failure&) {
-            }
-        }
-    m_documents.clear();
-}
-
-
-std::unique_ptr<WordApplication> CreateWordApplication()
-{
-    return std::make_unique<OoxmlApplication>();
 }

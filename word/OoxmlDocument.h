@@ -2,6 +2,7 @@
 // The in-process WordprocessingML engine behind WordHost: opens an OOXML package, edits the
 // main document part and the settings part with pugixml, and writes the package back with the
 // other parts copied as they were stored.
+#include "OoxmlParts.h"
 #include "WordHost.h"
 
 #include <QByteArray>
@@ -20,6 +21,7 @@ public:
     OoxmlDocument(const QByteArray& bytes, const QString& name);
     ~OoxmlDocument() override;
 
+    DocumentFormat Format() const override { return DocumentFormat::Ooxml; }
     int SectionsCount() override;
     bool ProtectedForForms(int section) override;
     void SetProtectedForForms(int section, bool on) override;
@@ -37,9 +39,8 @@ public:
     void SaveAs(const QString& path) override;
     void Close(bool saveChanges) override;
 
-    bool isClosed() const { return m_closed; }
-    // Whether the document is protected (enforced), for reports.
-    bool IsProtected();
+    bool IsProtected() override;
+    bool IsClosed() const override { return m_closed; }
 
 private:
     struct Table {
@@ -74,6 +75,7 @@ private:
     } m_file;
     QByteArray m_bytes;                 // the package, for a document held in memory
     std::unique_ptr<ZipReader> m_zip;
+    PackageParts m_parts;
     QByteArray m_documentText;          // the main part's text, parsed in place
     pugi::xml_document m_document;
     pugi::xml_document m_settings;
@@ -88,17 +90,4 @@ private:
     QByteArray m_defaultStyle;
     int m_defaultSize = 20;
     bool m_closed = false;
-};
-
-class OoxmlApplication : public WordApplication {
-public:
-    void SetCheckSpellingAsYouType(bool) override {}
-    void SetCheckGrammarAsYouType(bool) override {}
-    void SetVisible(bool) override {}
-    int DocumentsCount() override;
-    std::shared_ptr<WordDocument> Open(const QString& path, bool readOnly, bool visible) override;
-    void Quit(bool saveChanges) override;
-
-private:
-    QVector<std::weak_ptr<OoxmlDocument>> m_documents;
 };

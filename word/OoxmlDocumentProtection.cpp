@@ -82,10 +82,11 @@ void RememberTemplateProtection()
     const auto blank = ResourceBytes("word", "xms");
     if (!blank)
         return;
-    const auto zip = ZipReader::openData(*blank, nullptr);
-    const auto settings = zip ? zip->readAll(QStringLiteral("word/settings.xml"), nullptr) : std::nullopt;
+    const ZipReader::Opened zip = ZipReader::openData(*blank);
+    const ZipReader::Contents settings = zip.reader ? zip.reader->readAll(QStringLiteral("word/settings.xml"))
+                                                    : ZipReader::Contents{};
     pugi::xml_document xml;
-    if (!settings || !xml.load_buffer(settings->constData(), size_t(settings->size())))
+    if (!settings.ok() || !xml.load_buffer(settings.bytes.constData(), size_t(settings.bytes.size())))
         return;
     const pugi::xml_node node = xml.child("w:settings").child("w:documentProtection");
     const QByteArray hash = QByteArray::fromBase64(node.attribute("w:hash").value());

@@ -1,6 +1,9 @@
 #include "OoxmlXml.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace ooxml {
 
@@ -61,6 +64,165 @@ bool WithinDepth(pugi::xml_document& document)
     DepthProbe probe;
     document.traverse(probe);
     return !probe.tooDeep;
+}
+
+namespace {
+
+struct KnownNamespace {
+    const char* uri;
+    const char* prefix;
+};
+constexpr KnownNamespace Known[] = {
+    {"http://schemas.openxmlformats.org/wordprocessingml/2006/main", "w"},
+    {"http://purl.oclc.org/ooxml/wordprocessingml/main", "w"},
+    {"http://schemas.openxmlformats.org/officeDocument/2006/relationships", "r"},
+    {"http://purl.oclc.org/ooxml/officeDocument/relationships", "r"},
+    {"http://schemas.openxmlformats.org/markup-compatibility/2006", "mc"},
+};
+constexpr const char* ForeignPrefix = "vantra-foreign";
+
+const char* CanonicalPrefix(const std::string& uri)
+{
+    for (const KnownNamespace& k : Known)
+        if (uri == k.uri)
+            return k.prefix;
+    return nullptr;
+}
+
+bool IsCanonical(const std::string& prefix)
+{
+    for (const KnownNamespace& k : Known)
+        if (prefix == k.prefix)
+            return true;
+    return false;
+}
+
+// The prefixes in scope, innermost last.
+struct Scope {
+    std::vector<std::pair<std::string, std::string>> bindings;
+    std::vector<size_t> marks;  // bindings.size() when each open element began
+    const std::string* find(const std::string& prefix) const
+    {
+        for (auto it = bindings.rbegin(); it != bindings.rend(); ++it)
+            if (it->first == prefix)
+                return &it->second;
+        return nullptr;
+    }
+};
+
+// The name in its usual prefix, or empty when it keeps the one it has.
+std::string Renamed(const char* name, const Scope& scope, bool attribute)
+{
+    const char* colon = std::strchr(name, ':');
+    const std::string prefix = colon ? std::string(name, colon) : std::string();
+    if (attribute && (!colon || prefix == "xmlns" || prefix == "xml"))
+        return {};
+    const std::string* uri = scope.find(prefix);
+    const char* local = colon ? colon + 1 : name;
+    const char* canonical = uri ? CanonicalPrefix(*uri) : nullptr;
+    if (canonical && prefix != canonical)
+        return std::string(canonical) + ":" + local;
+    if (uri && !canonical && colon && IsCanonical(prefix))
+        return std::string(ForeignPrefix) + "-" + prefix + ":" + local;
+    return {};
+}
+
+bool AlreadyCanonical(pugi::xml_node root)
+{
+    const char* name = root.name();
+    if (std::strncmp(name, "w:", 2) != 0)
+        return false;
+    const char* uri = root.attribute("xmlns:w").value();
+    return std::strcmp(uri, Known[0].uri) == 0;
+}
+
+} // namespace
+
+const char* LocalName(const char* name)
+{
+    const char* colon = std::strrchr(name, ':');
+    return colon ? colon + 1 : name;
+}
+
+void UseCanonicalPrefixes(pugi::xml_document& document)
+{
+    pugi::xml_node root = document.document_element();
+    // What every word processor writes: nothing to rename (a later redeclaration of "w" is no
+    // document any of them makes).
+    if (!root || AlreadyCanonical(root))
+        return;
+    Scope scope;
+    scope.bindings.push_back({"xml", "http://www.w3.org/XML/1998/namespace"});
+    std::vector<std::string> used;
+    // Walked without recursion: down to the first child, across to the next sibling, up.
+    pugi::xml_node node = root;
+    while (node) {
+        if (node.type() == pugi::node_element) {
+            scope.marks.push_back(scope.bindings.size());
+            for (pugi::xml_attribute a : node.attributes()) {
+                const char* n = a.name();
+                if (std::strcmp(n, "xmlns") == 0)
+                    scope.bindings.push_back({std::string(), a.value()});
+                else if (std::strncmp(n, "xmlns:", 6) == 0)
+                    scope.bindings.push_back({std::string(n + 6), a.value()});
+            }
+            std::vector<std::pair<std::string, std::string>> foreign;  // prefixes to declare here
+            auto rename = [&](auto item, bool attribute) {
+                const std::string renamed = Renamed(item.name(), scope, attribute);
+                if (renamed.empty())
+                    return;
+                const std::string prefix = renamed.substr(0, renamed.find(':'));
+                if (prefix.rfind(ForeignPrefix, 0) == 0) {
+                    const std::string original = prefix.substr(std::strlen(ForeignPrefix) + 1);
+                    foreign.push_back({prefix, *scope.find(original)});
+                } else {
+                    used.push_back(prefix);
+                }
+                item.set_name(renamed.c_str());
+            };
+            rename(node, false);
+            for (pugi::xml_attribute a : node.attributes())
+                rename(a, true);
+            for (const auto& [prefix, uri] : foreign)
+                if (const std::string d = "xmlns:" + prefix; !node.attribute(d.c_str()))
+                    node.append_attribute(d.c_str()) = uri.c_str();
+        }
+        if (node.type() == pugi::node_element && node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        // Leaving node: its own bindings go out of scope, and so do those of every parent left.
+        for (;;) {
+            if (node.type() == pugi::node_element) {
+                scope.bindings.resize(scope.marks.back());
+                scope.marks.pop_back();
+            }
+            if (node == root) {
+                node = pugi::xml_node();
+                break;
+            }
+            if (node.next_sibling()) {
+                node = node.next_sibling();
+                break;
+            }
+            node = node.parent();
+        }
+    }
+    // The usual prefixes are declared where every name can see them, with the transitional
+    // names that word processors read.
+    for (const char* prefix : {"w", "r", "mc"}) {
+        if (std::find(used.begin(), used.end(), prefix) == used.end())
+            continue;
+        const std::string declaration = std::string("xmlns:") + prefix;
+        pugi::xml_attribute a = root.attribute(declaration.c_str());
+        if (!a)
+            a = root.append_attribute(declaration.c_str());
+        for (const KnownNamespace& k : Known)
+            if (std::strcmp(k.prefix, prefix) == 0) {
+                a.set_value(k.uri);
+                break;
+            }
+    }
 }
 
 static QString Text(const char* utf8)

@@ -52,6 +52,14 @@ bool OnOff(pugi::xml_attribute value);
 QByteArray Serialized(const pugi::xml_document& doc);
 // False when the document nests deeper than MaxXmlDepth; checked before any recursive walk.
 bool WithinDepth(pugi::xml_document& document);
+// Elements and attributes are matched by their namespace, never by the prefix a writer chose:
+// every name in a namespace this engine reads (WordprocessingML, relationships, markup
+// compatibility) is given its usual prefix ("w:", "r:", "mc:"), declared on the root, and a
+// name whose usual prefix is bound elsewhere gets another, so that no lookup mistakes it. The
+// document must be within MaxXmlDepth.
+void UseCanonicalPrefixes(pugi::xml_document& document);
+// The local part of a name: "Relationship" of "pr:Relationship".
+const char* LocalName(const char* name);
 // The visible text of a paragraph, as the word processor's Range.Text shows it.
 QString ParagraphText(pugi::xml_node paragraph);
 // Characters.Count over a container of paragraphs and tables (see the definition in the source).

@@ -4,6 +4,7 @@
 #include "Edition.h"
 #include "SafeWrite.h"
 #include "Seams.h"
+#include "OfficeRun.h"
 #include "Session.h"
 
 #include <QCoreApplication>
@@ -13,50 +14,21 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-namespace {
-
-QString Office()
-{
-    for (const char* name : {"soffice", "libreoffice"})
-        if (const QString found = processes().findExecutable(name); !found.isEmpty())
-            return found;
-    return {};
-}
-
-QString Tail(const QByteArray& output)
-{
-    return QString::fromLocal8Bit(output).trimmed().right(300);
-}
-
-} // namespace
-
 PreviewResult RenderPdf(const QString& document, const QString& pdf, const std::function<bool()>& stop)
 {
-    const QString office = Office();
-    if (office.isEmpty())
-        return {false, NoOfficeText};
-    // LibreOffice works on a copy in a folder of its own: no lock file or backup of it appears
-    // beside the applicant's document.
-    QTemporaryDir work(QDir::tempPath() + "/vantra-preview-XXXXXX");
-    const QString copy = work.path() + "/" + QStringLiteral("申请书.docx");
-    if (!work.isValid() || !QFile::copy(document, copy))
-        return {false, QStringLiteral("无法读取申请书 %1").arg(QDir::toNativeSeparators(document))};
-    const RunOutcome run = processes().run(
-        office,
-        {"-env:UserInstallation=" + QUrl::fromLocalFile(work.path() + "/profile").toString(), "--headless",
-         "--norestore", "--nologo", "--nodefault", "--convert-to", "pdf", "--outdir", work.path(), copy},
-        PreviewSeconds * 1000, stop);
-    if (!run.started)
-        return {false, QStringLiteral("无法启动 LibreOffice（%1）：%2").arg(office, Tail(run.output))};
-    if (run.stopped)
-        return {false, QStringLiteral("已取消预览。")};
-    if (run.timedOut)
+    const OfficeOutcome run = ConvertWithOffice(document, QStringLiteral("申请书.docx"), "pdf", "pdf", PreviewSeconds, stop);
+    switch (run.status) {
+    case OfficeOutcome::Done: break;
+    case OfficeOutcome::NoOffice: return {false, NoPreviewOfficeText};
+    case OfficeOutcome::Unreadable: return {false, QStringLiteral("无法读取申请书 %1").arg(run.detail)};
+    case OfficeOutcome::NotStarted: return {false, QStringLiteral("无法启动 LibreOffice：%1").arg(run.detail)};
+    case OfficeOutcome::Stopped: return {false, QStringLiteral("已取消预览。")};
+    case OfficeOutcome::TimedOut:
         return {false, QStringLiteral("LibreOffice 在 %1 秒内没有完成转换，已停止。").arg(PreviewSeconds)};
-    const QString made = work.path() + "/" + QStringLiteral("申请书.pdf");
-    if (run.exitCode != 0 || !QFileInfo(made).isFile())
-        return {false, QStringLiteral("LibreOffice 未能把申请书转成 PDF。%1").arg(Tail(run.output))};
+    case OfficeOutcome::Failed: return {false, QStringLiteral("LibreOffice 未能把申请书转成 PDF。%1").arg(run.detail)};
+    }
     QString reason;
-    if (!DeliverCopy(made, pdf, &reason))
+    if (!DeliverCopy(run.output, pdf, &reason))
         return {false, reason};
     return {true, {}};
 }

@@ -6,7 +6,7 @@
 #include <functional>
 
 inline constexpr int PreviewSeconds = 120;
-inline const QString NoOfficeText =
+inline const QString NoPreviewOfficeText =
     QStringLiteral("预览申请书需要 LibreOffice，本机没有找到。请先安装 LibreOffice（Debian 软件包 libreoffice-writer）。");
 
 struct PreviewResult {

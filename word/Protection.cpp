@@ -47,11 +47,11 @@ QCryptographicHash::Algorithm AlgorithmFor(int sid)
 
 } // namespace
 
-QString LegacyPasswordKey(const QString& password)
+quint32 LegacyPasswordHash(const QString& password)
 {
     const QString used = password.left(15);
     if (used.isEmpty())
-        return QString();
+        return 0;
     QByteArray bytes;
     for (const QChar c : used)
         bytes.append(char((c.unicode() & 0xff) ? (c.unicode() & 0xff) : (c.unicode() >> 8)));
@@ -68,7 +68,14 @@ QString LegacyPasswordKey(const QString& password)
         low = RotateInto(low, quint8(bytes[i]));
     low = RotateInto(low, quint8(n)) ^ 0xCE4B;
 
-    const quint32 key = (quint32(high) << 16) | low;
+    return (quint32(high) << 16) | low;
+}
+
+QString LegacyPasswordKey(const QString& password)
+{
+    if (password.isEmpty())
+        return QString();
+    const quint32 key = LegacyPasswordHash(password);
     QString hex;
     for (int i = 0; i < 4; ++i)
         hex += QString::asprintf("%02X", (key >> (8 * i)) & 0xff);

@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QString>
 
+// The word processor's legacy 32-bit key of a password (at most its first 15 characters count):
+// what Word 97–2003 documents keep as the key of their protection. 0 for "".
+quint32 LegacyPasswordHash(const QString& password);
 // The legacy key as the 8 upper-case hex digits the hash is taken over; empty for "".
 QString LegacyPasswordKey(const QString& password);
 

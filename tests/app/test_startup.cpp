@@ -6,6 +6,7 @@
 #include "Forms.h"
 #include "Gb18030.h"
 #include "MainWindow.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 #include "Package.h"
 #include "Resources.h"
@@ -326,7 +327,7 @@ TEST_F(Start, EveryCharacterAPersonTypesGoesAllTheWay)
     FrmVantraMain->TbSimpleform->trigger();
     // The automatic naming, the document and a package with its unpacking keep every character.
     EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校2013B") + name + ".qvx");
-    OoxmlApplication word;
+    DocumentEngine word;
     const auto doc = word.Open(CurDocPath, false, true);
     EXPECT_EQ(doc->CellText(2, 6), name + "\r\a");
     EXPECT_EQ(doc->CellText(2, 4), title + "\r\a");

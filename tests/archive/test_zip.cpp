@@ -84,7 +84,7 @@ TEST(PkCipher, MatchesTheTraditionalCipherOfInfoZip)
     WriteFile(dir.path() + "/t.txt", "hello hello hello");
     ASSERT_EQ(RunTool("zip", {"-q", "-0", "-P", "pw", dir.path() + "/t.zip", dir.path() + "/t.txt"}), 0);
     QString error;
-    const auto reader = ZipReader::openFile(dir.path() + "/t.zip", &error);
+    const auto reader = ZipReader::openFile(dir.path() + "/t.zip").reader;
     ASSERT_TRUE(reader) << error.toStdString();
     const zip::EntryInfo& e = reader->entries().at(0);
     QByteArray raw = ReadAll(dir.path() + "/t.zip").mid(e.dataOffset, e.compressedSize);
@@ -109,15 +109,15 @@ TEST(ZipWriter, RoundTripsEveryLevelPlainAndEnciphered)
         for (int type : {-1, 0, 1, 2, 3}) {
             const QByteArray bytes = Archive({{"a.qvx", data}, {"empty", QByteArray()}}, encrypt, type);
             QString error;
-            const auto reader = ZipReader::openData(bytes, &error);
+            const auto reader = ZipReader::openData(bytes).reader;
             ASSERT_TRUE(reader) << error.toStdString();
             ASSERT_EQ(reader->entries().size(), 2);
             const zip::EntryInfo& e = reader->entries().at(0);
             EXPECT_EQ(e.headersEnciphered, encrypt);
             EXPECT_EQ(e.method, type < 0 ? 0 : 8);
             EXPECT_EQ(e.flags & 0x6, type < 0 ? 0 : zip::DeflateFlags(type));
-            EXPECT_EQ(reader->readAll(0, &error), data);
-            EXPECT_EQ(reader->readAll(1, &error), QByteArray());
+            EXPECT_EQ(reader->readAll(0).bytes, data);
+            EXPECT_EQ(reader->readAll(1).bytes, QByteArray());
         }
     }
     EXPECT_EQ(zip::DeflateFlags(zip::dtDeflateS), 6);
@@ -138,7 +138,7 @@ TEST(ZipWriter, LargeEntriesRoundTripThroughTheWholeBufferPaths)
                                                                 {"noise.jpg", noise}};
     const QByteArray bytes = Archive(entries, true);
     QString error;
-    const auto reader = ZipReader::openData(bytes, &error);
+    const auto reader = ZipReader::openData(bytes).reader;
     ASSERT_TRUE(reader) << error.toStdString();
     for (int i = 0; i < entries.size(); ++i) {
         const QByteArray& data = entries.at(i).second;
@@ -152,19 +152,19 @@ TEST(ZipWriter, LargeEntriesRoundTripThroughTheWholeBufferPaths)
         EXPECT_TRUE(inflated.ok) << inflated.error.toStdString();
         EXPECT_EQ(pieces, data);
         EXPECT_LT(largest, data.size());  // handed on in pieces
-        EXPECT_EQ(reader->readAll(i, &error), data);
+        EXPECT_EQ(reader->readAll(i).bytes, data);
     }
 }
 
 TEST(ZipWriter, InMemoryContainersFlagUtf8Names)
 {
     const QByteArray bytes = ZipInMemory({{"word/document.xml", "<w/>"}, {QStringLiteral("图.png"), "x"}});
-    const auto reader = ZipReader::openData(bytes, nullptr);
+    const auto reader = ZipReader::openData(bytes).reader;
     ASSERT_TRUE(reader);
     EXPECT_EQ(reader->entries().at(0).flags & zip::FlagUtf8Name, 0);
     EXPECT_EQ(reader->entries().at(1).name, QStringLiteral("图.png"));
-    EXPECT_EQ(reader->readAll("word/document.xml", nullptr), QByteArray("<w/>"));
-    EXPECT_FALSE(reader->readAll("missing", nullptr).has_value());
+    EXPECT_EQ(reader->readAll("word/document.xml").bytes, QByteArray("<w/>"));
+    EXPECT_FALSE(reader->readAll("missing").ok());
 }
 
 TEST(PackFile, PackageLayoutWithEncipheredHeaders)
@@ -191,12 +191,12 @@ TEST(PackFile, PackageLayoutWithEncipheredHeaders)
     cipher.decrypt(reinterpret_cast<unsigned char*>(name.data()), name.size());
     EXPECT_EQ(name, ToGb18030(QStringLiteral("张三A.qvx")));
 
-    const auto reader = ZipReader::openData(pkg, nullptr);
+    const auto reader = ZipReader::openData(pkg).reader;
     ASSERT_TRUE(reader);
     const zip::EntryInfo& e = reader->entries().at(0);
     EXPECT_EQ(e.versionMadeBy, 20);
     EXPECT_EQ(e.internalAttributes, 1);
-    EXPECT_EQ(reader->readAll(0, nullptr), data);
+    EXPECT_EQ(reader->readAll(0).bytes, data);
 }
 
 TEST(Interop, PlainArchivesPassInfoZipAndPython)
@@ -229,7 +229,7 @@ TEST(PackFile, NamesOutsideGbkKeepEveryCharacter)
     for (const bool enciphered : {true, false}) {
         const QString pkg = dir.path() + (enciphered ? "/p.qvs" : "/p.zip");
         ASSERT_TRUE(zip::PackFile(pkg, dir.path() + "/" + name, zip::dtDeflateN, enciphered, {}).ok);
-        const auto reader = ZipReader::openFile(pkg, nullptr);
+        const auto reader = ZipReader::openFile(pkg).reader;
         ASSERT_TRUE(reader);
         const zip::EntryInfo& e = reader->entries().at(0);
         EXPECT_EQ(e.name, name);
@@ -269,7 +269,7 @@ TEST(ZipReader, DamagedArchivesAreRefusedNotFollowed)
 {
     const QByteArray data = MixedContent(50000);
     const QByteArray good = Archive({{"doc.qvx", data}}, false);
-    const auto reader = ZipReader::openData(good, nullptr);
+    const auto reader = ZipReader::openData(good).reader;
     ASSERT_TRUE(reader);
     const qsizetype cd = good.indexOf(QByteArray("PK\1\2"));
     const qsizetype end = good.size() - 22;
@@ -277,29 +277,31 @@ TEST(ZipReader, DamagedArchivesAreRefusedNotFollowed)
 
     // Truncated anywhere: refused on opening or on reading, never a crash.
     for (qsizetype cut : {qsizetype(10), qsizetype(100), cd, cd + 20, end, good.size() - 1}) {
-        const auto r = ZipReader::openData(good.left(cut), &error);
-        EXPECT_TRUE(!r || !r->readAll(0, nullptr).has_value()) << cut;
+        const auto r = ZipReader::openData(good.left(cut)).reader;
+        EXPECT_TRUE(!r || !r->readAll(0).ok()) << cut;
     }
     // The central directory pointing outside the file.
     QByteArray outside = good;
     qToLittleEndian<quint32>(quint32(good.size() + 1000), outside.data() + end + 16);
-    EXPECT_FALSE(ZipReader::openData(outside, &error));
+    EXPECT_FALSE(ZipReader::openData(outside).reader);
     // A local header offset pointing past the data.
     QByteArray wild = good;
     qToLittleEndian<quint32>(0x7fffffff, wild.data() + cd + 42);
-    EXPECT_FALSE(ZipReader::openData(wild, &error));
+    EXPECT_FALSE(ZipReader::openData(wild).reader);
     // Declared sizes that disagree with the data.
     QByteArray smaller = good;
     qToLittleEndian<quint32>(quint32(data.size() - 1), smaller.data() + cd + 24);
-    EXPECT_FALSE(ZipReader::openData(smaller, nullptr)->readAll(0, &error).has_value());
+    EXPECT_FALSE(ZipReader::openData(smaller).reader->readAll(0).ok());
     QByteArray larger = good;
     qToLittleEndian<quint32>(quint32(data.size() + 1), larger.data() + cd + 24);
-    EXPECT_FALSE(ZipReader::openData(larger, nullptr)->readAll(0, &error).has_value());
+    EXPECT_FALSE(ZipReader::openData(larger).reader->readAll(0).ok());
     // A wrong CRC.
     QByteArray crc = good;
     crc[cd + 16] = char(crc[cd + 16] ^ 1);
-    EXPECT_FALSE(ZipReader::openData(crc, nullptr)->readAll(0, &error).has_value());
-    EXPECT_TRUE(error.contains(QStringLiteral("校验")));
+    const ZipReader::Contents wrong = ZipReader::openData(crc).reader->readAll(0);
+    EXPECT_FALSE(wrong.ok());
+    EXPECT_TRUE(wrong.outcome.error.contains(QStringLiteral("校验")));
+    EXPECT_EQ(wrong.outcome.cause, zip::Cause::Damaged);
 }
 
 TEST(ZipReader, EntriesDeclaringMoreThanTheBoundAreRefusedQuickly)
@@ -309,7 +311,7 @@ TEST(ZipReader, EntriesDeclaringMoreThanTheBoundAreRefusedQuickly)
     QByteArray bytes = Archive({{"bomb", zeros}}, false);
     const qsizetype cd = bytes.indexOf(QByteArray("PK\1\2"));
     qToLittleEndian<quint32>(600u << 20, bytes.data() + cd + 24);
-    const auto reader = ZipReader::openData(bytes, nullptr);
+    const auto reader = ZipReader::openData(bytes).reader;
     ASSERT_TRUE(reader);
     const zip::Outcome inflated = reader->read(0, [](const char*, qint64) { return true; });
     EXPECT_FALSE(inflated.ok);
@@ -335,7 +337,7 @@ TEST(TestArchive, ReportsEachEntryAndRefusesNonArchives)
     WriteFile(dir.path() + "/two.zip", Archive({{"a", "1"}, {"b", "2"}}, false));
     QStringList lines;
     zip::Events events;
-    events.tested = [&](const QString& name, bool passed) { lines << name + (passed ? "+" : "-"); };
+    events.tested = [&](const QString& name, const zip::Outcome& r) { lines << name + (r.ok ? "+" : "-"); };
     EXPECT_TRUE(zip::TestArchive(dir.path() + "/two.zip", events).ok);
     EXPECT_EQ(lines, QStringList({"a+", "b+"}));
     WriteFile(dir.path() + "/text.txt", "just text");

@@ -7,6 +7,7 @@
 #include "DocumentLock.h"
 #include "FieldCatalogue.h"
 #include "MemberOrder.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 #include "Resources.h"
 #include "Session.h"
@@ -36,7 +37,7 @@ public:
     void Quit(bool saveChanges) override { m_app.Quit(saveChanges); }
 
 private:
-    OoxmlApplication m_app;
+    DocumentEngine m_app;
     int* m_opens;
 };
 
@@ -120,12 +121,12 @@ struct ScreenTest : ::testing::Test {
     // A cell of the document as the engine reads it back, without the end-of-cell mark.
     QString Cell(int table, int cell, const QString& file = {})
     {
-        OoxmlApplication app;
+        DocumentEngine app;
         return app.Open(file.isEmpty() ? path : file, false, true)->CellText(table, cell).chopped(2);
     }
     void SetCell(const QString& file, int table, int cell, const QString& text)
     {
-        OoxmlApplication app;
+        DocumentEngine app;
         auto doc = app.Open(file, false, true);
         doc->Unprotect(ProtectPassword);
         doc->SetCellText(table, cell, text);

@@ -1,5 +1,6 @@
 // Edits survive a crash: the journal of unstored values, a killed process, and what a later
 // opening offers; the status bar tells when a save worked.
+#include "DocumentEngine.h"
 #include "ScreenFixture.h"
 
 #include "EditJournal.h"
@@ -208,7 +209,7 @@ TEST_F(ScreenTest, PreviewStoresTheScreensEditsFirst)
     home.processes.runs = [this](const QString&, const QStringList& arguments) {
         // What LibreOffice is given already holds the edit.
         const QString copy = arguments.last();
-        OoxmlApplication word;
+        DocumentEngine word;
         const QString title = word.Open(copy, false, true)->CellText(2, 4);
         WriteFile(arguments.at(arguments.indexOf("--outdir") + 1) + QStringLiteral("/申请书.pdf"), title.toUtf8());
         return RunOutcome{true, false, false, 0, {}};

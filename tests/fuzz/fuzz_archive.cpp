@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    if (const auto reader = ZipReader::openData(bytes, nullptr)) {
+    if (const auto reader = ZipReader::openData(bytes).reader) {
         for (int i = 0; i < reader->entries().size(); ++i)
             reader->read(i, [](const char*, qint64) { return true; });
     }

@@ -3,6 +3,7 @@
 // (wrapped into a package here), so that the XML handling is reached past the ZIP checks.
 #include "Edition.h"
 #include "Failure.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 #include "ZipWriter.h"
 
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     file.write(bytes);
     file.close();
-    OoxmlApplication app;
+    DocumentEngine app;
     try {
         auto doc = app.Open(path, false, true);
         for (int s = 1; s <= doc->SectionsCount(); ++s)

@@ -3,6 +3,7 @@
 #include "Edition.h"
 #include "Failure.h"
 #include "FieldCatalogue.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 #include "Resources.h"
 #include "ShortForm.h"
@@ -61,12 +62,12 @@ struct ShortFormTest : ::testing::Test {
     }
     QString Cell(int table, int cell)
     {
-        OoxmlApplication app;
+        DocumentEngine app;
         return app.Open(path, false, true)->CellText(table, cell);
     }
     QString DocumentXml()
     {
-        return QString::fromUtf8(*ZipReader::openFile(path, nullptr)->readAll("word/document.xml", nullptr));
+        return QString::fromUtf8(ZipReader::openFile(path).reader->readAll("word/document.xml").bytes);
     }
 };
 
@@ -119,7 +120,7 @@ TEST_F(ShortFormTest, TheProjectNameReachesCoverAndMirrorAndFitsBySize)
     // A two-paragraph cell reads back with CR LF; protection is back on.
     LoadShortForm(screen, path);
     EXPECT_EQ(screen.text("edxmjj"), QStringLiteral("第一段\r\n第二段"));
-    OoxmlApplication app;
+    DocumentEngine app;
     auto doc = std::static_pointer_cast<OoxmlDocument>(app.Open(path, false, true));
     EXPECT_TRUE(doc->IsProtected());
     EXPECT_TRUE(doc->ProtectedForForms(1));
@@ -129,7 +130,7 @@ TEST_F(ShortFormTest, TheProjectNameReachesCoverAndMirrorAndFitsBySize)
 TEST_F(ShortFormTest, AForeignDocumentIsNotLoaded)
 {
     {
-        OoxmlApplication app;
+        DocumentEngine app;
         auto doc = app.Open(path, false, true);
         doc->Unprotect(ProtectPassword);
         doc->Protect(2, false, "someone else");
@@ -173,7 +174,7 @@ TEST_F(ShortFormTest, MemberRowsCloseUpKeepingTheirOrder)
 
 TEST_F(ShortFormTest, ResolveTableByKey)
 {
-    OoxmlApplication app;
+    DocumentEngine app;
     auto doc = app.Open(path, false, true);
     const Tarrfiledata saved = FieldData;
     Tfiledata keyed;
@@ -193,7 +194,7 @@ namespace {
 // Changes the document as a word processor would, keeping its protection.
 void EditDocument(const QString& path, const std::function<void(WordDocument&)>& change)
 {
-    OoxmlApplication app;
+    DocumentEngine app;
     auto doc = app.Open(path, false, true);
     doc->Unprotect(ProtectPassword);
     change(*doc);
@@ -274,7 +275,7 @@ TEST_F(ShortFormTest, AnUnusableDocumentIsInvalid)
 TEST_F(ShortFormTest, ARefusedDocumentIsNotLeftOpenForTheQuit)
 {
     // Protected with another password: opened, not unprotected, refused.
-    OoxmlApplication word;
+    DocumentEngine word;
     auto doc = word.Open(path, false, true);
     doc->Unprotect(ProtectPassword);
     doc->Protect(2, false, "another");

@@ -3,6 +3,7 @@
 #include "CompletenessCheck.h"
 #include "Edition.h"
 #include "FieldCatalogue.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 
 #include <QMap>
@@ -12,7 +13,7 @@
 // loaded.
 inline void CompleteDocument(const QString& path, int bodyChars, const QMap<QString, QString>& values = {})
 {
-    OoxmlApplication app;
+    DocumentEngine app;
     auto doc = app.Open(path, false, true);
     doc->Unprotect(ProtectPassword);
     auto value = [&values](const QString& name) {

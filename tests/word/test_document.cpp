@@ -1,5 +1,6 @@
 #include "Edition.h"
 #include "Failure.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 #include "Protection.h"
 #include "Resources.h"
@@ -15,7 +16,7 @@ namespace {
 
 struct Blank : ::testing::Test {
     QTemporaryDir dir;
-    OoxmlApplication app;
+    DocumentEngine app;
     QString path;
     Blank()
     {
@@ -105,8 +106,8 @@ TEST_F(Blank, WrittenCellsSaveAndReadBack)
     again->Unprotect(ProtectPassword);
 
     QString error;
-    const auto reader = ZipReader::openFile(path, &error);
-    const QString xml = QString::fromUtf8(*reader->readAll("word/document.xml", &error));
+    const auto reader = ZipReader::openFile(path).reader;
+    const QString xml = QString::fromUtf8(reader->readAll("word/document.xml").bytes);
     // Every new paragraph keeps the cell's paragraph style (the cover's large type).
     const qsizetype at = xml.indexOf(QStringLiteral("第二段"));
     const qsizetype paragraph = xml.lastIndexOf("<w:p>", at);
@@ -144,7 +145,7 @@ TEST_F(Blank, SaveAsMakesACopyAndAFailedSaveLeavesNothing)
 TEST(OoxmlDocument, BadFilesFailWithAClearMessage)
 {
     QTemporaryDir dir;
-    OoxmlApplication app;
+    DocumentEngine app;
     auto opening = [&](const QByteArray& bytes) {
         WriteFile(dir.path() + "/x.qvx", bytes);
         return Failing([&] { app.Open(dir.path() + "/x.qvx", false, true); });
@@ -175,7 +176,7 @@ TEST(OoxmlDocument, BadFilesFailWithAClearMessage)
 TEST(OoxmlDocument, CellsAndCharactersAsTheEngineCountsThem)
 {
     QTemporaryDir dir;
-    OoxmlApplication app;
+    DocumentEngine app;
     WriteFile(dir.path() + "/m.qvx",
               Package("<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
                       "<w:p><w:r><w:t>ab</w:t><w:tab/><w:t>c</w:t></w:r><w:del><w:r><w:delText>gone</w:delText></w:r></w:del></w:p>"
@@ -201,7 +202,7 @@ TEST(OoxmlDocument, CellsAndCharactersAsTheEngineCountsThem)
 TEST(OoxmlDocument, WritingKeepsTheFirstRunsFormatting)
 {
     QTemporaryDir dir;
-    OoxmlApplication app;
+    DocumentEngine app;
     WriteFile(dir.path() + "/f.qvx",
               Package("<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
                       "<w:tbl><w:tr><w:tc><w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr>"
@@ -210,8 +211,8 @@ TEST(OoxmlDocument, WritingKeepsTheFirstRunsFormatting)
     auto doc = app.Open(dir.path() + "/f.qvx", false, true);
     doc->SetCellText(1, 1, "one\r\ntwo");
     doc->Close(true);
-    const auto reader = ZipReader::openFile(dir.path() + "/f.qvx", nullptr);
-    const QString xml = QString::fromUtf8(*reader->readAll("word/document.xml", nullptr));
+    const auto reader = ZipReader::openFile(dir.path() + "/f.qvx").reader;
+    const QString xml = QString::fromUtf8(reader->readAll("word/document.xml").bytes);
     EXPECT_EQ(xml.count("<w:b/>"), 2);
     EXPECT_EQ(xml.count("<w:jc w:val=\"center\"/>"), 2);
     EXPECT_FALSE(xml.contains("plain"));

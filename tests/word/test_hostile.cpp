@@ -2,6 +2,7 @@
 // crash, a hang or an unbounded allocation before it was refused.
 #include "Edition.h"
 #include "Failure.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 #include "Resources.h"
 #include "SafeWrite.h"
@@ -34,10 +35,10 @@ QString FailureOf(const std::function<void()>& action)
 // The blank template with its main part changed.
 QByteArray BlankWith(const std::function<void(QByteArray&)>& change, const QString& part = "word/document.xml")
 {
-    const auto blank = ZipReader::openData(*ResourceBytes("word", "xms"), nullptr);
+    const auto blank = ZipReader::openData(*ResourceBytes("word", "xms")).reader;
     QVector<std::pair<QString, QByteArray>> parts;
     for (const zip::EntryInfo& e : blank->entries()) {
-        QByteArray bytes = *blank->readAll(e.name, nullptr);
+        QByteArray bytes = blank->readAll(e.name).bytes;
         if (e.name == part)
             change(bytes);
         parts.append({e.name, bytes});
@@ -47,7 +48,7 @@ QByteArray BlankWith(const std::function<void(QByteArray&)>& change, const QStri
 
 struct Hostile : ::testing::Test {
     QTemporaryDir dir;
-    OoxmlApplication app;
+    DocumentEngine app;
     QString Write(const QByteArray& bytes, const QString& name = "x.qvx")
     {
         const QString path = dir.path() + "/" + name;
@@ -84,11 +85,11 @@ TEST_F(Hostile, DeepNestingIsADamagedDocumentNotACrash)
 TEST_F(Hostile, TwoPartsOfOneNameAreADamagedDocument)
 {
     // We would read the first, LibreOffice reads the last: the file means two things.
-    const auto blank = ZipReader::openData(*ResourceBytes("word", "xms"), nullptr);
+    const auto blank = ZipReader::openData(*ResourceBytes("word", "xms")).reader;
     for (const QString& second : {QStringLiteral("word/document.xml"), QStringLiteral("Word/Document.XML")}) {
         QVector<std::pair<QString, QByteArray>> parts;
         for (const zip::EntryInfo& e : blank->entries())
-            parts.append({e.name, *blank->readAll(e.name, nullptr)});
+            parts.append({e.name, blank->readAll(e.name).bytes});
         parts.append({second, "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
                               "<w:body/></w:document>"});
         const QString path = Write(ZipInMemory(parts));
@@ -113,7 +114,7 @@ TEST_F(Hostile, FilesThatAreNoDocumentsAreRefusedAtOnce)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     EXPECT_TRUE(FailureOf([&] { app.Open(fifo, false, true); }).contains(QStringLiteral("不是文件")));
     EXPECT_TRUE(FailureOf([&] { app.Open(dir.path(), false, true); }).contains(QStringLiteral("不是文件")));
-    EXPECT_EQ(ZipReader::openFile(fifo, nullptr), nullptr);
+    EXPECT_EQ(ZipReader::openFile(fifo).reader, nullptr);
 
     // A sparse file of 600 MiB takes no memory to be refused.
     const QString huge = dir.path() + "/huge.qvx";

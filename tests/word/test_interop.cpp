@@ -1,6 +1,7 @@
 // The documents open in the word processor users have: LibreOffice converts them, and what it
 // saves back opens here with the same cells and the same per-section protection.
 #include "Edition.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 #include "Resources.h"
 #include "TestSupport.h"
@@ -35,7 +36,7 @@ TEST(LibreOffice, ConvertsAndSavesBackWhatTheEngineWrites)
     const QString filled = dir.path() + "/filled.qvx";
     createxms(blank);
     createxms(filled);
-    OoxmlApplication app;
+    DocumentEngine app;
     {
         auto doc = app.Open(filled, false, true);
         doc->Unprotect(ProtectPassword);

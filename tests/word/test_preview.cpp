@@ -5,6 +5,7 @@
 #include "Processes.h"
 #include "Resources.h"
 #include "TestSupport.h"
+#include "DocumentEngine.h"
 #include "OoxmlDocument.h"
 
 #include <QDir>
@@ -25,7 +26,7 @@ TEST(Preview, AFilledDocumentAsLibreOfficeRendersIt)
     const QString document = home.path() + QStringLiteral("/申请书.qvx");
     createxms(document);
     {
-        OoxmlApplication word;
+        DocumentEngine word;
         auto doc = word.Open(document, false, true);
         doc->Unprotect(ProtectPassword);
         doc->SetCellText(2, 4, QStringLiteral("面向科研项目评审的异构数据融合方法研究"));
@@ -53,7 +54,7 @@ TEST(Preview, WithoutLibreOfficeTheNoticeSaysWhatToInstall)
     const QString document = home.path() + "/a.qvx";
     createxms(document);
     PreviewApplication(document);
-    EXPECT_EQ(home.prompter.texts(), QStringList({NoOfficeText}));
+    EXPECT_EQ(home.prompter.texts(), QStringList({NoPreviewOfficeText}));
     EXPECT_TRUE(home.processes.ran.isEmpty());
     EXPECT_TRUE(home.opener.opened.isEmpty());
 }

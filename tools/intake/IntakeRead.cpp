@@ -4,7 +4,7 @@
 #include "Failure.h"
 #include "FieldCatalogue.h"
 #include "FormProblems.h"
-#include "OoxmlDocument.h"
+#include "DocumentEngine.h"
 #include "Package.h"
 #include "SafeWrite.h"
 #include "ShortForm.h"
@@ -96,6 +96,7 @@ void Refuse(IntakeRow& row, const QString& message)
     refused.sha256 = row.sha256;
     refused.documentSha256 = row.documentSha256;
     refused.entry = row.entry;
+    refused.format = row.format;
     refused.message = message;
     row = refused;
 }
@@ -104,11 +105,13 @@ void Refuse(IntakeRow& row, const QString& message)
 void ReadDocument(const QString& path, IntakeRow& row, bool allProblems)
 {
     try {
-        OoxmlDocument doc(path);
+        const auto opened = OpenWordDocument(path);
+        WordDocument& doc = *opened;
         if (!UnprotectForReading(doc)) {
             row.message = InvalidDocumentText;
             return;
         }
+        row.format = doc.Format();
         const QStringList values = ReadFieldValues(doc);
         const DocumentCheck check = CheckOpenDocument(doc, CheckBodyLength | CheckCompleteness, ReadNothing, {});
         row.taken = true;
@@ -135,8 +138,12 @@ void ReadDocument(const QString& path, IntakeRow& row, bool allProblems)
             row.members += Value(values, "xm" + QString::number(k)).isEmpty() ? 0 : 1;
     } catch (const std::bad_alloc&) {
         Refuse(row, QStringLiteral("内存不足，没有读完：") + InvalidDocumentText);
+    } catch (const Failure& failure) {
+        // A damaged or hostile document, whatever it tried, or a file of another kind: the
+        // system's first line, then why.
+        Refuse(row, InvalidDocumentText + "\n" + failure.text());
     } catch (const std::exception&) {
-        Refuse(row, InvalidDocumentText);  // a damaged or hostile document, whatever it tried
+        Refuse(row, InvalidDocumentText);
     }
 }
 
@@ -144,10 +151,10 @@ void ReadDocument(const QString& path, IntakeRow& row, bool allProblems)
 // entry unpacked into the work folder as it is tested.
 void ReadPackage(int fd, const QString& unpacked, IntakeRow& row, const IntakeOptions& options)
 {
-    QString why;
-    const auto reader = ZipReader::openDescriptor(fd, &why);
+    const ZipReader::Opened opened = ZipReader::openDescriptor(fd);
+    const auto& reader = opened.reader;
     if (!reader) {
-        row.message = QStringLiteral("不是有效的上报文件：") + why;
+        row.message = PackageRefusal(opened.outcome);
         return;
     }
     const qsizetype entries = reader->entries().size();
@@ -178,7 +185,7 @@ void ReadPackage(int fd, const QString& unpacked, IntakeRow& row, const IntakeOp
     });
     out.close();
     if (!inflated.ok) {
-        row.message = writeError ? WriteFailureText(unpacked, writeError) : QStringLiteral("上报文件已损坏：") + inflated.error;
+        row.message = writeError ? WriteFailureText(unpacked, writeError) : PackageRefusal(inflated);
         return;
     }
     row.documentSha256 = QString::fromLatin1(document.result().toHex());

@@ -3,10 +3,12 @@
 // document unpacked into the work folder, the document's short form and its check. Uses nothing
 // shared, so that several threads read files at once.
 #include "IntakeScan.h"
+#include "WordHost.h"
 
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <optional>
 
 struct IntakeRow {
     IntakeFile file;
@@ -15,6 +17,7 @@ struct IntakeRow {
     bool known = false;   // the register has this path with this content: nothing else was read
     bool taken = false;   // status "ok"; otherwise "refused"
     QString entry;        // a package's entry name
+    std::optional<DocumentFormat> format;  // the application document's, once it was read
     QString message;      // why it was refused, or the check's result
     QString applicant, idNumber, category, discipline, disciplineCode, unit, title, amount, start, end;
     int members = -1;     // filled member rows besides the applicant

@@ -1,5 +1,6 @@
 #include "IntakeTables.h"
 
+#include "DocumentEngine.h"
 #include "SafeWrite.h"
 
 #include <QFile>
@@ -46,6 +47,7 @@ const QList<Column>& TakenColumns()
         {QStringLiteral("终止时间"), [](const IntakeRow& r, bool) { return r.end; }},
         {QStringLiteral("成员数"), [](const IntakeRow& r, bool) { return Count(r.members); }, true},
         {QStringLiteral("正文字数"), [](const IntakeRow& r, bool) { return Count(r.bodyChars); }, true},
+        {QStringLiteral("格式"), [](const IntakeRow& r, bool) { return r.format ? FormatName(*r.format) : QString(); }},
         {QStringLiteral("大小（字节）"), [](const IntakeRow& r, bool) { return QString::number(r.file.size); }, true},
         {QStringLiteral("SHA-256"), [](const IntakeRow& r, bool) { return r.sha256; }},
         {QStringLiteral("首次登记"), [](const IntakeRow& r, bool) { return r.firstSeen; }},

@@ -23,6 +23,7 @@ CREATE TABLE IF NOT EXISTS applications (
   last_seen TEXT NOT NULL,
   modified_ns INTEGER, inode INTEGER, device INTEGER,
   document_sha256 TEXT NOT NULL DEFAULT '',
+  format TEXT NOT NULL DEFAULT '' CHECK (format IN ('', 'ooxml', 'word97')),
   UNIQUE (path, sha256)
 );
 CREATE INDEX IF NOT EXISTS applications_sha256 ON applications (sha256);
@@ -38,7 +39,7 @@ CREATE VIEW IF NOT EXISTS duplicates AS
 const char* const Columns =
     "path, size, sha256, kind, entry, status, message, applicant, id_number, category, discipline, "
     "discipline_code, unit, title, amount, start, \"end\", members, body_chars, modified_ns, inode, device, "
-    "document_sha256";
+    "document_sha256, format";
 const QByteArray Selected = QByteArray("SELECT ") + Columns + ", first_seen, last_seen FROM applications";
 
 // A prepared statement, finalised at the end of its scope.
@@ -76,6 +77,12 @@ private:
     sqlite3_stmt* m_statement = nullptr;
 };
 
+// The register's names of the formats.
+QString FormatCode(DocumentFormat format)
+{
+    return format == DocumentFormat::Word97 ? QStringLiteral("word97") : QStringLiteral("ooxml");
+}
+
 IntakeRow RowFrom(const Statement& s)
 {
     IntakeRow row;
@@ -103,8 +110,12 @@ IntakeRow RowFrom(const Statement& s)
     row.file.inode = s.number(20);
     row.file.device = s.number(21);
     row.documentSha256 = s.text(22);
-    row.firstSeen = s.text(23);
-    row.lastSeen = s.text(24);
+    if (s.text(23) == FormatCode(DocumentFormat::Ooxml))
+        row.format = DocumentFormat::Ooxml;
+    else if (s.text(23) == FormatCode(DocumentFormat::Word97))
+        row.format = DocumentFormat::Word97;
+    row.firstSeen = s.text(24);
+    row.lastSeen = s.text(25);
     row.known = true;
     return row;
 }
@@ -121,7 +132,7 @@ std::unique_ptr<Register> Register::open(const QString& path, QString* error)
         return nullptr;
     }
     sqlite3_busy_timeout(reg->m_db, BusyWaitMs);
-    if (!reg->run("PRAGMA journal_mode = WAL") || !reg->run(Schema)) {
+    if (!reg->run("PRAGMA journal_mode = WAL") || !reg->run(Schema) || !reg->addFormatColumn()) {
         *error = QStringLiteral("无法使用登记册 %1：%2").arg(path, reg->m_error);
         return nullptr;
     }
@@ -141,6 +152,14 @@ bool Register::run(const char* sql)
     m_error = QString::fromUtf8(message ? message : sqlite3_errmsg(m_db));
     sqlite3_free(message);
     return false;
+}
+
+// A register made before documents had two formats gets the column; its rows stay without one.
+bool Register::addFormatColumn()
+{
+    Statement probe(m_db, "SELECT format FROM applications LIMIT 0");
+    return probe.ok() || run("ALTER TABLE applications ADD COLUMN format TEXT NOT NULL DEFAULT ''"
+                             " CHECK (format IN ('', 'ooxml', 'word97'))");
 }
 
 bool Register::fail()
@@ -190,7 +209,7 @@ bool Register::add(const IntakeRow& row, const QString& seen)
 {
     Statement s(m_db, (QByteArray("INSERT INTO applications (") + Columns
                        + ", first_seen, last_seen) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14,"
-                         " ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23, ?24, ?24) ON CONFLICT (path, sha256) DO UPDATE SET"
+                         " ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23, ?24, ?25, ?25) ON CONFLICT (path, sha256) DO UPDATE SET"
                          " last_seen = excluded.last_seen, size = excluded.size, modified_ns = excluded.modified_ns,"
                          " inode = excluded.inode, device = excluded.device").constData());
     if (!s.ok())
@@ -213,7 +232,8 @@ bool Register::add(const IntakeRow& row, const QString& seen)
     s.bind(21, f.inode);
     s.bind(22, f.device);
     s.bind(23, row.documentSha256);
-    s.bind(24, seen);
+    s.bind(24, row.format ? FormatCode(*row.format) : QString());
+    s.bind(25, seen);
     return s.step() == SQLITE_DONE || fail();
 }
 

@@ -38,6 +38,7 @@ public:
 private:
     Register() = default;
     bool run(const char* sql);
+    bool addFormatColumn();
     bool fail();
     sqlite3* m_db = nullptr;
     QString m_error;

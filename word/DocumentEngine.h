@@ -1,0 +1,33 @@
+#pragma once
+// The in-process engine that stands in for the word processor: it tells what a file is and
+// opens an application document in either format, the current OOXML one (read and written) or
+// the Windows edition's Word 97–2003 one (read only).
+#include "WordHost.h"
+
+#include <QVector>
+
+// Why a file is no document the engine opens, when it is another kind of file: what it is and
+// what to do, never a word about archives or disks for a file that is neither.
+inline const QString PasswordProtectedText =
+    QStringLiteral("申请书文件设有打开密码，请先在文字处理软件中去掉密码后再打开：");
+
+// Opens the document at path, whichever format it has. Throws Failure with a clear message when
+// it is none the engine reads: a damaged document, one with a password to open, a Word 95 or
+// older document, a spreadsheet or any other compound file, or no document at all.
+std::shared_ptr<WordDocument> OpenWordDocument(const QString& path);
+
+// "OOXML" or "Word 97–2003", as qvtool info and the register name them.
+QString FormatName(DocumentFormat format);
+
+class DocumentEngine : public WordApplication {
+public:
+    void SetCheckSpellingAsYouType(bool) override {}
+    void SetCheckGrammarAsYouType(bool) override {}
+    void SetVisible(bool) override {}
+    int DocumentsCount() override;
+    std::shared_ptr<WordDocument> Open(const QString& path, bool readOnly, bool visible) override;
+    void Quit(bool saveChanges) override;
+
+private:
+    QVector<std::weak_ptr<WordDocument>> m_documents;
+};
