@@ -6,8 +6,10 @@
 #include "Failure.h"
 #include "FieldCatalogue.h"
 #include "FileDialogs.h"
+#include "Conversion.h"
 #include "Files.h"
 #include "Forms.h"
+#include "OldFormat.h"
 #include "DocumentChooser.h"
 #include "PackageWindow.h"
 #include "Resources.h"
@@ -298,6 +300,15 @@ void TFrmVantraMain::TbSimpleformClick()
 {
     if (!DocumentIsThere())
         return;
+    // The Windows edition's format is read, never written: editing starts with a converted copy.
+    if (IsOldFormatDocument(CurDocPath)) {
+        const std::optional<QString> converted = ConvertOnRequest(CurDocPath);
+        if (!converted)
+            return;
+        CurDocPath = *converted;
+        setWindowTitle(WindowTitleFor(CurDocPath));
+        SetTag(FrmSimpleform, 0);  // the screen reads the new document
+    }
     if (FrmSimpleform->exec() == ModalCancel) {
         CloseWithoutAsking = true;
         SetTag(FrmSimpleform, 0);

@@ -84,6 +84,7 @@ void OoxmlDocument::load(const QString& shown)
         throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, document.outcome.error));
     // Parsed in place: the text stays in m_documentText, which the tree points into.
     m_documentText = std::move(document.bytes);
+    const bool usualPrefixes = DeclaresOnlyTheUsualPrefix(m_documentText);
     const pugi::xml_parse_result parsed = m_document.load_buffer_inplace(
         m_documentText.data(), size_t(m_documentText.size()), ParseFlags, pugi::encoding_utf8);
     if (!parsed)
@@ -92,7 +93,8 @@ void OoxmlDocument::load(const QString& shown)
                           .arg(parsed.offset));
     if (!WithinDepth(m_document))
         throw Failure(QStringLiteral("文档 %1 的内容已损坏：层次过深").arg(shown));
-    UseCanonicalPrefixes(m_document);
+    if (!usualPrefixes)
+        UseCanonicalPrefixes(m_document);
     if (!m_document.child("w:document").child("w:body"))
         throw Failure(QStringLiteral("文档 %1 的内容已损坏：没有正文").arg(shown));
     if (const int settingsPart = m_zip->find(m_parts.settings); settingsPart >= 0) {

@@ -127,15 +127,6 @@ std::string Renamed(const char* name, const Scope& scope, bool attribute)
     return {};
 }
 
-bool AlreadyCanonical(pugi::xml_node root)
-{
-    const char* name = root.name();
-    if (std::strncmp(name, "w:", 2) != 0)
-        return false;
-    const char* uri = root.attribute("xmlns:w").value();
-    return std::strcmp(uri, Known[0].uri) == 0;
-}
-
 } // namespace
 
 const char* LocalName(const char* name)
@@ -144,12 +135,16 @@ const char* LocalName(const char* name)
     return colon ? colon + 1 : name;
 }
 
+bool DeclaresOnlyTheUsualPrefix(const QByteArray& text)
+{
+    return text.count("xmlns:w=") == 1 && text.count("wordprocessingml/2006/main") == 1
+           && !text.contains("ooxml/wordprocessingml/main");
+}
+
 void UseCanonicalPrefixes(pugi::xml_document& document)
 {
     pugi::xml_node root = document.document_element();
-    // What every word processor writes: nothing to rename (a later redeclaration of "w" is no
-    // document any of them makes).
-    if (!root || AlreadyCanonical(root))
+    if (!root)
         return;
     Scope scope;
     scope.bindings.push_back({"xml", "http://www.w3.org/XML/1998/namespace"});

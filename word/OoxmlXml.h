@@ -58,6 +58,9 @@ bool WithinDepth(pugi::xml_document& document);
 // name whose usual prefix is bound elsewhere gets another, so that no lookup mistakes it. The
 // document must be within MaxXmlDepth.
 void UseCanonicalPrefixes(pugi::xml_document& document);
+// Whether a part's text declares its namespaces as every word processor does: "w" once, on the
+// root, and the WordprocessingML namespace nowhere else. Such a part needs no renaming walk.
+bool DeclaresOnlyTheUsualPrefix(const QByteArray& text);
 // The local part of a name: "Relationship" of "pr:Relationship".
 const char* LocalName(const char* name);
 // The visible text of a paragraph, as the word processor's Range.Text shows it.

@@ -328,3 +328,35 @@ TEST_F(PackageTest, AtStartAnOccupiedTargetIsNamedByTheUser)
     EXPECT_EQ(ReadAll(named.path), content);
     EXPECT_EQ(ReadAll(standing), "the user's own document");
 }
+
+TEST_F(PackageTest, EncryptedAndCutShortPackagesSaySoAndNeverBlameTheDisk)
+{
+    // What another archiver writes with AES: method 99 and the encryption flag, in both headers.
+    QByteArray aes = ZipInMemory({{QStringLiteral("申请书.qvx"), content}});
+    for (qsizetype at = aes.indexOf("PK\3\4"); at >= 0; at = aes.indexOf("PK\3\4", at + 4)) {
+        qToLittleEndian<quint16>(1, aes.data() + at + 6);
+        qToLittleEndian<quint16>(zip::MethodAes, aes.data() + at + 8);
+    }
+    for (qsizetype at = aes.indexOf("PK\1\2"); at >= 0; at = aes.indexOf("PK\1\2", at + 4)) {
+        qToLittleEndian<quint16>(1, aes.data() + at + 8);
+        qToLittleEndian<quint16>(zip::MethodAes, aes.data() + at + 10);
+    }
+    WriteFile(dir.path() + "/aes.qvs", aes);
+    const PackResult encrypted = ExtractPackage(state, dir.path() + "/aes.qvs", dir.path() + "/a.qvx");
+    EXPECT_FALSE(encrypted.ok);
+    EXPECT_TRUE(encrypted.message.startsWith(EncryptedPackageText)) << encrypted.message.toStdString();
+    EXPECT_TRUE(CheckPackage(state, dir.path() + "/aes.qvs").message.contains(EncryptedPackageText));
+
+    // A package that did not arrive whole, cut in its data or before its directory.
+    const QByteArray whole = ReadAll(Pack());
+    for (const qsizetype size : {whole.size() / 2, whole.size() - 30}) {
+        WriteFile(dir.path() + "/cut.qvs", whole.left(size));
+        for (const QString& message : {ExtractPackage(state, dir.path() + "/cut.qvs", dir.path() + "/c.qvx").message,
+                                       CheckPackage(state, dir.path() + "/cut.qvs").message}) {
+            EXPECT_TRUE(message.contains(DamagedPackageText)) << message.toStdString();
+            EXPECT_FALSE(message.contains(QStringLiteral("设备"))) << message.toStdString();
+            EXPECT_FALSE(message.contains(QStringLiteral("磁盘"))) << message.toStdString();
+        }
+        EXPECT_FALSE(QFileInfo::exists(dir.path() + "/c.qvx"));
+    }
+}

@@ -213,6 +213,21 @@ class Intake(unittest.TestCase):
         with open(self.db) as notes:
             self.assertEqual(notes.read(), "the office's notes, not a database")
 
+    @unittest.skipUnless(shutil.which("soffice"), "the Word 97 documents are made by LibreOffice")
+    def test_the_windows_editions_documents_and_packages(self):
+        filled(self.path("new.qvx"))
+        subprocess.run(["soffice", f"-env:UserInstallation=file://{self.work}/lo", "--headless", "--convert-to",
+                        "doc:MS Word 97", "--outdir", self.work, self.path("new.qvx")], capture_output=True, check=True)
+        shutil.move(os.path.join(self.work, "new.doc"), self.path("张三.qvx"))
+        packed(self.path("张三.qvx"), self.path("张三.qvs"))  # as the Windows edition packed it
+        result = self.intake()
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        rows = self.rows("SELECT path, kind, status, format, message, applicant, body_chars FROM applications ORDER BY path")
+        formats = {os.path.basename(path): (kind, status, fmt) for path, kind, status, fmt, *_ in rows}
+        self.assertEqual(formats, {"new.qvx": ("document", "ok", "ooxml"), "张三.qvx": ("document", "ok", "word97"),
+                                   "张三.qvs": ("package", "ok", "word97")})
+        self.assertEqual({r[4:] for r in rows}, {("检查通过", "张三丰", rows[0][6])})  # judged alike
+
     def test_bad_usage(self):
         self.assertEqual(qvtool("intake", self.box).returncode, 2)  # no register
         self.assertEqual(qvtool("intake", "--db", self.db).returncode, 2)  # no folder
