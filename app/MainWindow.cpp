@@ -6,7 +6,7 @@
 #include "Failure.h"
 #include "FieldCatalogue.h"
 #include "FileDialogs.h"
-#include "Conversion.h"
+#include "DocumentEngine.h"
 #include "Files.h"
 #include "Forms.h"
 #include "OldFormat.h"

@@ -68,12 +68,6 @@ QString Unchanged()
 
 } // namespace
 
-bool IsOldFormatDocument(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && cfb::HasSignature(file.read(8));
-}
-
 QString ConvertedNameFor(const QString& original)
 {
     const QFileInfo info(original);

@@ -33,6 +33,3 @@ ConversionOutcome ConvertToCurrentFormat(const QString& original, const QString&
 
 // The name beside the original for its converted copy: "NAME（新格式）.qvx", numbered when taken.
 QString ConvertedNameFor(const QString& original);
-
-// Whether the file at path is a Word 97–2003 document (a compound file), read from its first bytes.
-bool IsOldFormatDocument(const QString& path);

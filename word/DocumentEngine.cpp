@@ -98,6 +98,12 @@ std::shared_ptr<WordDocument> OpenWordDocument(const QString& path)
     return std::make_shared<OoxmlDocument>(path);
 }
 
+bool IsOldFormatDocument(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && cfb::HasSignature(file.read(8));
+}
+
 QString FormatName(DocumentFormat format)
 {
     return format == DocumentFormat::Word97 ? QStringLiteral("Word 97–2003") : QStringLiteral("OOXML");

@@ -16,6 +16,10 @@ inline const QString PasswordProtectedText =
 // older document, a spreadsheet or any other compound file, or no document at all.
 std::shared_ptr<WordDocument> OpenWordDocument(const QString& path);
 
+// Whether the file at path is in the Windows edition's format (a compound file), from its first
+// bytes: what the program must not write into.
+bool IsOldFormatDocument(const QString& path);
+
 // "OOXML" or "Word 97–2003", as qvtool info and the register name them.
 QString FormatName(DocumentFormat format);
 

@@ -1,6 +1,7 @@
 #include "Preview.h"
 
 #include "BusyInput.h"
+#include "DocumentEngine.h"
 #include "Edition.h"
 #include "SafeWrite.h"
 #include "Seams.h"
@@ -16,7 +17,9 @@
 
 PreviewResult RenderPdf(const QString& document, const QString& pdf, const std::function<bool()>& stop)
 {
-    const OfficeOutcome run = ConvertWithOffice(document, QStringLiteral("申请书.docx"), "pdf", "pdf", PreviewSeconds, stop);
+    // LibreOffice is told the format by the copy's name.
+    const QString copy = IsOldFormatDocument(document) ? QStringLiteral("申请书.doc") : QStringLiteral("申请书.docx");
+    const OfficeOutcome run = ConvertWithOffice(document, copy, "pdf", "pdf", PreviewSeconds, stop);
     switch (run.status) {
     case OfficeOutcome::Done: break;
     case OfficeOutcome::NoOffice: return {false, NoPreviewOfficeText};

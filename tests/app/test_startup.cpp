@@ -17,6 +17,7 @@
 #include "Tags.h"
 #include "VantraExport.h"
 #include "TestSupport.h"
+#include "Word97Fixtures.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -379,6 +380,27 @@ TEST_F(Start, AShortFormThatCannotLoadMakesTheExitSilent)
     EXPECT_TRUE(FrmVantraMain->CloseWithoutAsking);
     EXPECT_EQ(Tag(FrmSimpleform), 0);
     EXPECT_EQ(ReadAll(CurDocPath), "not a document");
+}
+
+TEST_F(Start, AWindowsEditionDocumentIsConvertedOnlyWhenTheUserAgrees)
+{
+    Run({}, [] {});
+    const QString old = CurDocPath;
+    const QByteArray bytes = word97test::CompoundFileOf({{"WordDocument", QByteArray(1024, '\0')}});
+    WriteFile(old, bytes);
+    FrmVantraMain->TbSimpleform->trigger();  // the question is answered 取消
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_TRUE(home.prompter.texts().first().startsWith(QStringLiteral("本申请书是旧版（Word 97–2003）格式")));
+    EXPECT_EQ(CurDocPath, old);
+    EXPECT_EQ(Tag(FrmSimpleform), 0);  // the screen never opened
+    // 确定, and the conversion cannot be made: it is said, and nothing changes.
+    home.prompter.answers = {true};
+    FrmVantraMain->TbSimpleform->trigger();
+    ASSERT_EQ(home.prompter.shown.size(), 3);
+    EXPECT_TRUE(home.prompter.texts().last().contains(old)) << home.prompter.texts().last().toStdString();
+    EXPECT_EQ(CurDocPath, old);
+    EXPECT_EQ(ReadAll(old), bytes);
+    EXPECT_TRUE(QDir(QFileInfo(old).path()).entryList({QStringLiteral("*新格式*")}).isEmpty());
 }
 
 TEST_F(Start, AMissingDocumentIsSaidPlainly)

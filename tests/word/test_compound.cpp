@@ -39,16 +39,23 @@ QByteArray Fib(quint16 ident, quint16 nFib, quint16 flags)
 
 struct Word97 : ::testing::Test {
     TestHome home;
-    // The blank application, made a Word 97 document by LibreOffice; empty without it.
-    QByteArray blank;
+    // The blank application, made a Word 97 document by LibreOffice once for the suite.
+    static inline QByteArray blank;
+    static void SetUpTestSuite()
+    {
+        if (!HaveOffice())
+            return;
+        QTemporaryDir made;
+        const QString docx = made.path() + "/blank.qvx";
+        createxms(docx);
+        blank = ReadAll(ToWord97(docx, made.path()));
+    }
     void SetUp() override
     {
         if (!HaveOffice())
             GTEST_SKIP() << "LibreOffice is not installed";
-        const QString docx = home.path() + "/blank.qvx";
-        createxms(docx);
-        blank = ReadAll(ToWord97(docx, home.path()));
         ASSERT_FALSE(blank.isEmpty());
+        createxms(home.path() + "/blank.qvx");
     }
     QString Write(const QString& name, const QByteArray& bytes)
     {
