@@ -8,6 +8,7 @@
 #include "Seams.h"
 #include "Session.h"
 #include "Tags.h"
+#include "TeamMemory.h"
 #include "DocumentLock.h"
 #include "WordSession.h"
 
@@ -129,6 +130,13 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     BitBtn1->setGeometry((452 - 90) / 2, 342, 90, 26);
     BitBtn1->setDefault(true);
 
+    // The program has no settings window: what it keeps about people is cleared here.
+    BtnClearMembers = new QPushButton(QStringLiteral("清除成员记录"), this);
+    BtnClearMembers->setObjectName("BtnClearMembers");
+    BtnClearMembers->setToolTip(QStringLiteral("忘记以前申请书中的项目组成员（输入成员姓名时不再提示）"));
+    BtnClearMembers->setGeometry(16, 342, 110, 26);
+    connect(BtnClearMembers, &QPushButton::clicked, this, &TfrmAbout::ClearMembersClick);
+
     for (QLabel* link : findChildren<QLabel*>())
         connect(link, &QLabel::linkActivated, this, &TfrmAbout::OpenLink);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { done(1); });
@@ -204,6 +212,15 @@ void TfrmAbout::RevealTick()
     RevealStep(m_frame, m_picture, m_step);
     Image1->setPixmap(QPixmap::fromImage(m_frame));
     m_step += 2;
+}
+
+void TfrmAbout::ClearMembersClick()
+{
+    if (!AskConfirm(QStringLiteral("要清除记住的项目组成员吗？\r\n清除后，输入成员姓名时不再提示以前申请书中的成员。"), NoticeCaption))
+        return;
+    ShowNotice(TeamMemory().clear() ? QStringLiteral("成员记录已清除。")
+                                    : QStringLiteral("成员记录未能清除：无法写入 ") + TeamMemory::DefaultPath(),
+               NoticeCaption);
 }
 
 void TfrmAbout::BitBtn2Click()

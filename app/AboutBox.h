@@ -25,8 +25,10 @@ public:
     QLabel* LabelMail;
     QPushButton* BitBtn1;     // 确定
     QPushButton* BitBtn2;     // 帮助文档
+    QPushButton* BtnClearMembers;  // 清除成员记录
 
     void BitBtn2Click();
+    void ClearMembersClick();
     void OpenLink(const QString& link);
 
 protected:

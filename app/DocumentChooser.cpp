@@ -6,6 +6,7 @@
 #include "Forms.h"
 #include "FormHelpers.h"
 #include "Resources.h"
+#include "NewFromEarlier.h"
 #include "Session.h"
 
 #include <QGuiApplication>
@@ -25,7 +26,7 @@ Tfrmfiledlg::Tfrmfiledlg(QWidget* parent)
     setWindowTitle(WelcomeTitleText);
     setFont(WindowFont());
     // Wide enough for the whole title in the title bar; the buttons stay centred.
-    setFixedSize(ChooserWidth, 138);
+    setFixedSize(ChooserWidth, 178);
     auto button = [this](const char* name, const QString& caption, int top) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
@@ -34,11 +35,14 @@ Tfrmfiledlg::Tfrmfiledlg(QWidget* parent)
         return b;
     };
     BitBtn1 = button("BitBtn1", QStringLiteral("新建项目申请书"), 16);
-    BitBtn2 = button("BitBtn2", QStringLiteral("打开项目申请书"), 56);
-    BitBtn4 = button("BitBtn4", QStringLiteral("退出系统"), 96);
+    BitBtn3 = button("BitBtn3", QStringLiteral("从旧申请书新建"), 56);
+    BitBtn2 = button("BitBtn2", QStringLiteral("打开项目申请书"), 96);
+    BitBtn4 = button("BitBtn4", QStringLiteral("退出系统"), 136);
     setTabOrder(BitBtn2, BitBtn1);
-    setTabOrder(BitBtn1, BitBtn4);
+    setTabOrder(BitBtn1, BitBtn3);
+    setTabOrder(BitBtn3, BitBtn4);
     connect(BitBtn1, &QPushButton::clicked, this, &Tfrmfiledlg::BitBtn1Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &Tfrmfiledlg::BitBtn3Click);
     connect(BitBtn2, &QPushButton::clicked, this, &Tfrmfiledlg::BitBtn2Click);
     connect(BitBtn4, &QPushButton::clicked, this, &Tfrmfiledlg::reject);
 }
@@ -55,6 +59,22 @@ void Tfrmfiledlg::BitBtn1Click()
 {
     ChosenPath = FreeDocPath(QStringLiteral("申请书"));
     createxms(ChosenPath);
+    done(ResultNew);
+}
+
+void Tfrmfiledlg::BitBtn3Click()
+{
+    QString earlierPath;
+    frmunivForm->OpenDlgOne(QStringLiteral("请选择旧的项目申请书或个人上报文件"), DocFolder, DocumentsAndPackagesFilter(),
+                            earlierPath);
+    if (earlierPath.isEmpty())
+        return;
+    const std::optional<NewFromEarlier> made = MakeNewFromEarlier(earlierPath, this);
+    if (!made)
+        return;
+    ChosenPath = made->path;
+    LeftOutValues = made->leftOut;
+    OpenShortForm = true;
     done(ResultNew);
 }
 

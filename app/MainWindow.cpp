@@ -191,6 +191,11 @@ void TFrmVantraMain::FormShow()
             CurDocPath = frmfiledlg->ChosenPath;
             if (result == Tfrmfiledlg::ResultNew)
                 SetTag(this, 1);
+            // Made from an earlier application: its screen opens at once, with what it did not take.
+            if (frmfiledlg->OpenShortForm) {
+                FrmSimpleform->SetCarryOverNotes(frmfiledlg->LeftOutValues);
+                QTimer::singleShot(0, this, &TFrmVantraMain::TbSimpleformClick);
+            }
             break;
         }
         case StartAction::CreateDefault:

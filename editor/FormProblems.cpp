@@ -1,6 +1,9 @@
 #include "FormProblems.h"
 
 #include "FieldRules.h"
+
+#include <QMap>
+#include <QSet>
 #include "Gb18030.h"
 #include "ShortForm.h"
 #include "SimpleformTables.h"
@@ -61,9 +64,28 @@ void MemberProblems(const FieldAccess& form, QList<FormProblem>& problems)
 
 } // namespace
 
-QList<FormProblem> FormProblems(const FieldAccess& form)
+// The field a person sees for a catalogue field: a code is chosen by its text.
+QString ShownControl(const QString& field)
+{
+    static const QMap<QString, QString> shown = {
+        {"xmlbdm", "edxmlb"}, {"yjlbdm", "edyjlb"}, {"zyjszwdm1", "edzyjszw1"}, {"xwdm", "edxw"}};
+    return shown.value(field, "ed" + field);
+}
+
+QList<FormProblem> FormProblems(const FieldAccess& form, const QList<LeftOut>& leftOut)
 {
     QList<FormProblem> problems;
+    QSet<QString> noted;
+    for (const LeftOut& left : leftOut) {
+        const QString control = ShownControl(left.field);
+        if (!TrimBlanks(form.text(control)).isEmpty())
+            continue;  // chosen again
+        problems.append({FormProblem::NotCarriedOver, control, left.label,
+                         QStringLiteral("原值 ") + left.value + " " + left.reason + QStringLiteral("，请重新选择")});
+        noted.insert(control.toLower());
+        if (left.field == QLatin1String("xkdm"))
+            noted.insert(QStringLiteral("edxk"));  // the name goes with its code
+    }
     for (const PanelSpec& panel : ShortFormPanels()) {
         if (panel.name == QLatin1String("GroupBox4")) {
             MemberProblems(form, problems);
@@ -75,6 +97,8 @@ QList<FormProblem> FormProblems(const FieldAccess& form)
             const int own = form.tagOf(spec.name);
             const int tag = own >= 0 ? own : spec.tag;
             const QString text = TrimBlanks(form.text(spec.name));
+            if (noted.contains(spec.name.toLower()))
+                continue;
             if (tag == 1 && text.isEmpty())
                 problems.append({FormProblem::Empty, spec.name, LabelOf(spec), EmptyMessage(spec)});
             else if (const QString wrong = FieldProblem(form, spec.name); !wrong.isEmpty())

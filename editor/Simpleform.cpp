@@ -13,6 +13,7 @@
 #include "FormProblems.h"
 #include "FormPanel.h"
 #include "InputControls.h"
+#include "MemberCompleter.h"
 #include "Preview.h"
 #include "ModalResult.h"
 #include "Seams.h"
@@ -181,6 +182,7 @@ TFrmSimpleform::TFrmSimpleform(QWidget* parent)
     m_journalTimer->setSingleShot(true);
     connect(m_journalTimer, &QTimer::timeout, this, &TFrmSimpleform::JournalNow);
     AttachShortFormRules(*this);
+    AttachMemberCompleters(*this);
     setWindowState(Qt::WindowMaximized);
 }
 
@@ -311,6 +313,8 @@ int TFrmSimpleform::exec()
         first->setFocus(Qt::OtherFocusReason);
     ScrollBox1->verticalScrollBar()->setValue(0);
     InstallWheelHook();
+    if (!m_carryOverNotes.isEmpty())
+        ShowProblems();
     RefreshProblems();
     return QDialog::exec();
 }
@@ -339,6 +343,10 @@ bool TFrmSimpleform::Open()
             LoadShortForm(*this, CurDocPath);
             if (Tag(this) == 88)
                 return false;  // not an application: the load has said so, nothing is stored
+            if (m_notesLoaded)
+                m_carryOverNotes.clear();
+            m_notesLoaded = true;
+            RememberTeam(*this);
             m_journaled.clear();
             OfferJournal();
             RefreshUnits(*this);
@@ -359,6 +367,12 @@ bool TFrmSimpleform::Open()
         SetTag(this, 88);
         return false;
     }
+}
+
+void TFrmSimpleform::SetCarryOverNotes(const QList<LeftOut>& notes)
+{
+    m_carryOverNotes = notes;
+    m_notesLoaded = false;
 }
 
 void TFrmSimpleform::FillEndYears()
@@ -445,6 +459,7 @@ bool TFrmSimpleform::Store()
         RemoveJournal(LoadedDocument.path);
         m_journaled.clear();
         SaveState->setText(QStringLiteral("已保存 ") + QTime::currentTime().toString("HH:mm:ss"));
+        RememberTeam(*this);
         return true;
     case StoreStatus::InUse:     // the user chose 取消 while another program held the file
     case StoreStatus::Replaced:  // the user chose not to store the values elsewhere

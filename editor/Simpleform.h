@@ -2,6 +2,7 @@
 // TFrmSimpleform: the short-form screen, where the applicant fills in the structured part of
 // the application. It mirrors the document's tables, loads them on its first showing for a
 // document, and stores them on every save and every normal close.
+#include "CarryOver.h"
 #include "OnFirstUse.h"
 #include "FieldAccess.h"
 #include "ShortForm.h"
@@ -78,6 +79,9 @@ public:
     void Tell(const QString& note);
 
     int MaxProjectYears = 3;  // the main window's, set at start
+    // What a new application made from an earlier one did not take, listed until chosen again;
+    // they belong to the next document the screen loads, and go when it loads another.
+    void SetCarryOverNotes(const QList<LeftOut>& notes);
     // While typing, the journal is written at most this often (milliseconds); at every exit
     // from a field it is written at once.
     int JournalInterval = 3000;
@@ -140,6 +144,8 @@ private:
     int m_closeResult = 0;
     QTimer* m_journalTimer = nullptr;
     QMap<QString, QString> m_journaled;  // what the journal on disk holds
+    QList<LeftOut> m_carryOverNotes;
+    bool m_notesLoaded = false;  // the notes' document has been loaded
 };
 
 extern OnFirstUse<TFrmSimpleform> FrmSimpleform;

@@ -42,7 +42,7 @@ void TFrmSimpleform::RefreshProblems()
 {
     if (!ProblemPanel->isVisibleTo(this))
         return;
-    const QList<FormProblem> problems = FormProblems(*this);
+    const QList<FormProblem> problems = FormProblems(*this, m_carryOverNotes);
     ProblemList->clear();
     for (const FormProblem& problem : problems) {
         auto* item = new QListWidgetItem(problem.label + QStringLiteral("：") + problem.message, ProblemList);

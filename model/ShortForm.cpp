@@ -42,18 +42,7 @@ void ReadOwnFields(WordDocument& doc, FieldAccess& screen)
 // The cells whose values changed, and their mirrors.
 void WriteChangedCells(WordDocument& doc)
 {
-    WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
-        const Tfiledata& f = FieldData.at(i);
-        const int v = f.Source >= 0 ? f.Source : i;
-        if (EditValues.at(v) != LoadedValues.at(v)) {
-            if (f.FitLength > 0) {
-                doc.SetCellWordWrap(table, f.CellNo, false);
-                doc.SetCellFitText(table, f.CellNo, Gb18030Length(EditValues.at(v)) > f.FitLength);
-            }
-            doc.SetCellText(table, f.CellNo, EditValues.at(v));
-        }
-        progress().run(QString());
-    });
+    WriteValues(doc, EditValues, LoadedValues, [] { progress().run(QString()); });
 }
 
 // Why the file may not be written now, or nothing (target is the resolved path).
@@ -98,6 +87,23 @@ StoreResult SaveOpenDocument(const QString& path)
 }
 
 } // namespace
+
+void WriteValues(WordDocument& doc, const QStringList& values, const QStringList& before, const std::function<void()>& step)
+{
+    WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
+        const Tfiledata& f = FieldData.at(i);
+        const int v = f.Source >= 0 ? f.Source : i;
+        if (values.at(v) != before.at(v)) {
+            if (f.FitLength > 0) {
+                doc.SetCellWordWrap(table, f.CellNo, false);
+                doc.SetCellFitText(table, f.CellNo, Gb18030Length(values.at(v)) > f.FitLength);
+            }
+            doc.SetCellText(table, f.CellNo, values.at(v));
+        }
+        if (step)
+            step();
+    });
+}
 
 int ResolveTable(DocumentReader& doc, int previous, int record)
 {

@@ -23,6 +23,11 @@ void WalkCatalogue(DocumentReader& doc, const std::function<bool(int)>& wanted,
 // shared, so that several threads can read documents at once.
 QStringList ReadFieldValues(DocumentReader& doc);
 
+// Writes the own fields' values (by catalogue record) that differ from before into their cells
+// and their mirrors' cells, fitted as the screen's store fits them; step runs once a record.
+void WriteValues(WordDocument& doc, const QStringList& values, const QStringList& before,
+                 const std::function<void()>& step = {});
+
 // The file and bytes the short form was last read from or stored into: a store writes only
 // into that same file.
 extern DocumentIdentity LoadedDocument;

@@ -1,6 +1,7 @@
 #pragma once
 // The three operations on submission packages (.qvs): pack a document, check a package, and
 // unpack its document to a chosen path. They keep the log and state the package window shows.
+#include "PackageRefusal.h"
 #include "ZipFormat.h"
 
 #include <QString>
@@ -20,12 +21,7 @@ struct PackageState {
 
 
 inline const QString PersonalDocumentText = QStringLiteral("本文件是个人申请书!");
-inline const QString DamagedPackageText = QStringLiteral("上报文件已损坏：");
-inline const QString EncryptedPackageText = QStringLiteral("上报文件使用了不支持的加密方式：");
 
-// Why a package cannot be read, for the user: it is damaged, enciphered as packages never are,
-// or no package at all. One explanation of one cause, wherever it is shown.
-QString PackageRefusal(const zip::Outcome& outcome);
 inline const QString UnitPackageText = QStringLiteral("本文件可能是单位提交数据,无法在个人版打开!");
 
 struct PackResult {

@@ -11,6 +11,7 @@
 #include "Preview.h"
 #include "CompletenessCheck.h"
 #include "Conversion.h"
+#include "EarlierApplication.h"
 #include "DocumentLock.h"
 #include "FormProblems.h"
 #include "ShortForm.h"
@@ -30,9 +31,15 @@
 
 namespace {
 
+// Ctrl+C ends LibreOffice's work too: it runs in a group of its own, which the terminal's
+// interrupt does not reach.
+volatile std::sig_atomic_t Interrupted = 0;
+
 int Usage()
 {
     std::fputs("usage: qvtool new PATH\n"
+               "       qvtool new NEW.qvx --from OLD [--only GROUP,GROUP...]\n"
+               "              (groups: project, applicant, units, members, abstract, body; all by default)\n"
                "       qvtool catalogue\n"
                "       qvtool pack DOC PKG\n"
                "       qvtool check PKG\n"
@@ -90,6 +97,35 @@ int Refuse(const QString& message)
 int New(const QString& path)
 {
     return createxms(path) ? 0 : Refuse(QStringLiteral("无法写入文件 %1").arg(path));
+}
+
+// A new application from an earlier one; what it did not take goes to standard error.
+int NewFrom(const QString& target, const QString& old, const QStringList& only)
+{
+    QSet<CarryGroup> groups;
+    for (const CarryGroupInfo& info : CarryGroups())
+        if (only.isEmpty())
+            groups.insert(info.group);
+    for (const QString& name : only) {
+        const std::optional<CarryGroup> group = CarryGroupNamed(name);
+        if (!group) {
+            std::fprintf(stderr, "qvtool: 没有名为 %s 的内容组\n", qPrintable(name));
+            return Usage();
+        }
+        groups.insert(*group);
+    }
+    std::signal(SIGINT, [](int) { Interrupted = 1; });
+    std::signal(SIGTERM, [](int) { Interrupted = 1; });
+    PrepareFieldValues();
+    const EarlierApplication earlier = ReadEarlierApplication(old);
+    if (!earlier.ok)
+        return Refuse(earlier.message);
+    const NewFromEarlierOutcome made = MakeFromEarlier(earlier, target, groups, [] { return Interrupted != 0; });
+    if (!made.ok)
+        return Refuse(made.message);
+    for (const LeftOut& left : made.leftOut)
+        std::fprintf(stderr, "%s\n", Escaped(left.text()).toUtf8().constData());
+    return 0;
 }
 
 int Catalogue()
@@ -313,9 +349,6 @@ int VerifyAll(const QString& path)
     return 1;
 }
 
-// Ctrl+C ends the rendering too: LibreOffice runs in a group of its own, which the terminal's
-// interrupt does not reach.
-volatile std::sig_atomic_t Interrupted = 0;
 
 int Preview(const QString& document, const QString& pdf)
 {
@@ -340,6 +373,8 @@ int Run(const QStringList& args)
     const qsizetype n = args.size();
     if (command == "new" && n == 2)
         return New(args.at(1));
+    if (command == "new" && (n == 4 || n == 6) && args.at(2) == "--from" && (n == 4 || args.at(4) == "--only"))
+        return NewFrom(args.at(1), args.at(3), n == 6 ? args.at(5).split(',', Qt::SkipEmptyParts) : QStringList());
     if (command == "catalogue" && n == 1)
         return Catalogue();
     if (command == "pack" && n == 3)
@@ -398,7 +433,7 @@ int main(int argc, char** argv)
     // The application object (and its event loop) serves only the preview, which runs a
     // program; every other command starts without it, a millisecond sooner.
     std::optional<QCoreApplication> app;
-    if (arguments.value(0) == "preview" || arguments.value(0) == "convert")
+    if (arguments.value(0) == "preview" || arguments.value(0) == "convert" || arguments.contains("--from"))
         app.emplace(argc, argv);
     QCoreApplication::setApplicationName("vantra");
     // Whatever a file does to the tool, it ends with a message, never with an abort.
