@@ -12,7 +12,8 @@
 
 namespace {
 
-enum Role { TitleRole = Qt::UserRole + 1, IdRole, UnitRole, WorkRole };
+// What is typed is matched against the name alone; the list shows title and unit beside it.
+enum Role { NameRole = Qt::UserRole + 1, TitleRole, IdRole, UnitRole, WorkRole };
 
 QStandardItemModel* PeopleOf(TFrmSimpleform& screen)
 {
@@ -31,8 +32,7 @@ void Offer(TFrmSimpleform& screen)
             if (!part.isEmpty())
                 about << part;
         auto* item = new QStandardItem(person.name + (about.isEmpty() ? QString() : "（" + about.join("，") + "）"));
-        item->setData(person.name, Qt::EditRole);
-        item->setData(person.name + (about.isEmpty() ? QString() : "（" + about.join("，") + "）"), Qt::DisplayRole);
+        item->setData(person.name, NameRole);
         item->setData(person.title, TitleRole);
         item->setData(person.idNumber, IdRole);
         item->setData(person.unit, UnitRole);
@@ -53,13 +53,13 @@ void AttachMemberCompleters(TFrmSimpleform& screen)
         if (!name)
             continue;
         auto* completer = new QCompleter(model, name);
-        completer->setCompletionRole(Qt::EditRole);
+        completer->setCompletionRole(NameRole);
         completer->setCaseSensitivity(Qt::CaseInsensitive);
         completer->setCompletionMode(QCompleter::PopupCompletion);
         name->setCompleter(completer);
         QObject::connect(completer, qOverload<const QModelIndex&>(&QCompleter::activated), &screen,
                          [s, row](const QModelIndex& chosen) {
-                             s->setText(MemberField(MemberNamePrefix, row), chosen.data(Qt::EditRole).toString());
+                             s->setText(MemberField(MemberNamePrefix, row), chosen.data(NameRole).toString());
                              s->setText(MemberField(MemberIdPrefix, row), chosen.data(IdRole).toString());
                              s->setText(MemberField(MemberTitlePrefix, row), chosen.data(TitleRole).toString());
                              s->setText(MemberField(MemberUnitPrefix, row), chosen.data(UnitRole).toString());

@@ -61,6 +61,18 @@ check "and keeps its permissions" test "$(stat -c %a "$work/real/target.qvx")" =
 check "qvtool loads no widget library" bash -c "! ldd '$qv' | grep -q -E 'libQt6(Widgets|Gui)'"
 check "catalogue has 96 records" test "$("$qv" catalogue | wc -l)" = 96
 
+# A new application from an earlier one.
+"$qv" new "$work/old.qvx" && "$qv" set "$work/old.qvx" 'xmmc=去年的项目' 'xm1=张三' 'xkdm=999.9999' 'xk=旧学科' 'xm2=李四'
+cp "$work/old.qvx" "$work/old.keep"
+check "new --from takes the earlier values" bash -c "'$qv' new '$work/n1.qvx' --from '$work/old.qvx' 2>'$work/n1.err' && '$qv' dump '$work/n1.qvx' | grep -qx 'xmmc	去年的项目' && '$qv' dump '$work/n1.qvx' | grep -qx 'xm2	李四'"
+check "and says on standard error what it left out" bash -c "grep -qx '学科代码：原值 999.9999 不在本版学科代码表中' '$work/n1.err' && '$qv' dump '$work/n1.qvx' | grep -qx 'xkdm	'"
+check "--only takes those groups alone" bash -c "'$qv' new '$work/n2.qvx' --from '$work/old.qvx' --only applicant,members 2>/dev/null && '$qv' dump '$work/n2.qvx' | grep -qx 'xmmc	' && '$qv' dump '$work/n2.qvx' | grep -qx 'xm1	张三'"
+check "an unknown group is bad usage" test "$(code "$qv" new "$work/n3.qvx" --from "$work/old.qvx" --only frobs)" = 2
+check "the new application is never the earlier one" test "$(code "$qv" new "$work/old.qvx" --from "$work/old.qvx")" = 1
+check "nor any file that exists" test "$(code "$qv" new "$work/n1.qvx" --from "$work/old.qvx")" = 1
+check "an unreadable earlier one is refused" test "$(code "$qv" new "$work/n4.qvx" --from "$work/t.qvs")" = 1
+check "and the earlier file is untouched" cmp -s "$work/old.qvx" "$work/old.keep"
+
 # The Windows edition's format: read as the current one is, written never, converted on request.
 if command -v soffice >/dev/null; then
   "$qv" new "$work/w.qvx" && "$qv" set "$work/w.qvx" 'xmmc=旧版申请书' 'xm1=张三' 'sfzh1=360102196102110110'
