@@ -60,11 +60,10 @@ bool ReadAt(int fd, qint64 offset, char* to, qint64 length)
     throw Failure(QStringLiteral("%1 是其他程序的复合文档，不是申请书，本程序不能读取。").arg(shown));
 }
 
-std::shared_ptr<WordDocument> OpenWord97(int fd, qint64 size, const QString& path, const QString& shown)
+// A compound file's bytes as a Word 97 document, or why it is none.
+std::shared_ptr<WordDocument> Word97From(const QByteArray& bytes, const QString& path, const QString& shown,
+                                         const DocumentIdentity& identity)
 {
-    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
-    if (!ReadAt(fd, 0, bytes.data(), size))
-        throw Failure(QStringLiteral("无法读取文档 %1").arg(shown));
     const cfb::CompoundFile file(bytes);
     const cfb::Stream main = file.ok() ? file.stream(QStringLiteral("WordDocument")) : cfb::Stream{};
     const word97::FibProbe fib = word97::ProbeFib(main.bytes);
@@ -72,8 +71,15 @@ std::shared_ptr<WordDocument> OpenWord97(int fd, qint64 size, const QString& pat
         RefuseCompound(file, shown);
     if (fib.encrypted)
         throw Failure(PasswordProtectedText + shown);
-    const DocumentIdentity identity = IdentityOf(fd, QFileInfo(path).canonicalFilePath(), bytes);
     return std::make_shared<Word97Document>(bytes, path, identity);
+}
+
+std::shared_ptr<WordDocument> OpenWord97(int fd, qint64 size, const QString& path, const QString& shown)
+{
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    if (!ReadAt(fd, 0, bytes.data(), size))
+        throw Failure(QStringLiteral("无法读取文档 %1").arg(shown));
+    return Word97From(bytes, path, shown, IdentityOf(fd, QFileInfo(path).canonicalFilePath(), bytes));
 }
 
 } // namespace
@@ -96,6 +102,15 @@ std::shared_ptr<WordDocument> OpenWordDocument(const QString& path)
     if (st.st_size >= head.size() && ReadAt(file.fd, 0, head.data(), head.size()) && cfb::HasSignature(head))
         return OpenWord97(file.fd, st.st_size, path, shown);
     return std::make_shared<OoxmlDocument>(path);
+}
+
+std::shared_ptr<WordDocument> OpenWordDocumentBytes(const QByteArray& bytes, const QString& name)
+{
+    if (bytes.size() > MaxDocumentSize)
+        throw Failure(QStringLiteral("文档 %1 的内容已损坏：文件过大").arg(name));
+    if (cfb::HasSignature(bytes))
+        return Word97From(bytes, name, name, {});
+    return std::make_shared<OoxmlDocument>(bytes, name);
 }
 
 bool IsOldFormatDocument(const QString& path)

@@ -16,6 +16,10 @@ inline const QString PasswordProtectedText =
 // older document, a spreadsheet or any other compound file, or no document at all.
 std::shared_ptr<WordDocument> OpenWordDocument(const QString& path);
 
+// The same for a document held in memory (an attachment, a package's entry); name is what the
+// messages call it. It has no file to save to.
+std::shared_ptr<WordDocument> OpenWordDocumentBytes(const QByteArray& bytes, const QString& name);
+
 // Whether the file at path is in the Windows edition's format (a compound file), from its first
 // bytes: what the program must not write into.
 bool IsOldFormatDocument(const QString& path);

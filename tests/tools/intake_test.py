@@ -183,7 +183,7 @@ class Intake(unittest.TestCase):
         self.assertIn("项目名称：请输入项目名称", message)
         self.assertGreater(message.count("\n"), 20)
 
-    def test_an_interruption_leaves_no_unpacked_document(self):
+    def test_an_interruption_is_no_verdict_and_writes_nothing_aside(self):
         filled(self.path("zhang.qvx"))
         packed(self.path("zhang.qvx"), self.path("zhang.qvs"))
         os.remove(self.path("zhang.qvx"))
@@ -191,17 +191,29 @@ class Intake(unittest.TestCase):
             os.link(self.path("zhang.qvs"), self.path(f"sub/{n}.qvs"))
         run = subprocess.Popen([QVTOOL, "intake", self.box, "--db", self.db], env=self.env,
                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-        deadline = time.monotonic() + 30
-        while not any(os.listdir(os.path.join(self.tmp, d)) for d in os.listdir(self.tmp)):
-            self.assertLess(time.monotonic(), deadline, "nothing was unpacked")
+        # Interrupted once the first rows are in the register and while others are being read.
+        deadline = time.monotonic() + 60
+        while self.count_rows() < 100:
+            self.assertLess(time.monotonic(), deadline, "nothing was registered")
             self.assertIsNone(run.poll(), "the run ended before it could be interrupted")
         run.send_signal(signal.SIGINT)
         self.assertEqual(run.wait(timeout=60), 130)
         self.assertIn("已中断", run.stderr.read())
         run.stderr.close()
-        self.assertEqual(os.listdir(self.tmp), [])
+        self.assertEqual(os.listdir(self.tmp), [])  # no applicant's document was ever written out
+        self.assertEqual(self.rows("SELECT count(*) FROM applications WHERE status <> 'ok'"), [(0,)])
+        # The rerun reads what the interruption left, and takes every package.
+        result = self.intake()
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertEqual(self.rows("SELECT count(*), sum(status = 'ok') FROM applications"), [(401, 401)])
         with sqlite3.connect(self.db) as db:
             self.assertEqual(db.execute("PRAGMA integrity_check").fetchone(), ("ok",))
+
+    def count_rows(self):
+        try:
+            return self.rows("SELECT count(*) FROM applications")[0][0]
+        except sqlite3.Error:
+            return 0
 
     def test_a_register_that_is_no_database_is_left_as_it_is(self):
         with open(self.db, "w") as notes:

@@ -143,7 +143,7 @@ int RunIntake(const QStringList& arguments)
         Warn(why);
         return 1;
     }
-    // Unpacked documents live only here, readable by this user alone, and go with it.
+    // The spreadsheet library's scratch files live only here, readable by this user alone.
     QTemporaryDir work(QDir::tempPath() + "/vantra-intake-XXXXXX");
     if (!work.isValid()) {
         Warn(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
@@ -163,7 +163,7 @@ int RunIntake(const QStringList& arguments)
     QList<IntakeFile> toRead;
     for (const IntakeFile& file : scan.files) {
         if (!file.refusal.isEmpty())
-            ready << ReadIntakeFile(file, 0, {});
+            ready << ReadIntakeFile(file, {});
         else if (std::optional<IntakeRow> known = reg->unchanged(file))
             ready << *known;
         else
@@ -172,7 +172,6 @@ int RunIntake(const QStringList& arguments)
 
     const QSet<QString> contents = reg->knownContents();
     IntakeOptions reading;
-    reading.workFolder = work.path();
     reading.allProblems = options.all;
     reading.stop = &Interrupted;
     reading.known = [&contents](const QString& path, const QString& sha256) {
@@ -185,14 +184,19 @@ int RunIntake(const QStringList& arguments)
     for (int t = 0; t < threads; ++t)
         readers.emplace_back([&] {
             for (int i = next++; i < toRead.size() && !Interrupted; i = next++)
-                handover.put(ReadIntakeFile(toRead.at(i), i, reading));
+                handover.put(ReadIntakeFile(toRead.at(i), reading));
         });
 
     const QString seen = Now();
     QList<IntakeRow> registered;
+    int unfinished = 0;  // read without a verdict: not recorded, read again next time
     bool written = reg->begin();
     int inTransaction = 0;
     auto record = [&](const IntakeRow& row) {
+        if (row.unfinished) {
+            ++unfinished;
+            return;
+        }
         written = written && reg->add(row, seen);
         registered << row;
         if (++inTransaction >= RowsPerTransaction) {
@@ -222,7 +226,8 @@ int RunIntake(const QStringList& arguments)
         return 1;
     }
     if (Interrupted) {
-        Warn(QStringLiteral("已中断：登记了 %1 个文件，没有写出表格。").arg(registered.size()));
+        Warn(QStringLiteral("已中断：登记了 %1 个文件，没有写出表格；没有读完的文件没有登记，下次运行时会重新读取。")
+                 .arg(registered.size()));
         return ExitInterrupted;
     }
 
@@ -251,5 +256,7 @@ int RunIntake(const QStringList& arguments)
     Say(QStringLiteral("共 %1 个文件：接收 %2 个，未接收 %3 个；其中 %4 个已登记且未改动，没有重读。")
             .arg(rows.size()).arg(taken).arg(rows.size() - taken)
             .arg(std::count_if(registered.cbegin(), registered.cend(), [](const IntakeRow& r) { return r.known; })));
-    return taken == rows.size() && scan.problems.isEmpty() && tables ? 0 : 1;
+    if (unfinished > 0)
+        Warn(QStringLiteral("%1 个文件没有读完（内存不足），没有登记，下次运行时会重新读取。").arg(unfinished));
+    return taken == rows.size() && unfinished == 0 && scan.problems.isEmpty() && tables ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include "FormProblems.h"
 #include "DocumentEngine.h"
 #include "Package.h"
+#include "PackageRefusal.h"
 #include "SafeWrite.h"
 #include "ShortForm.h"
 #include "Text.h"
@@ -13,7 +14,8 @@
 #include "ZipFormat.h"
 #include "ZipReader.h"
 
-#include <QCryptographicHash>
+#include <openssl/evp.h>
+#include <openssl/sha.h>
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
@@ -21,8 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr qint64 HashPiece = 1 << 18;
 
 struct Descriptor {
     int fd = -1;
@@ -33,22 +33,19 @@ struct Descriptor {
     }
 };
 
-QString Sha256(int fd, qint64 size, bool* ok)
+// The whole file, read once; empty and false when it could not be read whole.
+std::optional<QByteArray> ReadWhole(int fd, qint64 size)
 {
-    static thread_local QByteArray piece(HashPiece, Qt::Uninitialized);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, piece.data(), size_t(qMin(HashPiece, size - done)), off_t(done));
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    for (qint64 done = 0; done < size;) {
+        const ssize_t got = ::pread(fd, bytes.data() + done, size_t(size - done), off_t(done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
-            break;
-        hash.addData(QByteArrayView(piece.constData(), got));
+            return std::nullopt;
         done += got;
     }
-    *ok = done == size;
-    return QString::fromLatin1(hash.result().toHex());
+    return bytes;
 }
 
 // The value of the own field of that name.
@@ -101,11 +98,11 @@ void Refuse(IntakeRow& row, const QString& message)
     row = refused;
 }
 
-// Reads the document at path (a file of the work folder, or the taken file's own descriptor).
-void ReadDocument(const QString& path, IntakeRow& row, bool allProblems)
+// Reads the document held in bytes (the file itself, or a package's entry).
+void ReadDocument(const QByteArray& bytes, IntakeRow& row, bool allProblems)
 {
     try {
-        const auto opened = OpenWordDocument(path);
+        const auto opened = OpenWordDocumentBytes(bytes, row.file.shownPath);
         WordDocument& doc = *opened;
         if (!UnprotectForReading(doc)) {
             row.message = InvalidDocumentText;
@@ -137,7 +134,9 @@ void ReadDocument(const QString& path, IntakeRow& row, bool allProblems)
         for (int k = FirstMemberRow; k <= LastMemberRow; ++k)
             row.members += Value(values, "xm" + QString::number(k)).isEmpty() ? 0 : 1;
     } catch (const std::bad_alloc&) {
-        Refuse(row, QStringLiteral("内存不足，没有读完：") + InvalidDocumentText);
+        // Not a verdict on the file: the next run reads it again.
+        Refuse(row, QStringLiteral("内存不足，没有读完"));
+        row.unfinished = true;
     } catch (const Failure& failure) {
         // A damaged or hostile document, whatever it tried, or a file of another kind: the
         // system's first line, then why.
@@ -148,10 +147,10 @@ void ReadDocument(const QString& path, IntakeRow& row, bool allProblems)
 }
 
 // A package is checked as the submission checks it (one entry, which must test good), and its
-// entry unpacked into the work folder as it is tested.
-void ReadPackage(int fd, const QString& unpacked, IntakeRow& row, const IntakeOptions& options)
+// entry taken out of it in memory.
+void ReadPackage(const QByteArray& bytes, IntakeRow& row, const IntakeOptions& options)
 {
-    const ZipReader::Opened opened = ZipReader::openDescriptor(fd);
+    const ZipReader::Opened opened = ZipReader::openData(bytes);
     const auto& reader = opened.reader;
     if (!reader) {
         row.message = PackageRefusal(opened.outcome);
@@ -163,38 +162,79 @@ void ReadPackage(int fd, const QString& unpacked, IntakeRow& row, const IntakeOp
         return;
     }
     row.entry = TrimBlanks(reader->entries().first().name);
-    struct Remove {
-        QString path;
-        ~Remove() { QFile::remove(path); }
-    } removeAtEnd{unpacked};
-    QFile out(unpacked);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-        row.message = WriteFailureText(unpacked, errno);
+    if (options.stop && *options.stop) {
+        row.unfinished = true;
         return;
     }
-    int writeError = 0;  // the work folder's fault (a full disk), not the package's
-    QCryptographicHash document(QCryptographicHash::Sha256);
-    const zip::Outcome inflated = reader->read(0, [&](const char* d, qint64 n) {
-        if (options.stop && *options.stop)
-            return false;
-        document.addData(QByteArrayView(d, n));
-        if (out.write(d, n) == n)
-            return true;
-        writeError = errno;
-        return false;
-    });
-    out.close();
-    if (!inflated.ok) {
-        row.message = writeError ? WriteFailureText(unpacked, writeError) : PackageRefusal(inflated);
+    const ZipReader::Contents document = reader->readAll(0);
+    if (!document.ok()) {
+        row.unfinished = document.outcome.cause == zip::Cause::NoMemory;
+        row.message = PackageRefusal(document.outcome);
         return;
     }
-    row.documentSha256 = QString::fromLatin1(document.result().toHex());
-    ReadDocument(unpacked, row, options.allProblems);
+    row.documentSha256 = Sha256Hex(document.bytes.constData(), document.bytes.size());
+    ReadDocument(document.bytes, row, options.allProblems);
 }
 
 } // namespace
 
-IntakeRow ReadIntakeFile(const IntakeFile& file, int number, const IntakeOptions& options)
+namespace {
+
+IntakeRow ReadIntakeWhole(const IntakeFile& file, const IntakeOptions& options);
+
+} // namespace
+
+QString Sha256Hex(const char* data, qint64 size)
+{
+    unsigned char digest[SHA256_DIGEST_LENGTH];
+    unsigned int length = 0;
+    EVP_Digest(data, size_t(size), digest, &length, EVP_sha256(), nullptr);
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex());
+}
+
+IntakeRow ReadIntakeBytes(const IntakeFile& file, const QByteArray& bytes, const IntakeOptions& options)
+{
+    IntakeRow row;
+    row.file = file;
+    row.file.size = bytes.size();
+    if (!file.refusal.isEmpty()) {
+        row.message = file.refusal;
+        return row;
+    }
+    row.sha256 = Sha256Hex(bytes.constData(), bytes.size());
+    if (options.known && options.known(file.shownPath, row.sha256)) {
+        row.known = true;
+        return row;
+    }
+    if (bytes.size() > MaxIntakeFileSize) {
+        row.message = QStringLiteral("文件过大，不是申请书");
+        return row;
+    }
+    if (file.kind == IntakeFile::Package) {
+        ReadPackage(bytes, row, options);
+    } else {
+        row.documentSha256 = row.sha256;
+        ReadDocument(bytes, row, options.allProblems);
+    }
+    return row;
+}
+
+IntakeRow ReadIntakeFile(const IntakeFile& file, const IntakeOptions& options)
+{
+    try {
+        return ReadIntakeWhole(file, options);
+    } catch (const std::bad_alloc&) {
+        IntakeRow row;
+        row.file = file;
+        row.unfinished = true;
+        row.message = QStringLiteral("内存不足，没有读完");
+        return row;
+    }
+}
+
+namespace {
+
+IntakeRow ReadIntakeWhole(const IntakeFile& file, const IntakeOptions& options)
 {
     IntakeRow row;
     row.file = file;
@@ -219,23 +259,20 @@ IntakeRow ReadIntakeFile(const IntakeFile& file, int number, const IntakeOptions
     row.file.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     row.file.inode = qint64(st.st_ino);
     row.file.device = qint64(st.st_dev);
-    bool whole = false;
-    row.sha256 = Sha256(opened.fd, st.st_size, &whole);
-    if (!whole) {
-        row.sha256.clear();
+    // Too large to be an application: refused before a byte is read, however sparse it is.
+    if (st.st_size > MaxIntakeFileSize) {
+        row.message = QStringLiteral("文件过大（%1 MB），不是申请书").arg(st.st_size >> 20);
+        return row;
+    }
+    const std::optional<QByteArray> bytes = ReadWhole(opened.fd, st.st_size);
+    if (!bytes) {
         row.message = QStringLiteral("读取时出错或文件在读取时被改动");
         return row;
     }
-    if (options.known && options.known(file.shownPath, row.sha256)) {
-        row.known = true;
-        return row;
-    }
-    if (file.kind == IntakeFile::Package) {
-        ReadPackage(opened.fd, options.workFolder + QStringLiteral("/%1.qvx").arg(number), row, options);
-    } else {
-        row.documentSha256 = row.sha256;
-        // The descriptor's own name: the file that was checked above, whatever the path now holds.
-        ReadDocument(QStringLiteral("/proc/self/fd/%1").arg(opened.fd), row, options.allProblems);
-    }
-    return row;
+    IntakeFile described = row.file;
+    IntakeRow read = ReadIntakeBytes(described, *bytes, options);
+    read.file = row.file;
+    return read;
 }
+
+} // namespace
