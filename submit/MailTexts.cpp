@@ -1,5 +1,5 @@
 // The sentences that tell the applicant how a mail server answered.
-#include "Mapi.h"
+#include "SmtpTransport.h"
 
 namespace {
 

@@ -138,11 +138,12 @@ int RunIntake(const QStringList& arguments)
     }
     LoadFieldCatalogue();
     QString why;
-    const std::unique_ptr<Register> reg = Register::open(options.db, &why);
-    if (!reg) {
-        Warn(why);
+    Register::Opened opened = Register::open(options.db);
+    if (!opened.reg) {
+        Warn(opened.error);
         return 1;
     }
+    const std::unique_ptr<Register> reg = std::move(opened.reg);
     // The spreadsheet library's scratch files live only here, readable by this user alone.
     QTemporaryDir work(QDir::tempPath() + "/vantra-intake-XXXXXX");
     if (!work.isValid()) {

@@ -1,197 +1,252 @@
 #include "Register.h"
 
 #include <QFile>
-#include <sqlite3.h>
+#include <functional>
 
 namespace {
 
-constexpr int BusyWaitMs = 5000;  // another intake writing the same register
-
-const char* const Schema = R"(
-CREATE TABLE IF NOT EXISTS applications (
-  id INTEGER PRIMARY KEY,
-  path TEXT NOT NULL,
-  size INTEGER NOT NULL,
-  sha256 TEXT NOT NULL,
-  kind TEXT NOT NULL CHECK (kind IN ('package', 'document')),
-  entry TEXT NOT NULL DEFAULT '',
-  status TEXT NOT NULL CHECK (status IN ('ok', 'refused')),
-  message TEXT NOT NULL DEFAULT '',
-  applicant TEXT, id_number TEXT, category TEXT, discipline TEXT, discipline_code TEXT, unit TEXT,
-  title TEXT, amount TEXT, start TEXT, "end" TEXT, members INTEGER, body_chars INTEGER,
-  first_seen TEXT NOT NULL,
-  last_seen TEXT NOT NULL,
-  modified_ns INTEGER, inode INTEGER, device INTEGER,
-  document_sha256 TEXT NOT NULL DEFAULT '',
-  format TEXT NOT NULL DEFAULT '' CHECK (format IN ('', 'ooxml', 'word97')),
-  UNIQUE (path, sha256)
-);
-CREATE INDEX IF NOT EXISTS applications_sha256 ON applications (sha256);
-CREATE INDEX IF NOT EXISTS applications_id_number ON applications (id_number);
-CREATE VIEW IF NOT EXISTS duplicates AS
-  SELECT a.id_number, a.applicant, a.path, a.document_sha256, a.title, a.last_seen FROM applications a
-  WHERE a.status = 'ok' AND a.id_number <> ''
-    AND EXISTS (SELECT 1 FROM applications b WHERE b.status = 'ok' AND b.id_number = a.id_number
-                AND b.document_sha256 <> a.document_sha256 AND b.path <> a.path)
-  ORDER BY a.id_number, a.path;
-)";
-
-const char* const Columns =
-    "path, size, sha256, kind, entry, status, message, applicant, id_number, category, discipline, "
-    "discipline_code, unit, title, amount, start, \"end\", members, body_chars, modified_ns, inode, device, "
-    "document_sha256, format";
-const QByteArray Selected = QByteArray("SELECT ") + Columns + ", first_seen, last_seen FROM applications";
-
-// A prepared statement, finalised at the end of its scope.
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr); }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    bool ok() const { return m_statement != nullptr; }
-    void bind(int i, const QString& text)
-    {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(m_statement, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    }
-    void bind(int i, qint64 value) { sqlite3_bind_int64(m_statement, i, value); }
-    void bindCount(int i, int value)  // a count that is not known is NULL
-    {
-        if (value < 0)
-            sqlite3_bind_null(m_statement, i);
-        else
-            sqlite3_bind_int(m_statement, i, value);
-    }
-    int step() { return sqlite3_step(m_statement); }
-    QString text(int column) const
-    {
-        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
-        return t ? QString::fromUtf8(t, sqlite3_column_bytes(m_statement, column)) : QString();
-    }
-    qint64 number(int column) const { return sqlite3_column_int64(m_statement, column); }
-    int count(int column) const
-    {
-        return sqlite3_column_type(m_statement, column) == SQLITE_NULL ? -1 : sqlite3_column_int(m_statement, column);
-    }
-
-private:
-    sqlite3_stmt* m_statement = nullptr;
+// Where a row's value comes from and goes to, and how the column is made. The only place the
+// register's columns are named: the schema, every INSERT and every SELECT are made from it.
+struct Column {
+    const char* name;
+    const char* definition;
+    std::function<QVariant(const IntakeRow&)> get;
+    std::function<void(IntakeRow&, const SqlResult&, int)> set;
 };
 
-// The register's names of the formats.
-QString FormatCode(DocumentFormat format)
+QVariant Count(int n)
 {
-    return format == DocumentFormat::Word97 ? QStringLiteral("word97") : QStringLiteral("ooxml");
+    return n < 0 ? QVariant() : QVariant(qint64(n));
 }
 
-IntakeRow RowFrom(const Statement& s)
+QVariant OrNull(qint64 n)
+{
+    return n > 0 ? QVariant(n) : QVariant();
+}
+
+// The register's names of the formats.
+QString FormatCode(const std::optional<DocumentFormat>& format)
+{
+    if (!format)
+        return {};
+    return *format == DocumentFormat::Word97 ? QStringLiteral("word97") : QStringLiteral("ooxml");
+}
+
+std::optional<DocumentFormat> FormatFrom(const QString& code)
+{
+    if (code == QLatin1String("word97"))
+        return DocumentFormat::Word97;
+    if (code == QLatin1String("ooxml"))
+        return DocumentFormat::Ooxml;
+    return std::nullopt;
+}
+
+#define TEXT_COLUMN(name, definition, field)                                                                           \
+    Column { name, definition, [](const IntakeRow& r) { return QVariant(r.field); },                                  \
+             [](IntakeRow& r, const SqlResult& s, int c) { r.field = s.text(c); } }
+
+const QList<Column>& Columns()
+{
+    static const QList<Column> columns = {
+        {"path", "TEXT NOT NULL", [](const IntakeRow& r) { return QVariant(r.file.shownPath); },
+         [](IntakeRow& r, const SqlResult& s, int c) {
+             r.file.shownPath = s.text(c);
+             r.file.path = QFile::encodeName(r.file.shownPath);
+         }},
+        {"size", "BIGINT NOT NULL", [](const IntakeRow& r) { return QVariant(r.file.size); },
+         [](IntakeRow& r, const SqlResult& s, int c) { r.file.size = s.number(c); }},
+        TEXT_COLUMN("sha256", "TEXT NOT NULL", sha256),
+        {"kind", "TEXT NOT NULL CHECK (kind IN ('package', 'document'))",
+         [](const IntakeRow& r) { return QVariant(QString(r.file.kind == IntakeFile::Package ? "package" : "document")); },
+         [](IntakeRow& r, const SqlResult& s, int c) {
+             r.file.kind = s.text(c) == "package" ? IntakeFile::Package : IntakeFile::Document;
+         }},
+        TEXT_COLUMN("entry", "TEXT NOT NULL DEFAULT ''", entry),
+        {"status", "TEXT NOT NULL CHECK (status IN ('ok', 'refused'))",
+         [](const IntakeRow& r) { return QVariant(QString(r.taken ? "ok" : "refused")); },
+         [](IntakeRow& r, const SqlResult& s, int c) { r.taken = s.text(c) == "ok"; }},
+        TEXT_COLUMN("message", "TEXT NOT NULL DEFAULT ''", message),
+        TEXT_COLUMN("applicant", "TEXT", applicant),
+        TEXT_COLUMN("id_number", "TEXT", idNumber),
+        TEXT_COLUMN("category", "TEXT", category),
+        TEXT_COLUMN("discipline", "TEXT", discipline),
+        TEXT_COLUMN("discipline_code", "TEXT", disciplineCode),
+        TEXT_COLUMN("unit", "TEXT", unit),
+        TEXT_COLUMN("title", "TEXT", title),
+        TEXT_COLUMN("amount", "TEXT", amount),
+        TEXT_COLUMN("start", "TEXT", start),
+        TEXT_COLUMN("end", "TEXT", end),
+        {"members", "BIGINT", [](const IntakeRow& r) { return Count(r.members); },
+         [](IntakeRow& r, const SqlResult& s, int c) { r.members = s.isNull(c) ? -1 : int(s.number(c)); }},
+        {"body_chars", "BIGINT", [](const IntakeRow& r) { return Count(r.bodyChars); },
+         [](IntakeRow& r, const SqlResult& s, int c) { r.bodyChars = s.isNull(c) ? -1 : int(s.number(c)); }},
+        {"modified_ns", "BIGINT", [](const IntakeRow& r) { return QVariant(r.file.modifiedNs); },
+         [](IntakeRow& r, const SqlResult& s, int c) { r.file.modifiedNs = s.number(c); }},
+        {"inode", "BIGINT", [](const IntakeRow& r) { return QVariant(r.file.inode); },
+         [](IntakeRow& r, const SqlResult& s, int c) { r.file.inode = s.number(c); }},
+        {"device", "BIGINT", [](const IntakeRow& r) { return QVariant(r.file.device); },
+         [](IntakeRow& r, const SqlResult& s, int c) { r.file.device = s.number(c); }},
+        TEXT_COLUMN("document_sha256", "TEXT NOT NULL DEFAULT ''", documentSha256),
+        {"format", "TEXT NOT NULL DEFAULT '' CHECK (format IN ('', 'ooxml', 'word97'))",
+         [](const IntakeRow& r) { return QVariant(FormatCode(r.format)); },
+         [](IntakeRow& r, const SqlResult& s, int c) { r.format = FormatFrom(s.text(c)); }},
+        {"source", "TEXT NOT NULL DEFAULT 'folder' CHECK (source IN ('folder', 'mail'))",
+         [](const IntakeRow& r) { return QVariant(QString(r.mail.isSet() ? "mail" : "folder")); },
+         [](IntakeRow&, const SqlResult&, int) {}},
+        TEXT_COLUMN("mailbox", "TEXT NOT NULL DEFAULT ''", mail.mailbox),
+        {"uidvalidity", "BIGINT", [](const IntakeRow& r) { return OrNull(r.mail.uidValidity); },
+         [](IntakeRow& r, const SqlResult& s, int c) { r.mail.uidValidity = s.number(c); }},
+        {"uid", "BIGINT", [](const IntakeRow& r) { return OrNull(r.mail.uid); },
+         [](IntakeRow& r, const SqlResult& s, int c) { r.mail.uid = s.number(c); }},
+        TEXT_COLUMN("message_id", "TEXT NOT NULL DEFAULT ''", mail.messageId),
+        TEXT_COLUMN("mail_from", "TEXT NOT NULL DEFAULT ''", mail.from),
+        TEXT_COLUMN("reply_to", "TEXT NOT NULL DEFAULT ''", mail.replyTo),
+        TEXT_COLUMN("mail_date", "TEXT NOT NULL DEFAULT ''", mail.date),
+        TEXT_COLUMN("mail_subject", "TEXT NOT NULL DEFAULT ''", mail.subject),
+        TEXT_COLUMN("attachment", "TEXT NOT NULL DEFAULT ''", mail.attachment),
+        TEXT_COLUMN("receipt_sent", "TEXT NOT NULL DEFAULT ''", mail.receiptSent),
+        TEXT_COLUMN("first_seen", "TEXT NOT NULL", firstSeen),
+        TEXT_COLUMN("last_seen", "TEXT NOT NULL", lastSeen),
+    };
+    return columns;
+}
+
+QString Quoted(const char* name)
+{
+    return QStringLiteral("\"%1\"").arg(QLatin1String(name));
+}
+
+QString ColumnList()
+{
+    QStringList names;
+    for (const Column& c : Columns())
+        names << Quoted(c.name);
+    return names.join(", ");
+}
+
+QString Placeholders(int from, int count)
+{
+    QStringList marks;
+    for (int i = 0; i < count; ++i)
+        marks << QStringLiteral("?%1").arg(from + i);
+    return marks.join(", ");
+}
+
+QString Selected()
+{
+    return "SELECT " + ColumnList() + " FROM applications";
+}
+
+IntakeRow RowFrom(const SqlResult& s)
 {
     IntakeRow row;
-    row.file.shownPath = s.text(0);
-    row.file.path = QFile::encodeName(row.file.shownPath);
-    row.file.size = s.number(1);
-    row.sha256 = s.text(2);
-    row.file.kind = s.text(3) == "package" ? IntakeFile::Package : IntakeFile::Document;
-    row.entry = s.text(4);
-    row.taken = s.text(5) == "ok";
-    row.message = s.text(6);
-    row.applicant = s.text(7);
-    row.idNumber = s.text(8);
-    row.category = s.text(9);
-    row.discipline = s.text(10);
-    row.disciplineCode = s.text(11);
-    row.unit = s.text(12);
-    row.title = s.text(13);
-    row.amount = s.text(14);
-    row.start = s.text(15);
-    row.end = s.text(16);
-    row.members = s.count(17);
-    row.bodyChars = s.count(18);
-    row.file.modifiedNs = s.number(19);
-    row.file.inode = s.number(20);
-    row.file.device = s.number(21);
-    row.documentSha256 = s.text(22);
-    if (s.text(23) == FormatCode(DocumentFormat::Ooxml))
-        row.format = DocumentFormat::Ooxml;
-    else if (s.text(23) == FormatCode(DocumentFormat::Word97))
-        row.format = DocumentFormat::Word97;
-    row.firstSeen = s.text(24);
-    row.lastSeen = s.text(25);
+    for (int i = 0; i < Columns().size(); ++i)
+        Columns().at(i).set(row, s, i);
     row.known = true;
     return row;
 }
 
+QVariantList ValuesOf(const IntakeRow& row)
+{
+    QVariantList values;
+    for (const Column& c : Columns())
+        values << c.get(row);
+    return values;
+}
+
+QString Schema(const SqlConnection& db)
+{
+    QStringList definitions{"id " + db.identityColumn()};
+    for (const Column& c : Columns())
+        definitions << Quoted(c.name) + " " + QLatin1String(c.definition);
+    definitions << "UNIQUE (path, sha256)";
+    const QString view = db.dialect() == SqlConnection::Dialect::Sqlite ? "CREATE VIEW IF NOT EXISTS"
+                                                                         : "CREATE OR REPLACE VIEW";
+    return "CREATE TABLE IF NOT EXISTS register_info (key TEXT PRIMARY KEY, value TEXT NOT NULL);"
+           "CREATE TABLE IF NOT EXISTS applications (" + definitions.join(", ") + ");"
+           "CREATE INDEX IF NOT EXISTS applications_sha256 ON applications (sha256);"
+           "CREATE INDEX IF NOT EXISTS applications_id_number ON applications (id_number);"
+           "CREATE INDEX IF NOT EXISTS applications_mail ON applications (mailbox, uidvalidity, uid);"
+           + view + " duplicates AS"
+           " SELECT a.id_number, a.applicant, a.path, a.document_sha256, a.title, a.last_seen FROM applications a"
+           " WHERE a.status = 'ok' AND a.id_number <> ''"
+           " AND EXISTS (SELECT 1 FROM applications b WHERE b.status = 'ok' AND b.id_number = a.id_number"
+           " AND b.document_sha256 <> a.document_sha256 AND b.path <> a.path)"
+           " ORDER BY a.id_number, a.path;";
+}
+
 } // namespace
 
-std::unique_ptr<Register> Register::open(const QString& path, QString* error)
+Register::Opened Register::open(const QString& where)
 {
+    SqlOpened opened = OpenRegisterStore(where);
+    if (!opened.connection)
+        return {nullptr, opened.error};
     std::unique_ptr<Register> reg(new Register);
-    const int opened = sqlite3_open_v2(QFile::encodeName(path).constData(), &reg->m_db,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW, nullptr);
-    if (opened != SQLITE_OK || !reg->m_db) {
-        *error = QStringLiteral("无法打开登记册 %1：%2").arg(path, QString::fromUtf8(sqlite3_errstr(opened)));
-        return nullptr;
+    reg->m_db = std::move(opened.connection);
+    reg->m_where = where;
+    if (!reg->prepare())
+        return {nullptr, QStringLiteral("无法使用登记册 %1：%2").arg(where, reg->m_error)};
+    return {std::move(reg), {}};
+}
+
+// The schema made on first use, and a register of an earlier version given the columns it lacks;
+// one clerk at a time.
+bool Register::prepare()
+{
+    const bool sqlite = m_db->dialect() == SqlConnection::Dialect::Sqlite;
+    if (!m_db->exec(sqlite ? "BEGIN IMMEDIATE" : "BEGIN; SELECT pg_advisory_xact_lock(20130042)"))
+        return fail();
+    bool ok = m_db->exec(Schema(*m_db));
+    for (const Column& c : Columns()) {
+        if (!ok)
+            break;
+        const QString add = "ALTER TABLE applications ADD COLUMN " + QString(sqlite ? "" : "IF NOT EXISTS ")
+                            + Quoted(c.name) + " " + QLatin1String(c.definition);
+        if (sqlite && m_db->query("SELECT " + Quoted(c.name) + " FROM applications LIMIT 0")->ok())
+            continue;
+        ok = m_db->exec(add);
     }
-    sqlite3_busy_timeout(reg->m_db, BusyWaitMs);
-    if (!reg->run("PRAGMA journal_mode = WAL") || !reg->run(Schema) || !reg->addFormatColumn()) {
-        *error = QStringLiteral("无法使用登记册 %1：%2").arg(path, reg->m_error);
-        return nullptr;
+    ok = ok && m_db->query("INSERT INTO register_info (key, value) VALUES ('schema_version', ?1)"
+                           " ON CONFLICT (key) DO UPDATE SET value = excluded.value",
+                           {QString::number(RegisterSchemaVersion)})->ok();
+    if (!ok) {
+        const bool failed = fail();
+        m_db->exec("ROLLBACK");
+        return failed;
     }
-    return reg;
-}
-
-Register::~Register()
-{
-    sqlite3_close(m_db);
-}
-
-bool Register::run(const char* sql)
-{
-    char* message = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) == SQLITE_OK)
-        return true;
-    m_error = QString::fromUtf8(message ? message : sqlite3_errmsg(m_db));
-    sqlite3_free(message);
-    return false;
-}
-
-// A register made before documents had two formats gets the column; its rows stay without one.
-bool Register::addFormatColumn()
-{
-    Statement probe(m_db, "SELECT format FROM applications LIMIT 0");
-    return probe.ok() || run("ALTER TABLE applications ADD COLUMN format TEXT NOT NULL DEFAULT ''"
-                             " CHECK (format IN ('', 'ooxml', 'word97'))");
+    return commit() || fail();
 }
 
 bool Register::fail()
 {
-    m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+    m_error = m_db->error();
     return false;
 }
 
 bool Register::begin()
 {
-    return run("BEGIN IMMEDIATE");
+    return m_db->exec(m_db->dialect() == SqlConnection::Dialect::Sqlite ? "BEGIN IMMEDIATE" : "BEGIN") || fail();
 }
 
 bool Register::commit()
 {
-    return run("COMMIT");
+    return m_db->exec("COMMIT") || fail();
+}
+
+bool Register::rollback()
+{
+    return m_db->exec("ROLLBACK") || fail();
 }
 
 std::optional<IntakeRow> Register::unchanged(const IntakeFile& file)
 {
-    Statement s(m_db, (Selected + " WHERE path = ?1 AND size = ?2 AND modified_ns = ?3 AND inode = ?4"
-                                  " AND device = ?5 ORDER BY id DESC LIMIT 1").constData());
-    if (!s.ok())
+    auto s = m_db->query(Selected() + " WHERE path = ?1 AND size = ?2 AND modified_ns = ?3 AND inode = ?4"
+                                      " AND device = ?5 ORDER BY id DESC LIMIT 1",
+                         {file.shownPath, file.size, file.modifiedNs, file.inode, file.device});
+    if (!s->next())
         return std::nullopt;
-    s.bind(1, file.shownPath);
-    s.bind(2, file.size);
-    s.bind(3, file.modifiedNs);
-    s.bind(4, file.inode);
-    s.bind(5, file.device);
-    if (s.step() != SQLITE_ROW)
-        return std::nullopt;
-    IntakeRow row = RowFrom(s);
+    IntakeRow row = RowFrom(*s);
     row.file = file;
     return row;
 }
@@ -199,59 +254,83 @@ std::optional<IntakeRow> Register::unchanged(const IntakeFile& file)
 QSet<QString> Register::knownContents()
 {
     QSet<QString> known;
-    Statement s(m_db, "SELECT path, sha256 FROM applications");
-    while (s.ok() && s.step() == SQLITE_ROW)
-        known.insert(ContentKey(s.text(0), s.text(1)));
+    auto s = m_db->query("SELECT path, sha256 FROM applications");
+    while (s->next())
+        known.insert(ContentKey(s->text(0), s->text(1)));
     return known;
 }
 
 bool Register::add(const IntakeRow& row, const QString& seen)
 {
-    Statement s(m_db, (QByteArray("INSERT INTO applications (") + Columns
-                       + ", first_seen, last_seen) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14,"
-                         " ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23, ?24, ?25, ?25) ON CONFLICT (path, sha256) DO UPDATE SET"
-                         " last_seen = excluded.last_seen, size = excluded.size, modified_ns = excluded.modified_ns,"
-                         " inode = excluded.inode, device = excluded.device").constData());
-    if (!s.ok())
+    QVariantList values = ValuesOf(row);
+    values.removeLast();  // first_seen and last_seen are the run's
+    values.removeLast();
+    const int n = int(values.size());
+    values << seen;
+    const QString sql = "INSERT INTO applications (" + ColumnList() + ") VALUES (" + Placeholders(1, n) + ", ?"
+                        + QString::number(n + 1) + ", ?" + QString::number(n + 1) + ")"
+                        " ON CONFLICT (path, sha256) DO UPDATE SET last_seen = excluded.last_seen, size = excluded.size,"
+                        " modified_ns = excluded.modified_ns, inode = excluded.inode, device = excluded.device";
+    return m_db->query(sql, values)->ok() || fail();
+}
+
+bool Register::addAsItWas(const IntakeRow& row)
+{
+    const QVariantList values = ValuesOf(row);
+    auto s = m_db->query("INSERT INTO applications (" + ColumnList() + ") VALUES (" + Placeholders(1, int(values.size()))
+                             + ") ON CONFLICT (path, sha256) DO NOTHING",
+                         values);
+    if (!s->ok())
         return fail();
-    const IntakeFile& f = row.file;
-    s.bind(1, f.shownPath);
-    s.bind(2, f.size);
-    s.bind(3, row.sha256);
-    s.bind(4, QString(f.kind == IntakeFile::Package ? "package" : "document"));
-    s.bind(5, row.entry);
-    s.bind(6, QString(row.taken ? "ok" : "refused"));
-    s.bind(7, row.message);
-    const QString values[] = {row.applicant, row.idNumber, row.category, row.discipline, row.disciplineCode,
-                              row.unit, row.title, row.amount, row.start, row.end};
-    for (int i = 0; i < 10; ++i)
-        s.bind(8 + i, values[i]);
-    s.bindCount(18, row.members);
-    s.bindCount(19, row.bodyChars);
-    s.bind(20, f.modifiedNs);
-    s.bind(21, f.inode);
-    s.bind(22, f.device);
-    s.bind(23, row.documentSha256);
-    s.bind(24, row.format ? FormatCode(*row.format) : QString());
-    s.bind(25, seen);
-    return s.step() == SQLITE_DONE || fail();
+    return s->affected() > 0;
 }
 
 std::optional<IntakeRow> Register::stored(const QString& path, const QString& sha256)
 {
-    Statement s(m_db, (Selected + " WHERE path = ?1 AND sha256 = ?2").constData());
-    if (!s.ok())
-        return std::nullopt;
-    s.bind(1, path);
-    s.bind(2, sha256);
-    return s.step() == SQLITE_ROW ? std::optional<IntakeRow>(RowFrom(s)) : std::nullopt;
+    auto s = m_db->query(Selected() + " WHERE path = ?1 AND sha256 = ?2", {path, sha256});
+    return s->next() ? std::optional<IntakeRow>(RowFrom(*s)) : std::nullopt;
 }
 
 QSet<QString> Register::duplicatePaths()
 {
     QSet<QString> paths;
-    Statement s(m_db, "SELECT DISTINCT path FROM duplicates");
-    while (s.ok() && s.step() == SQLITE_ROW)
-        paths.insert(s.text(0));
+    auto s = m_db->query("SELECT DISTINCT path FROM duplicates");
+    while (s->next())
+        paths.insert(s->text(0));
     return paths;
+}
+
+QList<IntakeRow> Register::allRows()
+{
+    QList<IntakeRow> rows;
+    auto s = m_db->query(Selected() + " ORDER BY id");
+    while (s->next())
+        rows << RowFrom(*s);
+    return rows;
+}
+
+qint64 Register::lastUid(const QString& mailbox, qint64 uidValidity)
+{
+    auto s = m_db->query("SELECT max(uid) FROM applications WHERE mailbox = ?1 AND uidvalidity = ?2",
+                         {mailbox, uidValidity});
+    return s->next() && !s->isNull(0) ? s->number(0) : 0;
+}
+
+bool Register::claimReceipt(const MailOrigin& message, const QString& when)
+{
+    // Each row is claimed as it stands when this statement gets it: another clerk's claim, made
+    // a moment before, leaves nothing to claim.
+    auto s = m_db->query("UPDATE applications SET receipt_sent = ?1 WHERE mailbox = ?2 AND uidvalidity = ?3 AND uid = ?4"
+                         " AND receipt_sent = ''",
+                         {when, message.mailbox, message.uidValidity, message.uid});
+    return s->ok() && s->affected() > 0;
+}
+
+bool Register::releaseReceipt(const MailOrigin& message, const QString& when)
+{
+    return m_db->query("UPDATE applications SET receipt_sent = '' WHERE mailbox = ?1 AND uidvalidity = ?2 AND uid = ?3"
+                       " AND receipt_sent = ?4",
+                       {message.mailbox, message.uidValidity, message.uid, when})
+               ->ok()
+           || fail();
 }

@@ -1,21 +1,26 @@
 #pragma once
-// The receiving office's register of applications: an SQLite database (journal mode WAL) with
-// the table "applications" and the view "duplicates". Written by one thread.
+// The receiving office's register of applications: the table "applications" (one row per path
+// and content) and the view "duplicates", in an SQLite file (the default) or on a PostgreSQL
+// server several clerks share. The same schema, the same queries and the same columns, named
+// once (RegisterColumns) for both; made on first use, with its schema version.
 #include "IntakeRead.h"
+#include "SqlConnection.h"
 
 #include <QSet>
 #include <QString>
 #include <memory>
 #include <optional>
 
-struct sqlite3;
+inline constexpr int RegisterSchemaVersion = 2;
 
 class Register {
 public:
-    // Opens or creates the register; nullptr with error set when it cannot be (a file that is
-    // no database is left as it is).
-    static std::unique_ptr<Register> open(const QString& path, QString* error);
-    ~Register();
+    struct Opened {
+        std::unique_ptr<Register> reg;
+        QString error;  // why not, for the clerk; a file that is no database is left as it is
+    };
+    // An SQLite file, or postgresql://USER@HOST[:PORT]/DBNAME.
+    static Opened open(const QString& where);
 
     // The row the register holds for a file whose path, size, time and inode are as it last saw
     // them: its content has not changed, and it is not read again.
@@ -25,22 +30,36 @@ public:
 
     bool begin();
     bool commit();
+    bool rollback();
     // A file read now: a new row, or, when the register holds this path with this content,
-    // only its last sighting. seen is the time of the run.
+    // only its last sighting. seen is the time of the run. Another clerk's run adding the same
+    // row at the same moment makes no second one.
     bool add(const IntakeRow& row, const QString& seen);
     // The stored row of a path and content, after add.
     std::optional<IntakeRow> stored(const QString& path, const QString& sha256);
     // The paths of the applications whose applicant's identity number another application has.
     QSet<QString> duplicatePaths();
+    // Every row, for moving a register into another store.
+    QList<IntakeRow> allRows();
+    // A row as it was, its first and last sightings kept; false when the register holds it.
+    bool addAsItWas(const IntakeRow& row);
+
+    // The highest UID of the mailbox the register has, for that UIDVALIDITY; 0 for none.
+    qint64 lastUid(const QString& mailbox, qint64 uidValidity);
+    // Claims the receipt of a message for this run: true for the one run that may send it.
+    bool claimReceipt(const MailOrigin& message, const QString& when);
+    // Gives the claim back after the receipt could not be sent, so that a later run sends it.
+    bool releaseReceipt(const MailOrigin& message, const QString& when);
 
     QString error() const { return m_error; }
+    QString where() const { return m_where; }
 
 private:
     Register() = default;
-    bool run(const char* sql);
-    bool addFormatColumn();
+    bool prepare();
     bool fail();
-    sqlite3* m_db = nullptr;
+    std::unique_ptr<SqlConnection> m_db;
+    QString m_where;
     QString m_error;
 };
 

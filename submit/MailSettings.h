@@ -1,0 +1,22 @@
+#pragma once
+// The applicant's mail server: group "mail" of the settings file (the password lives in the
+// desktop's secret store), and a proposal for an address's provider.
+#include <QString>
+
+struct MailServer {
+    QString host;
+    int port = 465;
+    QString security = QStringLiteral("ssl");  // "ssl", "starttls" or "none"
+    QString user;                              // empty: no login
+    bool isSet() const { return !host.trimmed().isEmpty(); }
+};
+
+// Group "mail" of the settings file.
+MailServer ReadMailServer();
+bool WriteMailServer(const MailServer& server);
+// A server for the sender's address: the common providers of Chinese university and personal
+// mail, else "smtp." + the domain on port 465 with SSL; the address is the user name.
+MailServer ProposedServer(const QString& senderAddress);
+// The key of the server's password in the secret store.
+QString PasswordKey(const MailServer& server);
+
