@@ -309,11 +309,28 @@ QList<IntakeRow> Register::allRows()
     return rows;
 }
 
-qint64 Register::lastUid(const QString& mailbox, qint64 uidValidity)
+QSet<qint64> Register::knownUids(const QString& mailbox, qint64 uidValidity)
 {
-    auto s = m_db->query("SELECT max(uid) FROM applications WHERE mailbox = ?1 AND uidvalidity = ?2",
+    QSet<qint64> uids;
+    auto s = m_db->query("SELECT DISTINCT uid FROM applications WHERE mailbox = ?1 AND uidvalidity = ?2",
                          {mailbox, uidValidity});
-    return s->next() && !s->isNull(0) ? s->number(0) : 0;
+    while (s->next())
+        uids.insert(s->number(0));
+    return uids;
+}
+
+QList<QList<IntakeRow>> Register::awaitingReceipt(const QString& mailbox)
+{
+    QList<QList<IntakeRow>> messages;
+    auto s = m_db->query(Selected() + " WHERE mailbox = ?1 AND receipt_sent = '' ORDER BY uidvalidity, uid, id", {mailbox});
+    while (s->next()) {
+        const IntakeRow row = RowFrom(*s);
+        if (messages.isEmpty() || messages.last().first().mail.uid != row.mail.uid
+            || messages.last().first().mail.uidValidity != row.mail.uidValidity)
+            messages.append(QList<IntakeRow>());
+        messages.last() << row;
+    }
+    return messages;
 }
 
 bool Register::claimReceipt(const MailOrigin& message, const QString& when)

@@ -44,8 +44,10 @@ public:
     // A row as it was, its first and last sightings kept; false when the register holds it.
     bool addAsItWas(const IntakeRow& row);
 
-    // The highest UID of the mailbox the register has, for that UIDVALIDITY; 0 for none.
-    qint64 lastUid(const QString& mailbox, qint64 uidValidity);
+    // The UIDs of the mailbox's messages the register has, for that UIDVALIDITY.
+    QSet<qint64> knownUids(const QString& mailbox, qint64 uidValidity);
+    // The rows of the mailbox's messages whose receipt has not gone, grouped by message.
+    QList<QList<IntakeRow>> awaitingReceipt(const QString& mailbox);
     // Claims the receipt of a message for this run: true for the one run that may send it.
     bool claimReceipt(const MailOrigin& message, const QString& when);
     // Gives the claim back after the receipt could not be sent, so that a later run sends it.
