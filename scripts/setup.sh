@@ -8,7 +8,7 @@ mode=${1:-run}
 
 RUNTIME_PACKAGES=(cmake ninja-build g++ pkg-config python3 qt6-base-dev qt6-base-dev-tools libgl-dev
   zlib1g-dev libdeflate-dev libjpeg62-turbo-dev libpugixml-dev libcurl4-openssl-dev qtkeychain-qt6-dev ca-certificates
-  libsqlite3-dev libxlsxwriter-dev
+  libsqlite3-dev libxlsxwriter-dev libssl-dev libpq-dev libgmime-3.0-dev
   qt6-translations-l10n
   fonts-noto-cjk fonts-arphic-ukai fonts-liberation2 shared-mime-info desktop-file-utils)
 # Chinese input methods: Qt's own ibus plug-in comes with Qt; fcitx5 brings its Qt 6 plug-in here.
@@ -18,8 +18,32 @@ DESKTOP_PACKAGES=(fcitx5-frontend-qt6)
 # spreadsheet back with openpyxl.
 TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth zip unzip python3-aiosmtpd openssl poppler-utils
   dpkg-dev appstream make python3-openpyxl)
+# The servers the office's tests start on loopback, each with a configuration of its own: they
+# are installed, never started as the system's.
+SERVER_PACKAGES=(dovecot-imapd postgresql postgresql-client)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+# Installs packages whose daemons must not start as the machine's (no IMAP server on port 143, no
+# database cluster on 5432): Debian's policy layer is told to refuse every start while they are
+# installed, and no default cluster is made.
+install_servers() {
+  local missing=()
+  for p in "$@"; do installed "$p" || missing+=("$p"); done
+  [ ${#missing[@]} -gt 0 ] || return 0
+  local policy=/usr/sbin/policy-rc.d made_policy=
+  if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' | as_root tee "$policy" >/dev/null
+    as_root chmod 755 "$policy"
+    made_policy=1
+  fi
+  if [ ! -e /etc/postgresql-common/createcluster.conf ]; then
+    as_root mkdir -p /etc/postgresql-common
+    echo 'create_main_cluster = false' | as_root tee /etc/postgresql-common/createcluster.conf >/dev/null
+  fi
+  install_packages "${missing[@]}"
+  [ -z "$made_policy" ] || as_root rm -f "$policy"
+}
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
@@ -59,10 +83,12 @@ case "$mode" in
     ;;
   test)
     install_packages "${RUNTIME_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    install_servers "${SERVER_PACKAGES[@]}"
     word_processor libreoffice-writer-nogui
     build -DVANTRA_TESTS=ON
-    # Widget tests draw offscreen; nothing needs a display.
-    export QT_QPA_PLATFORM=offscreen
+    # Widget tests draw offscreen; nothing needs a display. The servers were installed above: a
+    # test whose server does not start fails here rather than skipping.
+    export QT_QPA_PLATFORM=offscreen VANTRA_REQUIRE_SERVERS=1
     (cd build && ctest --output-on-failure --timeout 600)
     # The resources also build with CMake's default generator.
     cmake -S . -B build-make -G "Unix Makefiles" -DVANTRA_TESTS=OFF >/dev/null

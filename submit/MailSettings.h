@@ -8,6 +8,7 @@ struct MailServer {
     int port = 465;
     QString security = QStringLiteral("ssl");  // "ssl", "starttls" or "none"
     QString user;                              // empty: no login
+    QString caFile;  // an authority trusted beside the system's (the office's own), or empty
     bool isSet() const { return !host.trimmed().isEmpty(); }
 };
 

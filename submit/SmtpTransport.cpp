@@ -178,6 +178,8 @@ CURL* Session(const MailServer& server, const QString& password, Trace& trace, Q
     // Certificates are checked against the system's store; one that does not verify is refused.
     api->easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     api->easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!server.caFile.isEmpty())
+        api->easy_setopt(curl, CURLOPT_CAINFO, QFile::encodeName(server.caFile).constData());
     if (server.security == QLatin1String("starttls"))
         api->easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     if (!server.user.isEmpty()) {

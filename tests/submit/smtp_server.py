@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """A mail server on loopback for the e-mail tests (Debian's python3-aiosmtpd).
 
-  smtp_server.py OUT_FOLDER [--auth USER:PASSWORD] [--reject ADDRESS] [--starttls]
+  smtp_server.py OUT_FOLDER [--auth USER:PASSWORD] [--reject ADDRESS] [--starttls [--cert-out FILE]]
                  [--refuse-data REPLY | --close-at-data | --hang-at-data]
 
 Listens on a free port of 127.0.0.1, prints "PORT n" once it answers, writes every message it
 accepts to OUT_FOLDER/N.eml, and stops when its standard input closes. --starttls offers
-STARTTLS with a self-signed certificate made for the run. At the end of a message's data it can
+STARTTLS with a self-signed certificate made for the run (for 127.0.0.1 and localhost; --cert-out
+writes it where a client can be told to trust it). At the end of a message's data it can
 refuse it with REPLY, close the connection, or stop answering.
 """
 import asyncio
@@ -61,6 +62,7 @@ def main():
     parser.add_argument("--auth")
     parser.add_argument("--reject", action="append", default=[])
     parser.add_argument("--starttls", action="store_true")
+    parser.add_argument("--cert-out")
     parser.add_argument("--refuse-data")
     parser.add_argument("--close-at-data", action="store_true")
     parser.add_argument("--hang-at-data", action="store_true")
@@ -82,8 +84,11 @@ def main():
     if args.starttls:
         cert, key = Path(keep.name) / "cert.pem", Path(keep.name) / "key.pem"
         subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
-                        "-subj", "/CN=localhost", "-keyout", str(key), "-out", str(cert)],
+                        "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1",
+                        "-keyout", str(key), "-out", str(cert)],
                        check=True, capture_output=True)
+        if args.cert_out:
+            Path(args.cert_out).write_bytes(cert.read_bytes())
         context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         context.load_cert_chain(str(cert), str(key))
         options.update(tls_context=context, require_starttls=True)

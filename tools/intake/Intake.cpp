@@ -345,7 +345,9 @@ int RunIntake(const QStringList& arguments)
                 Warn(smtpPassword.problem);
                 return 1;
             }
-            receipts = ReceiptSender{*server.server, smtpPassword.password.value_or(QString()), args.from};
+            MailServer smtp = *server.server;
+            smtp.caFile = args.caFile;  // the office's own authority serves both servers
+            receipts = ReceiptSender{smtp, smtpPassword.password.value_or(QString()), args.from};
         }
     }
 

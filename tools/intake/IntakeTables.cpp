@@ -27,9 +27,22 @@ QString KindText(const IntakeRow& row)
     return row.file.kind == IntakeFile::Package ? QStringLiteral("上报文件") : QStringLiteral("申请书");
 }
 
+// Where a row came from: the mail's columns, empty for a folder's file.
+QList<Column> MailColumns()
+{
+    return {
+        {QStringLiteral("来源"), [](const IntakeRow& r, bool) { return r.mail.isSet() ? QStringLiteral("邮件") : QStringLiteral("文件夹"); }},
+        {QStringLiteral("发件人"), [](const IntakeRow& r, bool) { return r.mail.from; }},
+        {QStringLiteral("邮件主题"), [](const IntakeRow& r, bool) { return r.mail.subject; }},
+        {QStringLiteral("邮件日期"), [](const IntakeRow& r, bool) { return r.mail.date; }},
+        {QStringLiteral("附件名"), [](const IntakeRow& r, bool) { return r.mail.attachment; }},
+        {QStringLiteral("回执"), [](const IntakeRow& r, bool) { return r.mail.receiptSent; }},
+    };
+}
+
 const QList<Column>& TakenColumns()
 {
-    static const QList<Column> columns = {
+    static const QList<Column> columns = QList<Column>{
         {QStringLiteral("文件"), [](const IntakeRow& r, bool) { return r.file.shownPath; }},
         {QStringLiteral("类型"), [](const IntakeRow& r, bool) { return KindText(r); }},
         {QStringLiteral("文档名"), [](const IntakeRow& r, bool) { return r.entry; }},
@@ -52,13 +65,13 @@ const QList<Column>& TakenColumns()
         {QStringLiteral("SHA-256"), [](const IntakeRow& r, bool) { return r.sha256; }},
         {QStringLiteral("首次登记"), [](const IntakeRow& r, bool) { return r.firstSeen; }},
         {QStringLiteral("最近登记"), [](const IntakeRow& r, bool) { return r.lastSeen; }},
-    };
+    } + MailColumns();
     return columns;
 }
 
 const QList<Column>& RefusedColumns()
 {
-    static const QList<Column> columns = {
+    static const QList<Column> columns = QList<Column>{
         {QStringLiteral("文件"), [](const IntakeRow& r, bool) { return r.file.shownPath; }},
         {QStringLiteral("类型"), [](const IntakeRow& r, bool) { return KindText(r); }},
         {QStringLiteral("原因"), [](const IntakeRow& r, bool) { return r.message; }},
@@ -66,7 +79,7 @@ const QList<Column>& RefusedColumns()
         {QStringLiteral("SHA-256"), [](const IntakeRow& r, bool) { return r.sha256; }},
         {QStringLiteral("首次登记"), [](const IntakeRow& r, bool) { return r.firstSeen; }},
         {QStringLiteral("最近登记"), [](const IntakeRow& r, bool) { return r.lastSeen; }},
-    };
+    } + MailColumns();
     return columns;
 }
 
