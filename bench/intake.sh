@@ -36,7 +36,7 @@ median() { sort -n | awk '{v[NR]=$1} END {print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+
 measure() {  # file for seconds, file for peak KiB, then the command
   local seconds=$1 peak=$2; shift 2
   /usr/bin/time -f '%e %M' -o timing "$@" >/dev/null 2>&1 || true
-  read -r s kb < timing
+  read -r s kb < <(tail -n 1 timing)
   echo "$s" >> "$seconds"; echo "$kb" >> "$peak"
 }
 for _ in $(seq "$runs"); do

@@ -10,7 +10,11 @@ namespace {
 
 constexpr long ConnectTimeoutSeconds = 15;
 constexpr long CommandTimeoutSeconds = 600;  // the listing of a large mailbox, a large message
-constexpr int UidsPerCommand = 400;          // a command line stays well below servers' limits
+// A listing in parts: a command line well below servers' limits, and an answer well below what
+// libcurl takes in one (it holds an answer's untagged lines to 300 KiB by its own count, and a
+// listing of four hundred messages went over).
+constexpr int UidsPerCommand = 100;
+constexpr qint64 MessagesPerCommand = 100;
 
 // A mailbox's name in IMAP's modified UTF-7: ASCII as it is ("&" as "&-"), everything else as
 // base64 of UTF-16 with "," for "/", between "&" and "-".
@@ -242,14 +246,18 @@ ImapSession::Answer ImapSession::perform(const QByteArray& url, const QByteArray
 ImapOutcome ImapSession::examine()
 {
     const QByteArray name = Quoted(ModifiedUtf7(m_account.mailbox));
-    const Answer answer = perform(mailboxUrl(), m_markSeen ? "STATUS " + name + " (UIDVALIDITY)" : "EXAMINE " + name);
+    const Answer answer = perform(mailboxUrl(), m_markSeen ? "STATUS " + name + " (UIDVALIDITY MESSAGES)" : "EXAMINE " + name);
     if (!answer.outcome.ok())
         return answer.outcome;
-    static const QRegularExpression validity(QStringLiteral("UIDVALIDITY (\\d+)"));
-    const QRegularExpressionMatch found = validity.match(QString::fromLatin1(answer.bytes));
+    static const QRegularExpression validity(QStringLiteral("UIDVALIDITY (\\d+)")),
+        exists(QStringLiteral("\\* (\\d+) EXISTS|MESSAGES (\\d+)"));
+    const QString said = QString::fromLatin1(answer.bytes);
+    const QRegularExpressionMatch found = validity.match(said);
     if (!found.hasMatch())
         return {ImapOutcome::Other, QStringLiteral("服务器没有给出 UIDVALIDITY")};
     m_uidValidity = found.captured(1).toLongLong();
+    const QRegularExpressionMatch count = exists.match(said);
+    m_exists = !count.hasMatch() ? -1 : count.captured(count.lastCapturedIndex()).toLongLong();
     return {};
 }
 
@@ -261,28 +269,38 @@ ImapOutcome ImapSession::open()
 ImapSession::Listing ImapSession::messages(const std::optional<QDate>& since)
 {
     Listing listing;
+    // In ranges of messages, each answer a few kilobytes however large the mailbox; a server
+    // that gave no count is asked for the whole range at once.
+    QList<QByteArray> ranges;
+    if (m_exists < 0)
+        ranges << "1:*";
+    for (qint64 first = 1; first <= m_exists; first += MessagesPerCommand)
+        ranges << QByteArray::number(first) + ':' + QByteArray::number(qMin(m_exists, first + MessagesPerCommand - 1));
     QList<QByteArray> commands;
     if (since) {
         static const char* const Months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
         const QByteArray date = QByteArray::number(since->day()) + '-' + Months[since->month() - 1] + '-'
                                 + QByteArray::number(since->year());
-        const Answer found = perform(mailboxUrl(), "UID SEARCH SINCE " + date);
-        if (!found.outcome.ok()) {
-            listing.outcome = found.outcome;
-            return listing;
-        }
         QList<qint64> uids;
-        for (const QByteArray& line : found.bytes.split('\n'))
-            if (line.startsWith("* SEARCH"))
-                for (const QByteArray& word : line.mid(8).trimmed().split(' '))
-                    if (const qint64 uid = word.toLongLong(); uid > 0)
-                        uids << uid;
+        for (const QByteArray& range : std::as_const(ranges)) {
+            const Answer found = perform(mailboxUrl(), "UID SEARCH " + range + " SINCE " + date);
+            if (!found.outcome.ok()) {
+                listing.outcome = found.outcome;
+                return listing;
+            }
+            for (const QByteArray& line : found.bytes.split('\n'))
+                if (line.startsWith("* SEARCH"))
+                    for (const QByteArray& word : line.mid(8).trimmed().split(' '))
+                        if (const qint64 uid = word.toLongLong(); uid > 0)
+                            uids << uid;
+        }
         std::sort(uids.begin(), uids.end());
         for (qsizetype i = 0; i < uids.size(); i += UidsPerCommand)
             commands << "UID FETCH " + SequenceSet(uids.mid(i, UidsPerCommand)) + " (UID FLAGS RFC822.SIZE)";
     } else {
-        commands << "UID FETCH 1:* (UID FLAGS RFC822.SIZE)";
+        for (const QByteArray& range : std::as_const(ranges))
+            commands << "FETCH " + range + " (UID FLAGS RFC822.SIZE)";
     }
     static const QRegularExpression uid(QStringLiteral("\\bUID (\\d+)")), size(QStringLiteral("RFC822\\.SIZE (\\d+)")),
         flags(QStringLiteral("FLAGS \\(([^)]*)\\)"));

@@ -89,4 +89,5 @@ private:
     bool m_markSeen;
     void* m_curl = nullptr;
     qint64 m_uidValidity = 0;
+    qint64 m_exists = -1;  // messages in the mailbox when it was examined, -1 unknown
 };

@@ -218,6 +218,24 @@ class MailIntake(unittest.TestCase):
         self.assertEqual(self.intake("--mark-seen").returncode, 0)
         self.assertTrue(all("S" in f for f in self.flags()), self.flags())
 
+    def test_a_mailbox_larger_than_one_answer_and_since(self):
+        # More messages than one listing answer holds, a count no range divides, some older than
+        # --since by the date the server received them.
+        old = time.mktime((2025, 6, 1, 12, 0, 0, 0, 0, -1))
+        for n in range(457):
+            self.deliver(message(f"第{n}封"))
+            if n % 10 == 0:
+                newest = max((self.imap.maildir / f".{self.mailbox}" / "new").iterdir(), key=lambda p: p.name)
+                os.utime(newest, (old, old))
+        recent = self.intake("--since", "2026-01-01")
+        self.assertEqual(recent.returncode, 1, recent.stdout + recent.stderr)  # every message is one without a package
+        self.assertEqual(self.rows("SELECT count(*) FROM applications"), [(457 - 46,)], recent.stdout + recent.stderr)
+        everything = self.intake("--mark-seen")
+        self.assertEqual(everything.returncode, 1, everything.stderr)
+        self.assertEqual(self.rows("SELECT count(DISTINCT uid) FROM applications"), [(457,)])
+        self.assertEqual(sorted(set(self.flags())), ["", "S"])  # only what this run took is marked
+        self.assertEqual(self.flags().count("S"), 46)
+
     def test_receipts_once_each(self):
         need("smtp")
         smtp = SERVERS["smtp"]
