@@ -10,7 +10,8 @@
 #include "Tags.h"
 #include "TeamMemory.h"
 #include "DocumentLock.h"
-#include "WordSession.h"
+#include "DocumentCommands.h"
+#include "DocumentLock.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -225,7 +226,8 @@ void TfrmAbout::ClearMembersClick()
 
 void TfrmAbout::BitBtn2Click()
 {
-    OpenHelpDocument();
+    Tlockqen lock;
+    OpenHelpDocument(lock);
 }
 
 void TfrmAbout::OpenLink(const QString& link)

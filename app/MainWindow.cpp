@@ -23,8 +23,7 @@
 #include "UserFiles.h"
 #include "ModalResult.h"
 #include "Tags.h"
-#include "DocumentLock.h"
-#include "WordSession.h"
+#include "DocumentCommands.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -46,18 +45,19 @@ constexpr int StatusNoteMs = 15000;  // how long the status bar says the word pr
 constexpr int ToolButtonWidth = 86;
 
 // A document that is gone is said so plainly, not taken for one another program holds.
-bool DocumentIsThere()
+bool DocumentIsThere(const QString& path)
 {
-    if (QFileInfo::exists(CurDocPath))
+    if (QFileInfo::exists(path))
         return true;
-    ShowNotice(MissingDocumentText(CurDocPath), NoticeCaption);
+    ShowNotice(MissingDocumentText(path), NoticeCaption);
     return false;
 }
 
 } // namespace
 
 TFrmVantraMain::TFrmVantraMain(QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      Document(WordSession, DocLock)
 {
     setObjectName("FrmVantraMain");
     setWindowTitle(QStringLiteral("Arvel省基础研究计划(自然科学基金)项目申报系统(个人版)"));
@@ -124,17 +124,13 @@ TFrmVantraMain::~TFrmVantraMain()
 {
     FreeBanner(TitleBanner);
     FreeBanner(EditionBanner);
-    delete DocLock;
-    DocLock = nullptr;
-    delete WordSession;  // quits its word processing engine
-    WordSession = nullptr;
 }
 
 void TFrmVantraMain::FormCreate()
 {
-    DocLock = new Tlockqen;
-    WordSession = new Twordqen;
-    CurDocPath.clear();
+    // The title, the recent name and the submission follow the document wherever it moves.
+    connect(&Document, &ApplicationDocument::pathChanged, this,
+            [this](const QString& path) { setWindowTitle(WindowTitleFor(path)); });
     NamingBase.clear();
     StatusPanel->setText(QStringLiteral("欢迎使用 ") + TitleText + QStringLiteral("科研项目申报系统") +
                          QStringLiteral("  版本：") + VersionText);
@@ -161,23 +157,22 @@ void TFrmVantraMain::Quit()
 
 void TFrmVantraMain::FormShow()
 {
-    if (!WordSession || !WordSession->WordStarted) {
-        ShowNotice(OpenWordFailedText, NoticeCaption);
+    if (!WordSession.WordStarted) {
+        ShowNotice(QStringLiteral("打开Word程序出错!"), NoticeCaption);
         Quit();
         return;
     }
     const QString argument = Arguments.value(0);
     CloseWithoutAsking = !argument.isEmpty();
-    if (!argument.isEmpty())
-        CurDocPath = argument;
+    QString path = argument;
     try {
         RemoveStaleWork();
         bool markerExisted = true;
         bool defaultExists = false;
         if (argument.isEmpty() || argument == QLatin1String("_link")) {
-            CurDocPath = DefaultDocPath(DocFolder);
+            path = DefaultDocPath(DocFolder);
             markerExisted = EnsureMarkerFile(MarkerFilePath(DocFolder));
-            defaultExists = QFileInfo::exists(CurDocPath);
+            defaultExists = QFileInfo::exists(path);
         }
         switch (DecideStart(argument, markerExisted, defaultExists, Tag(this))) {
         case StartAction::UseArgument:
@@ -188,7 +183,7 @@ void TFrmVantraMain::FormShow()
                 Quit();
                 return;
             }
-            CurDocPath = frmfiledlg->ChosenPath;
+            path = frmfiledlg->ChosenPath;
             if (result == Tfrmfiledlg::ResultNew)
                 SetTag(this, 1);
             // Made from an earlier application: its screen opens at once, with what it did not take.
@@ -199,13 +194,13 @@ void TFrmVantraMain::FormShow()
             break;
         }
         case StartAction::CreateDefault:
-            createxms(CurDocPath);
+            createxms(path);
             SetTag(this, 1);
             break;
         }
 
-        if (IsPackagePath(CurDocPath)) {
-            const StartDocument opened = UnpackAtStart(frmzipx->State, CurDocPath, [this](const QString& proposed) {
+        if (IsPackagePath(path)) {
+            const StartDocument opened = UnpackAtStart(frmzipx->State, path, [this](const QString& proposed) {
                 return SaveDlg(QStringLiteral("本文件已打包，请输入解压的文件名。"), DocFolder, DocumentsFilter(), proposed);
             });
             if (opened.path.isEmpty()) {
@@ -214,11 +209,11 @@ void TFrmVantraMain::FormShow()
             }
             if (!opened.failure.isEmpty())
                 ShowNotice(QStringLiteral("上报文件解压失败，请检查文件是否完好!\r\n") + opened.failure, NoticeCaption);
-            CurDocPath = opened.path;
+            path = opened.path;
         }
 
-        setWindowTitle(WindowTitleFor(CurDocPath));
-        PrepareFieldValues();
+        Document.Open(path);
+        setWindowTitle(WindowTitleFor(path));
 
         setFixedSize(600, 420);
         PlaceAtTop();
@@ -285,16 +280,13 @@ void TFrmVantraMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    LoadedValues.clear();
-    EditValues.clear();
-    FieldData.clear();
-    FieldHigh = -1;
     event->accept();
 }
 
 void TFrmVantraMain::ConnectShortForm(TFrmSimpleform* screen)
 {
     screen->MaxProjectYears = MaxProjectYears;
+    screen->SetDocument(&Document);
     connect(screen, &TFrmSimpleform::HandOver, this, [this](const QString& namingBase, const QString& applicantId) {
         NamingBase = namingBase;
         ApplicantId = applicantId;
@@ -303,17 +295,17 @@ void TFrmVantraMain::ConnectShortForm(TFrmSimpleform* screen)
 
 void TFrmVantraMain::TbSimpleformClick()
 {
-    if (!DocumentIsThere())
+    if (!DocumentIsThere(Document.CurDocPath()))
         return;
     // The Windows edition's format is read, never written: editing starts with a converted copy.
-    if (IsOldFormatDocument(CurDocPath)) {
-        const std::optional<QString> converted = ConvertOnRequest(CurDocPath);
+    if (IsOldFormatDocument(Document.CurDocPath())) {
+        const std::optional<QString> converted = ConvertOnRequest(Document.CurDocPath());
         if (!converted)
             return;
-        CurDocPath = *converted;
-        setWindowTitle(WindowTitleFor(CurDocPath));
+        Document.Open(*converted);
         SetTag(FrmSimpleform, 0);  // the screen reads the new document
     }
+    FrmSimpleform->SetDocument(&Document);
     if (FrmSimpleform->exec() == ModalCancel) {
         CloseWithoutAsking = true;
         SetTag(FrmSimpleform, 0);
@@ -325,22 +317,26 @@ void TFrmVantraMain::TbSimpleformClick()
 
 void TFrmVantraMain::AutoName()
 {
-    const AutoNameTarget target = AutoNameTargetFor(CurDocPath, NamingBase, FrmSimpleform->text("edsfzh1"));
+    const AutoNameTarget target = AutoNameTargetFor(Document.CurDocPath(), NamingBase, FrmSimpleform->text("edsfzh1"));
     if (target.path.isEmpty())
         return;
     NamingBase = target.namingBase;
-    if (!QFile::rename(CurDocPath, target.path))
+    // The journal of edits not yet stored follows the document to its new name.
+    if (!Document.MoveTo(target.path).written())
         return;
-    CurDocPath = target.path;
-    setWindowTitle(WindowTitleFor(CurDocPath));
     ShowNotice(QStringLiteral("系统自动命名申请书为:") + DocPrefix + NamingBase, NoticeCaption);
 }
 
 void TFrmVantraMain::TbtextClick()
 {
-    if (!DocumentIsThere())
+    OpenBodyTextOf(Document.CurDocPath());
+}
+
+void TFrmVantraMain::OpenBodyTextOf(const QString& path)
+{
+    if (!DocumentIsThere(path))
         return;
-    if (!DocLock->EnsureNotInUse(CurDocPath))
+    if (!FreeForWriting(DocLock, path))
         return;
     if (!SaveAsWarned) {
         ShowNotice(QStringLiteral("在word中，您只能“保存”,禁止“另存为”!"), NoticeCaption);
@@ -350,9 +346,9 @@ void TFrmVantraMain::TbtextClick()
     const QString greeting = StatusPanel->text();
     StatusPanel->setText(QStringLiteral("正在用文字处理软件打开申请书，请稍候……"));
     StatusPanel->repaint();
-    const bool started = DocLock->OpenWithProgram(CurDocPath, "winword");
-    if (!started) {
+    if (const Outcome started = DocLock.OpenWithProgram(path, "winword"); !started.ok()) {
         StatusPanel->setText(greeting);
+        ShowNotice(Explain(started), NoticeCaption);
         return;
     }
     QTimer::singleShot(StatusNoteMs, StatusPanel, [this, greeting] { StatusPanel->setText(greeting); });
@@ -362,23 +358,30 @@ void TFrmVantraMain::tbExportClick()
 {
     if (frmsubmittype->exec() != ModalOk)
         return;
-    SubmitFieldValues = {};
     frmVantraExport->SubmitMode = frmsubmittype->rgsubtype->ItemIndex();
     frmVantraExport->PackMode = frmsubmittype->RadioGroupZip->ItemIndex();
     if (frmVantraExport->exec() == ModalOk && frmVantraExport->SubmitMode == SubmitMail)
-        MailSubmission(SubmitFieldValues, frmVantraExport->MailFilePath);
-    SubmitFieldValues = {};
+        MailSubmission(frmVantraExport->SubmitFieldValues, frmVantraExport->MailFilePath);
 }
 
-void TFrmVantraMain::ForgetShortForm()
+void TFrmVantraMain::ShowShortFormOf(ApplicationDocument& document)
 {
-    SetTag(FrmSimpleform, 0);
+    if (&document == &Document) {
+        TbSimpleformClick();
+        return;
+    }
+    // Another document (the file under test): shown as it is, never renamed; the screen reads
+    // the working document again at its next showing.
+    FrmSimpleform->SetDocument(&document);
+    FrmSimpleform->exec();
+    FrmSimpleform->SetDocument(&Document);
 }
 
 void TFrmVantraMain::ShowShortFormWithoutWaiting()
 {
-    if (!DocumentIsThere())
+    if (!DocumentIsThere(Document.CurDocPath()))
         return;
+    FrmSimpleform->SetDocument(&Document);
     FrmSimpleform->ShowWithoutWaiting();
     // The submission found the short form incomplete: every problem is listed beside it.
     if (FrmSimpleform->isVisible())

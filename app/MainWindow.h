@@ -1,7 +1,10 @@
 #pragma once
 // TFrmVantraMain: the program's entry window with its five-button toolbar.
+#include "ApplicationDocument.h"
+#include "DocumentLock.h"
 #include "FormHelpers.h"
 #include "VantraExport.h"
+#include "WordSession.h"
 
 #include <QMainWindow>
 
@@ -15,6 +18,13 @@ class TFrmVantraMain : public QMainWindow, public SubmitHost {
 public:
     explicit TFrmVantraMain(QWidget* parent = nullptr);
     ~TFrmVantraMain() override;  // FormDestroy
+
+    // The document session and the document lock for the whole run, and the open application,
+    // which every window reaches through this one. Destroyed in reverse: the document, the
+    // lock, then the session, which quits its engine.
+    Twordqen WordSession;
+    Tlockqen DocLock;
+    ApplicationDocument Document;
 
     bool CloseWithoutAsking = false;
     bool SaveAsWarned = false;
@@ -50,11 +60,11 @@ public:
     void AutoName();
 
     // What the submission flow asks of the main window.
-    void ShowShortForm() override { TbSimpleformClick(); }
+    ApplicationDocument& WorkingDocument() override { return Document; }
+    void ShowShortFormOf(ApplicationDocument& document) override;
     void ShowShortFormWithoutWaiting() override;
-    void OpenBodyText() override { TbtextClick(); }
+    void OpenBodyTextOf(const QString& path) override;
     void SetAutoNameEnabled(bool on) override { AutoNameEnabled = on; }
-    void ForgetShortForm() override;
     QString SaveDlg(const QString& title, const QString& folder, const QString& filter,
                     const QString& proposedName) override;
 

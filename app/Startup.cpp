@@ -27,8 +27,7 @@ bool EnsureMarkerFile(const QString& markerPath)
 {
     if (QFileInfo::exists(markerPath))
         return true;
-    QString reason;
-    if (!WriteBytesAtomically(markerPath, ToGb18030(MarkerFileLine()) + "\r\n", &reason))
-        throw Failure(reason);
+    if (const Outcome written = WriteBytesAtomically(markerPath, ToGb18030(MarkerFileLine()) + "\r\n"); !written.written())
+        throw Failure(written);
     return false;
 }

@@ -92,8 +92,6 @@ struct Events {
     std::function<void(int entryPercent, int archivePercent)> progress;
     std::function<void()> end;                                          // the run ended
     std::function<void(const QString& name, const Outcome& result)> tested;  // one entry tested
-    // The output file exists: the handler may give another path and allow overwriting.
-    std::function<void(const QString& path, QString& newPath, bool& overwrite)> fileExists;
 };
 
 } // namespace zip

@@ -36,18 +36,6 @@ bool SameFile(const QString& a, const QString& b)
 
 } // namespace
 
-QString SafeEntryName(const QString& storedName)
-{
-    QString name = storedName;
-    name.replace('\\', '/');
-    name = name.mid(name.lastIndexOf('/') + 1);
-    if (name.size() >= 2 && name.at(1) == ':')  // a drive letter without a folder part
-        name = name.mid(2);
-    if (name.isEmpty() || name == "." || name == ".." || name.contains(QChar(0)))
-        return {};
-    return name;
-}
-
 bool IsStoredType(const QString& filePath)
 {
     static const QStringList stored = {"ace", "arc", "arj", "bh", "cab", "enc", "gz", "ha", "jar", "lha", "lzh",
@@ -98,29 +86,30 @@ Outcome PackFile(const QString& archivePath, const QString& filePath, int deflat
         if (events.progress)
             events.progress(Percent(done, size), Percent(done, size));
     };
-    QString why;
+    QString engineError;
     // The package is written beside its target and read back before it replaces an older one:
     // the older package stays until the new one is whole.
-    const bool written = WriteAtomically(archivePath, [&](QFileDevice& out) {
+    const ::Outcome written = WriteAtomically(archivePath, [&](QFileDevice& out) {
         ZipWriter writer(&out, encryptHeaders);
         if (writer.add(entry, data, size, progress) && writer.finish())
             return true;
-        why = writer.error();
+        engineError = writer.error();
         return false;
-    }, &why, [](const QString& temporary, QString* wrong) {
+    }, [](const QString& temporary) {
         const ZipReader::Opened opened = ZipReader::openFile(temporary);
         QString fault = opened.outcome.error;
         if (opened.reader && opened.reader->entries().size() == 1) {
             const Outcome readBack = opened.reader->read(0, [](const char*, qint64) { return true; });
             if (readBack.ok)
-                return true;
+                return ::Outcome{};
             fault = readBack.error;
         }
-        *wrong = QStringLiteral("写好的上报文件读回时校验失败：%1").arg(fault);
-        return false;
+        return ::Outcome::other(QStringLiteral("写好的上报文件读回时校验失败：%1").arg(fault));
     });
-    if (!written)
-        return fail(why);
+    if (!written.written()) {
+        const Outcome failed = fail(engineError.isEmpty() || written.error != 0 ? Explain(written) : engineError);
+        return {false, failed.error, Cause::WriteFailed, written.error};
+    }
     if (events.end)
         events.end();
     return {true, {}};
@@ -178,17 +167,16 @@ Outcome WriteEntry(const ZipReader& reader, int i, const QString& path, qint64 b
             events.progress(Percent(done, e.compressedSize), Percent(before + done, total));
     };
     Outcome inflated;
-    QString why;
-    const bool ok = WriteAtomically(path, [&](QFileDevice& out) {
+    const ::Outcome written = WriteAtomically(path, [&](QFileDevice& out) {
         inflated = reader.read(i, [&out](const char* d, qint64 n) { return out.write(d, n) == n; }, progress);
         return inflated.ok;
-    }, &why);
-    if (ok)
+    });
+    if (written.written())
         return {true, {}};
     // The data could not be read (the write never started, or the device took it all, when None).
     if (!inflated.ok && inflated.cause != Cause::None && inflated.cause != Cause::Refused)
         return inflated;
-    return {false, why, Cause::WriteFailed};
+    return {false, Explain(written), Cause::WriteFailed, written.error};
 }
 
 } // namespace
@@ -205,50 +193,6 @@ Outcome ExtractEntryTo(const QString& archivePath, int index, const QString& tar
         outcome = WriteEntry(*reader, index, target, 0, reader->totalCompressed(), events);
     if (events.end)
         events.end();
-    return outcome;
-}
-
-Outcome ExtractArchive(const QString& archivePath, const QString& folder, const Events& events)
-{
-    ZipReader::Opened opened = ZipReader::openFile(archivePath);
-    Outcome outcome = opened.outcome;
-    const auto& reader = opened.reader;
-    if (!reader)
-        return outcome;
-    QString* error = &outcome.error;
-    const QString base = folder.endsWith('/') ? folder : folder + '/';
-    const qint64 total = reader->totalCompressed();
-    qint64 before = 0;
-    bool allGood = true;
-    for (int i = 0; i < reader->entries().size(); ++i) {
-        const EntryInfo& e = reader->entries().at(i);
-        const QString name = SafeEntryName(e.name);
-        if (name.isEmpty()) {
-            *error = QStringLiteral("文件名无效: %1").arg(e.name);
-            allGood = false;
-            continue;
-        }
-        QString path = base + name;
-        if (QFileInfo::exists(path) && events.fileExists) {
-            QString newPath = path;
-            bool overwrite = false;
-            events.fileExists(path, newPath, overwrite);
-            if (!overwrite && QFileInfo::exists(newPath)) {
-                before += e.compressedSize;
-                continue;
-            }
-            path = newPath;
-        }
-        if (const Outcome written = WriteEntry(*reader, i, path, before, total, events); !written.ok) {
-            outcome.error = written.error;
-            outcome.cause = written.cause;
-            allGood = false;
-        }
-        before += e.compressedSize;
-    }
-    if (events.end)
-        events.end();
-    outcome.ok = allGood;
     return outcome;
 }
 

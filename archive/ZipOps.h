@@ -1,6 +1,6 @@
 #pragma once
-// The three archive runs the package window drives: pack one file, test every entry, and
-// extract every entry into a folder. Each raises the events of zip::Events as it goes.
+// The archive runs the package window drives: pack one file, test every entry, count the
+// entries, and extract one entry to a file. Each raises the events of zip::Events as it goes.
 #include "ZipFormat.h"
 
 #include <QStringList>
@@ -28,14 +28,6 @@ EntryTally EntryCount(const QString& archivePath);
 // Writes entry index to target through a temporary file in the target's folder (never through
 // a link), flushed and then renamed; nothing else is written anywhere.
 Outcome ExtractEntryTo(const QString& archivePath, int index, const QString& target, const Events& events);
-
-// Writes every entry into folder under its bare stored name; folder parts, "..", absolute
-// paths and drive letters in stored names never reach outside the folder. An entry that fails
-// leaves no file behind. Not ok when the archive cannot be read or any entry failed.
-Outcome ExtractArchive(const QString& archivePath, const QString& folder, const Events& events);
-
-// The file-name part of a stored name, or empty when nothing safe remains.
-QString SafeEntryName(const QString& storedName);
 
 // Extensions stored rather than deflated: they are compressed already.
 bool IsStoredType(const QString& filePath);

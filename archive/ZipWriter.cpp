@@ -186,20 +186,3 @@ bool ZipWriter::finish()
         return fail(m_out->errorString());
     return true;
 }
-
-QByteArray ZipInMemory(const QVector<std::pair<QString, QByteArray>>& parts, int deflateType)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    ZipWriter writer(&buffer, false);
-    for (const auto& [name, data] : parts) {
-        ZipWriter::Entry entry;
-        entry.rawName = name.toUtf8();
-        entry.utf8Name = std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() > 127; });
-        entry.deflateType = deflateType;
-        writer.add(entry, data.constData(), data.size());
-    }
-    writer.finish();
-    return bytes;
-}

@@ -39,6 +39,3 @@ private:
     QString m_error;
     QByteArray m_directory;
 };
-
-// An archive in memory from named parts, for containers such as OOXML packages.
-QByteArray ZipInMemory(const QVector<std::pair<QString, QByteArray>>& parts, int deflateType = zip::dtDeflateN);

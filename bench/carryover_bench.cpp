@@ -25,12 +25,11 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString earlier = dir.path() + "/earlier.qvx";
     createxms(earlier);
-    PrepareFieldValues();
     {
         DocumentEngine word;
         auto doc = word.Open(earlier, false, true);
         doc->Unprotect(ProtectPassword);
-        for (const Tfiledata& f : FieldData)
+        for (const Tfiledata& f : FieldData())
             if (f.Source == -1 && f.Name != "xkdm")
                 doc->SetCellText(f.TableNo, f.CellNo, QStringLiteral("内容") + f.Name);
         doc->SetCellText(5, 15, QString(3000, QChar(0x5b57)));

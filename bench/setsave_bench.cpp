@@ -2,6 +2,7 @@
 // a fresh copy of DOC for each run (not timed), then SetFields; median of N runs. Writes the
 // cells it sets as "table TAB cell TAB value" lines to CELLS, for the python-docx comparison.
 //   setsave_bench DOC RUNS CELLS NAME=VALUE...
+#include "ApplicationDocument.h"
 #include "DocumentLock.h"
 #include "FieldAccess.h"
 #include "FieldCatalogue.h"
@@ -25,11 +26,8 @@ int main(int argc, char** argv)
     }
     const QString source = QString::fromLocal8Bit(argv[1]);
     const int runs = std::atoi(argv[2]);
-    PrepareFieldValues();
     Twordqen session;
-    WordSession = &session;
     Tlockqen lock;
-    DocLock = &lock;
 
     QMap<int, QString> values;
     QFile cells(QString::fromLocal8Bit(argv[3]));
@@ -38,10 +36,10 @@ int main(int argc, char** argv)
     for (int a = 4; a < argc; ++a) {
         const QString assignment = QString::fromLocal8Bit(argv[a]);
         const QString name = assignment.section('=', 0, 0);
-        for (int i = 0; i <= FieldHigh; ++i)
-            if (FieldData.at(i).Source == -1 && FieldData.at(i).Name == name) {
+        for (int i = 0; i <= FieldHigh(); ++i)
+            if (FieldData().at(i).Source == -1 && FieldData().at(i).Name == name) {
                 values.insert(i, assignment.section('=', 1));
-                cells.write(QStringLiteral("%1\t%2\t%3\n").arg(FieldData.at(i).TableNo).arg(FieldData.at(i).CellNo)
+                cells.write(QStringLiteral("%1\t%2\t%3\n").arg(FieldData().at(i).TableNo).arg(FieldData().at(i).CellNo)
                                 .arg(assignment.section('=', 1)).toUtf8());
             }
     }
@@ -55,12 +53,13 @@ int main(int argc, char** argv)
         if (!QFile::copy(source, copy))
             return 1;
         FieldMap form;
+        ApplicationDocument document(session, lock, copy);
         QElapsedTimer timer;
         timer.start();
-        const StoreResult stored = SetFields(form, copy, values, 8);
+        const StoreResult stored = document.SetFields(form, values, {}, {});
         const double ms = timer.nsecsElapsed() / 1e6;
         if (!stored.ok()) {
-            std::fprintf(stderr, "%s\n", qPrintable(stored.message));
+            std::fprintf(stderr, "%s\n", qPrintable(Explain(stored.cause)));
             return 1;
         }
         if (i > 0)  // the first run also derives the password hash once for the process

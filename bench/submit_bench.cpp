@@ -1,6 +1,7 @@
 // From "开始提交" to the test question, packed, to a folder on the same disk; median of N runs
 // for a document of each given size in bytes (padded with an incompressible stored part, as a
 // document with pictures is).   submit_bench RUNS SIZE…
+#include "ApplicationDocument.h"
 #include "DocumentLock.h"
 #include "Edition.h"
 #include "FieldCatalogue.h"
@@ -47,12 +48,14 @@ public:
 
 class Host : public SubmitHost {
 public:
+    explicit Host(ApplicationDocument& working) : working(working) {}
+    ApplicationDocument& working;
     QString target;
-    void ShowShortForm() override {}
+    ApplicationDocument& WorkingDocument() override { return working; }
+    void ShowShortFormOf(ApplicationDocument&) override {}
     void ShowShortFormWithoutWaiting() override {}
-    void OpenBodyText() override {}
+    void OpenBodyTextOf(const QString&) override {}
     void SetAutoNameEnabled(bool) override {}
-    void ForgetShortForm() override {}
     QString SaveDlg(const QString&, const QString&, const QString&, const QString&) override { return target; }
 };
 
@@ -64,7 +67,7 @@ void MakeDocument(const QString& path, qint64 size)
         DocumentEngine word;
         auto doc = word.Open(path, false, true);
         doc->Unprotect(ProtectPassword);
-        for (const Tfiledata& f : FieldData)
+        for (const Tfiledata& f : FieldData())
             if (f.Source == -1 && f.Check == -1)
                 doc->SetCellText(f.TableNo, f.CellNo, f.Name == "email" ? "a@b.cn" : QStringLiteral("内容"));
         doc->SetCellText(5, 15, QString(1500, QChar(0x5b57)));
@@ -98,21 +101,19 @@ int main(int argc, char** argv)
     const int runs = argc > 1 ? atoi(argv[1]) : 5;
     ClockedPrompter prompter;
     installPrompter(&prompter);
-    PrepareFieldValues();
     YearText = "2013";
     TempFolder = TempFolderPath();
     DocFolder = home.path() + "/";
-    Tlockqen lock;
-    DocLock = &lock;
     Twordqen session;
-    WordSession = &session;
+    Tlockqen lock;
+    ApplicationDocument document(session, lock);
     frmzipx = new Tfrmzipx;
-    Host host;
+    Host host(document);
     TfrmVantraExport dialog(&host);
     for (int a = 2; a < argc; ++a) {
         const qint64 size = QByteArray(argv[a]).toLongLong();
-        CurDocPath = home.path() + QStringLiteral("/省高校申请书%1.qvx").arg(size);
-        MakeDocument(CurDocPath, size);
+        document.Open(home.path() + QStringLiteral("/省高校申请书%1.qvx").arg(size));
+        MakeDocument(document.CurDocPath(), size);
         host.target = home.path() + QStringLiteral("/out%1.qvs").arg(size);
         std::vector<double> times;
         for (int i = 0; i < runs + 1; ++i) {
@@ -128,11 +129,9 @@ int main(int argc, char** argv)
                 times.push_back(prompter.reachedMs);
         }
         std::printf("document of %.1f MB: \"开始提交\" to the test question, median %.1f ms over %d runs\n",
-                    QFileInfo(CurDocPath).size() / 1048576.0, Median(times), runs);
+                    QFileInfo(document.CurDocPath()).size() / 1048576.0, Median(times), runs);
     }
     delete frmzipx;
-    WordSession = nullptr;
-    DocLock = nullptr;
     installPrompter(nullptr);
     return 0;
 }

@@ -24,11 +24,10 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString path = dir.path() + "/blank.qvx";
     createxms(path);
-    LoadFieldCatalogue();
     if (argc > 2) {
         QFile cells(argv[2]);
         cells.open(QIODevice::WriteOnly);
-        for (const Tfiledata& f : FieldData)
+        for (const Tfiledata& f : FieldData())
             cells.write(QByteArray::number(f.TableNo) + " " + QByteArray::number(f.CellNo) + "\n");
     }
 
@@ -40,7 +39,7 @@ int main(int argc, char** argv)
         timer.start();
         auto doc = word.Open(path, false, true);
         doc->Unprotect(ProtectPassword);
-        for (const Tfiledata& f : FieldData)
+        for (const Tfiledata& f : FieldData())
             checksum += doc->CellText(f.TableNo, f.CellNo).size();
         doc->Close(false);
         const double a = timer.nsecsElapsed() / 1e6;
@@ -51,7 +50,7 @@ int main(int argc, char** argv)
         timer.restart();
         auto w = word.Open(copy, false, true);
         w->Unprotect(ProtectPassword);
-        for (const Tfiledata& f : FieldData)
+        for (const Tfiledata& f : FieldData())
             if (f.Source == -1)
                 w->SetCellText(f.TableNo, f.CellNo, QStringLiteral("测试值 ") + f.Name);
         w->SetProtectedForForms(1, true);

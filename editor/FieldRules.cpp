@@ -62,22 +62,49 @@ QString SchoolNameProblem(const FieldAccess& form)
     return Trimmed(form, "edcddw1").contains(' ') ? QStringLiteral("学校名称中不能有空格!") : QString();
 }
 
-QString FieldProblem(const FieldAccess& form, const QString& controlName)
+namespace {
+
+// The rules judge by their own field; these adapt them to the table's form.
+template <QString (*Rule)(const FieldAccess&)>
+QString Own(const FieldAccess& form, const QString&)
+{
+    return Rule(form);
+}
+
+} // namespace
+
+const QList<FieldRule>& FieldRules()
+{
+    static const QList<FieldRule> rules = {
+        {"edsqje", false, FilterAmount, QStringLiteral("申请经费只能输入数字和一个小数点"), Own<AmountProblem>},
+        {"edyjzsjy", false, FilterDigits, QStringLiteral("终止年份只能输入数字"), Own<EndYearProblem>},
+        {"edsfzh1", false, FilterIdNumber, QStringLiteral("身份证号只能输入数字，最后一位可以是X"), Own<ApplicantIdProblem>},
+        {"edlxdh", false, FilterPhone, QStringLiteral("电话只能输入数字和最多两个“-”"), Own<PhoneProblem>},
+        {"edemail", false, FilterNone, {}, Own<EmailProblem>},
+        {"edcddw1", false, FilterNoBlank, QStringLiteral("学校名称中不能输入空格"), Own<SchoolNameProblem>},
+        {MemberIdPrefix, true, FilterIdNumber, QStringLiteral("身份证号只能输入数字，最后一位可以是X"), MemberIdProblem},
+    };
+    return rules;
+}
+
+const FieldRule* FieldRuleOf(const QString& controlName)
 {
     const QString name = controlName.toLower();
-    if (name == QLatin1String("edsfzh1"))
-        return ApplicantIdProblem(form);
-    if (name.startsWith(MemberIdPrefix))
-        return MemberIdProblem(form, controlName);
-    if (name == QLatin1String("edemail"))
-        return EmailProblem(form);
-    if (name == QLatin1String("edyjzsjy"))
-        return EndYearProblem(form);
-    if (name == QLatin1String("edsqje"))
-        return AmountProblem(form);
-    if (name == QLatin1String("edlxdh"))
-        return PhoneProblem(form);
-    if (name == QLatin1String("edcddw1"))
-        return SchoolNameProblem(form);
-    return {};
+    for (const FieldRule& rule : FieldRules()) {
+        if (!rule.rows && name == rule.control)
+            return &rule;
+        if (rule.rows && name.startsWith(rule.control)) {
+            bool number = false;
+            const int row = name.mid(rule.control.size()).toInt(&number);
+            if (number && row >= FirstMemberRow && row <= LastMemberRow)
+                return &rule;
+        }
+    }
+    return nullptr;
+}
+
+QString FieldProblem(const FieldAccess& form, const QString& controlName)
+{
+    const FieldRule* rule = FieldRuleOf(controlName);
+    return rule && rule->problem ? rule->problem(form, controlName) : QString();
 }

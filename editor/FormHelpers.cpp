@@ -142,6 +142,9 @@ void FilterKey(QWidget* control, QChar& key, int mode)
     case FilterAmount:
         pass = key == '.' && !text.contains('.');
         break;
+    case FilterNoBlank:
+        pass = key != ' ';
+        break;
     default:
         break;
     }

@@ -1,6 +1,8 @@
 #pragma once
 // Input and layout helpers shared by the windows: the shadowed title banner, Enter as Tab,
 // key filters of numeric fields, and hiding the short form's code-carrier fields.
+#include "KeyFilters.h"
+
 #include <QChar>
 #include <QColor>
 #include <QFont>
@@ -37,7 +39,6 @@ void FreeBanner(BannerSet& set);
 // Enter is consumed (key becomes 0) and the focus moves to the next control in tab order.
 void EnterToNextControl(QWidget* window, QChar& key);
 
-enum FilterMode { FilterPhone = 1, FilterIdNumber = 2, FilterAmount = 3, FilterDigits = 4 };
 // Lets the typed character through or replaces it by 0 (nothing reaches the control).
 void FilterKey(QWidget* control, QChar& key, int mode);
 

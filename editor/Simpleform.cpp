@@ -1,12 +1,11 @@
 #include "Simpleform.h"
 
 #include "CodeLookup.h"
-#include "DocumentLock.h"
+#include "DocumentCommands.h"
 #include "EditJournal.h"
 #include "SafeWrite.h"
 #include "Files.h"
 #include "Gb18030.h"
-#include "WordSession.h"
 #include "Edition.h"
 #include "Failure.h"
 #include "FieldCatalogue.h"
@@ -14,7 +13,6 @@
 #include "FormPanel.h"
 #include "InputControls.h"
 #include "MemberCompleter.h"
-#include "Preview.h"
 #include "ModalResult.h"
 #include "Seams.h"
 #include "Session.h"
@@ -339,10 +337,18 @@ bool TFrmSimpleform::Open()
         Layout();
         if (Tag(this) == 0) {
             // What a save that was killed left half written beside the document goes now.
-            RemoveStaleTemporaries(QFileInfo(CurDocPath).absolutePath());
-            LoadShortForm(*this, CurDocPath);
-            if (Tag(this) == 88)
-                return false;  // not an application: the load has said so, nothing is stored
+            RemoveStaleTemporaries(QFileInfo(m_document->CurDocPath()).absolutePath());
+            Outcome loaded;
+            {
+                ProgressSteps steps(9);
+                loaded = m_document->LoadShortForm(*this, [&steps] { steps.step(); });
+            }
+            if (!loaded.ok()) {
+                // Not an application: said once, and nothing is stored.
+                ShowNotice(NotAnApplicationMessage(loaded), NoticeCaption);
+                closeWithTag(88);
+                return false;
+            }
             if (m_notesLoaded)
                 m_carryOverNotes.clear();
             m_notesLoaded = true;
@@ -356,9 +362,9 @@ bool TFrmSimpleform::Open()
             FillEndYears();
             SetTag(this, 1);
         } else {
-            for (int i = 0; i <= FieldHigh && i < EditValues.size(); ++i)
-                if (FieldData.at(i).Source == -1)
-                    setText("ed" + FieldData.at(i).Name, EditValues.at(i));
+            for (int i = 0; i <= FieldHigh() && i < m_document->EditValues.size(); ++i)
+                if (FieldData().at(i).Source == -1)
+                    setText("ed" + FieldData().at(i).Name, m_document->EditValues.at(i));
         }
         return true;
     } catch (const std::exception&) {
@@ -367,6 +373,13 @@ bool TFrmSimpleform::Open()
         SetTag(this, 88);
         return false;
     }
+}
+
+void TFrmSimpleform::SetDocument(ApplicationDocument* document)
+{
+    if (document != m_document)
+        SetTag(this, 0);
+    m_document = document;
 }
 
 void TFrmSimpleform::SetCarryOverNotes(const QList<LeftOut>& notes)
@@ -435,61 +448,64 @@ bool TFrmSimpleform::FocusBlocked()
 
 void TFrmSimpleform::CollectEditValues()
 {
-    for (int i = 0; i <= FieldHigh && i < EditValues.size(); ++i) {
-        const Tfiledata& f = FieldData.at(i);
+    for (int i = 0; i <= FieldHigh() && i < m_document->EditValues.size(); ++i) {
+        const Tfiledata& f = FieldData().at(i);
         if (f.Source != -1 || !has("ed" + f.Name))
             continue;
-        EditValues[i] = TrimBlanks(text("ed" + f.Name));
+        m_document->EditValues[i] = TrimBlanks(text("ed" + f.Name));
     }
 }
 
 bool TFrmSimpleform::Store()
 {
     CollectEditValues();
-    const QString journaled = LoadedDocument.path;
-    StoreResult result = SaveShortForm(*this, CurDocPath, 8);
+    StoreResult result;
+    {
+        ProgressSteps steps(8);
+        result = m_document->SaveShortForm(*this, steps.interaction());
+    }
     if (result.status == StoreStatus::Replaced)
-        result = OfferNewDocument(result.message);
+        result = OfferNewDocument(result.cause);
     switch (result.status) {
     case StoreStatus::Stored:
     case StoreStatus::NothingChanged:
         // What the journal kept is in the document now.
         m_journalTimer->stop();
-        RemoveJournal(journaled);
-        RemoveJournal(LoadedDocument.path);
+        m_document->RemoveJournal();
         m_journaled.clear();
         SaveState->setText(QStringLiteral("已保存 ") + QTime::currentTime().toString("HH:mm:ss"));
         RememberTeam(*this);
+        // In the file, but perhaps not yet on the device.
+        if (!result.cause.ok())
+            ShowNotice(Explain(result.cause), NoticeCaption);
         return true;
     case StoreStatus::InUse:     // the user chose 取消 while another program held the file
     case StoreStatus::Replaced:  // the user chose not to store the values elsewhere
         return false;
     case StoreStatus::ReadOnly:
-        ShowNotice(result.message, NoticeCaption);
+        ShowNotice(Explain(result.cause), NoticeCaption);
         return false;
     case StoreStatus::Failed:
-        ShowError(result.message);
+        ShowError(IsNoApplication(result.cause.cause) ? NotAnApplicationMessage(result.cause) : Explain(result.cause));
         return false;
     }
     return false;
 }
 
-StoreResult TFrmSimpleform::OfferNewDocument(const QString& why)
+StoreResult TFrmSimpleform::OfferNewDocument(const Outcome& why)
 {
     const StoreResult declined{StoreStatus::Replaced, why};
-    if (!AskConfirm(why + QStringLiteral("\r\n\r\n为免写进别人的文件，简表内容没有保存。要把简表内容另存为一个新的申请书吗？"),
+    if (!AskConfirm(Explain(why) + QStringLiteral("\r\n\r\n为免写进别人的文件，简表内容没有保存。要把简表内容另存为一个新的申请书吗？"),
                     NoticeCaption))
         return declined;
-    const QFileInfo current(CurDocPath);
+    const QFileInfo current(m_document->CurDocPath());
     const QString answer = filePicker().saveFile(QStringLiteral("请输入新的申请书文件名"), current.absolutePath(),
                                                  DocumentsFilter(), current.completeBaseName() + QStringLiteral("（新）") + DocExtension());
     if (answer.isEmpty())
         return declined;
     const QString target = ChangeExtension(answer, ExtPrefix + "x");
-    const StoreResult result = StoreAsNewDocument(*this, target, 8);
-    if (result.ok())
-        CurDocPath = target;
-    return result;
+    ProgressSteps steps(8);
+    return m_document->StoreAsNewDocument(*this, target, steps.interaction());
 }
 
 void TFrmSimpleform::sbSaveClick()
@@ -542,7 +558,7 @@ void TFrmSimpleform::reject()
 
 void TFrmSimpleform::SpeedButton16Click()
 {
-    OpenHelpDocument();
+    OpenHelpDocument(m_document->lock());
 }
 
 void TFrmSimpleform::SpeedButton1Click()
@@ -558,5 +574,5 @@ void TFrmSimpleform::sbPreviewClick()
     // The application as reviewers will see it, with what the screen holds stored first.
     if (FocusBlocked() || !Store())
         return;
-    PreviewApplication(CurDocPath);
+    PreviewApplication(m_document->CurDocPath());
 }

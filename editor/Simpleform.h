@@ -4,7 +4,8 @@
 // document, and stores them on every save and every normal close.
 #include "CarryOver.h"
 #include "OnFirstUse.h"
-#include "FieldAccess.h"
+#include "SimpleformRules.h"
+#include "ApplicationDocument.h"
 #include "ShortForm.h"
 #include "FormHelpers.h"
 
@@ -23,7 +24,7 @@ class QStatusBar;
 class QToolButton;
 class QTimer;
 
-class TFrmSimpleform : public QDialog, public FieldAccess {
+class TFrmSimpleform : public QDialog, public RuledForm {
     Q_OBJECT
 public:
     explicit TFrmSimpleform(QWidget* parent = nullptr);
@@ -44,7 +45,8 @@ public:
     int tagOf(const QString& name) const override;
     void setTag(const QString& name, int tag) override;
 
-    QWidget* control(const QString& name) const;
+    QWidget* control(const QString& name) const override;
+    QWidget* formWidget() override { return this; }
     template <class T>
     T* control(const QString& name) const { return qobject_cast<T*>(control(name)); }
 
@@ -62,23 +64,19 @@ public:
 
     // The application-wide wheel hook, installed while the screen is shown: a wheel turn over the
     // screen scrolls ScrollBox1 by the desktop's lines and changes no field.
-    void InstallWheelHook();
-    void RemoveWheelHook();
+    void InstallWheelHook() override;
+    void RemoveWheelHook() override;
     bool WheelHookInstalled() const;
 
-    // A rule run when the focus leaves the control; false when it refused the text (it has
-    // shown its notice), and the focus then goes back.
-    using ExitRule = std::function<bool(QWidget*)>;
-    void SetExitRule(const QString& name, ExitRule rule);
-    // A filter on what is typed into the control, keys and input-method text alike: false
-    // discards the character.
-    using KeyRule = std::function<bool(QWidget*, QChar)>;
-    // refusal: what the field takes, said in the status bar when a character is refused.
-    void SetKeyRule(const QString& name, KeyRule rule, const QString& refusal);
+    void SetExitRule(const QString& name, ExitRule rule) override;
+    void SetKeyRule(const QString& name, KeyRule rule, const QString& refusal) override;
     // A note in the status bar for a few seconds.
     void Tell(const QString& note);
 
     int MaxProjectYears = 3;  // the main window's, set at start
+    // The application the screen shows; another one is read at the next showing.
+    void SetDocument(ApplicationDocument* document);
+    ApplicationDocument* Document() const { return m_document; }
     // What a new application made from an earlier one did not take, listed until chosen again;
     // they belong to the next document the screen loads, and go when it loads another.
     void SetCarryOverNotes(const QList<LeftOut>& notes);
@@ -123,7 +121,7 @@ private:
     void CollectEditValues();
     // True when the screen's values are in the document; otherwise it has said why.
     bool Store();
-    StoreResult OfferNewDocument(const QString& why);
+    StoreResult OfferNewDocument(const Outcome& why);
     bool CloseAllowed();
     void RunExitRule(QWidget* control);
     void WatchEdits(QWidget* control);
@@ -145,6 +143,7 @@ private:
     QTimer* m_journalTimer = nullptr;
     QMap<QString, QString> m_journaled;  // what the journal on disk holds
     QList<LeftOut> m_carryOverNotes;
+    ApplicationDocument* m_document = nullptr;
     bool m_notesLoaded = false;  // the notes' document has been loaded
 };
 

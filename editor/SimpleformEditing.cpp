@@ -130,31 +130,26 @@ void TFrmSimpleform::JournalNow()
 {
     m_journalTimer->stop();
     // A document that failed to load, or is not loaded yet, has nothing to keep.
-    if (Tag(this) != 1 || !LoadedDocument.isValid())
+    if (Tag(this) != 1 || !m_document || !m_document->LoadedDocument.isValid())
         return;
-    const QMap<QString, QString> changed = ChangedValues(*this);
+    const QMap<QString, QString> changed = m_document->ChangedValues(*this);
     if (changed == m_journaled)
         return;
-    if (changed.isEmpty()) {
-        RemoveJournal(LoadedDocument.path);
-        m_journaled.clear();
-        return;
-    }
-    if (WriteJournal({LoadedDocument, QDateTime::currentDateTime(), changed}, nullptr))
+    if (m_document->WriteJournal(changed).written())
         m_journaled = changed;
 }
 
 void TFrmSimpleform::OfferJournal()
 {
-    const std::optional<EditJournal> journal = ReadJournal(LoadedDocument.path);
+    const std::optional<EditJournal> journal = m_document->Journal();
     if (!journal)
         return;
-    const QMap<QString, QString> values = ValuesToRestore(*journal, LoadedDocument);
+    const QMap<QString, QString> values = m_document->ValuesToRestore(*journal);
     // Another document at the same path, or nothing that still differs: the journal is done.
     if (values.isEmpty() || !AskConfirm(QStringLiteral("发现上次未保存的修改（") + journal->written.toString(QStringLiteral("yyyy年M月d日 HH:mm"))
                                             + QStringLiteral("），要恢复吗？"),
                                         NoticeCaption)) {
-        RemoveJournal(LoadedDocument.path);
+        m_document->RemoveJournal();
         return;
     }
     // Edits like any other: the next save or close stores them.

@@ -13,7 +13,7 @@
 #include "MemberOrder.h"
 #include "ModalResult.h"
 #include "Seams.h"
-#include "Simpleform.h"
+#include "ShortForm.h"
 #include "SimpleformTables.h"
 #include "Tags.h"
 #include "TeamMembers.h"
@@ -23,22 +23,27 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
-#include <stdexcept>
 
 namespace {
 
-QString Trimmed(const TFrmSimpleform& screen, const QString& name)
+template <class T>
+T* Control(const RuledForm& form, const QString& name)
+{
+    return qobject_cast<T*>(form.control(name));
+}
+
+QString Trimmed(const RuledForm& screen, const QString& name)
 {
     return TrimBlanks(screen.text(name));
 }
 
-bool ApplicantIdLeft(TFrmSimpleform& screen)
+bool ApplicantIdLeft(RuledForm& screen)
 {
     const QString t = Trimmed(screen, "edsfzh1");
     if (t.isEmpty())
         return true;
     const BirthAndSex person = IdBirthAndSex(t);
-    auto* birthField = screen.control<QLineEdit>("edcsny");
+    auto* birthField = Control<QLineEdit>(screen, "edcsny");
     QWidget* sexField = screen.control("edxb");
     if (!person.sex.isEmpty()) {
         screen.setText("edcsny", person.birth);
@@ -54,22 +59,20 @@ bool ApplicantIdLeft(TFrmSimpleform& screen)
     return false;
 }
 
-// A field rule as an exit rule: its message as a notice, and the focus back.
-TFrmSimpleform::ExitRule Judged(TFrmSimpleform& screen, QString (*problem)(const FieldAccess&))
+// A field's rule as an exit rule: its message as a notice, and the focus back.
+bool Judged(RuledForm& screen, const QString& control)
 {
-    return [&screen, problem](QWidget*) {
-        const QString message = problem(screen);
-        if (!message.isEmpty())
-            ShowNotice(message, NoticeCaption);
-        return message.isEmpty();
-    };
+    const QString message = FieldProblem(screen, control);
+    if (!message.isEmpty())
+        ShowNotice(message, NoticeCaption);
+    return message.isEmpty();
 }
 
 // The application date "2013年 3月" shows as year and month; the split runs whenever a document
 // puts a date there, not while the month choice rebuilds it.
 bool RebuildingDate = false;
 
-void SplitDate(TFrmSimpleform& screen)
+void SplitDate(RuledForm& screen)
 {
     if (RebuildingDate)
         return;
@@ -80,7 +83,7 @@ void SplitDate(TFrmSimpleform& screen)
     screen.setText("cmbmonth", date.month);
 }
 
-void RebuildDate(TFrmSimpleform& screen)
+void RebuildDate(RuledForm& screen)
 {
     const QString month = (" " + screen.text("cmbmonth")).right(2);
     RebuildingDate = true;
@@ -88,17 +91,17 @@ void RebuildDate(TFrmSimpleform& screen)
     RebuildingDate = false;
 }
 
-void TitleRule(TFrmSimpleform& screen)
+void TitleRule(RuledForm& screen)
 {
-    auto* title = screen.control<QComboBox>("edzyjszw1");
-    const TitleClass category = TitleCategory(SyncCodeField(&screen, title, 5));
+    auto* title = Control<QComboBox>(screen, "edzyjszw1");
+    const TitleClass category = TitleCategory(SyncCodeField(screen.formWidget(), title, 5));
     screen.setText("edjbdm", category.letter);
     screen.setText("edjb", category.name);
     CountTeam(screen, screen.text("edjbdm"));
 }
 
 // Digits, a hyphen, a full stop or an "X" where the field takes them (FilterKey's modes).
-TFrmSimpleform::KeyRule Filter(int mode)
+RuledForm::KeyRule Filter(int mode)
 {
     return [mode](QWidget* control, QChar c) {
         FilterKey(control, c, mode);
@@ -106,23 +109,27 @@ TFrmSimpleform::KeyRule Filter(int mode)
     };
 }
 
-// What the filtered fields take, said in the status bar when a key is refused.
-const QString AmountKeys = QStringLiteral("申请经费只能输入数字和一个小数点");
-const QString YearKeys = QStringLiteral("终止年份只能输入数字");
-const QString PhoneKeys = QStringLiteral("电话只能输入数字和最多两个“-”");
-const QString IdKeys = QStringLiteral("身份证号只能输入数字，最后一位可以是X");
-const QString SchoolKeys = QStringLiteral("学校名称中不能输入空格");
-
-void OnChosen(TFrmSimpleform& screen, const QString& name, std::function<void()> rule)
+// The controls a rule of the table applies to.
+QStringList ControlsOf(const FieldRule& rule)
 {
-    if (auto* combo = screen.control<QComboBox>(name))
-        QObject::connect(combo, &QComboBox::activated, &screen, std::move(rule));
+    if (!rule.rows)
+        return {rule.control};
+    QStringList names;
+    for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
+        names << MemberField(rule.control, row);
+    return names;
 }
 
-void OnClick(TFrmSimpleform& screen, const QString& name, std::function<void()> action)
+void OnChosen(RuledForm& screen, const QString& name, std::function<void()> rule)
 {
-    if (auto* button = screen.control<QToolButton>(name))
-        QObject::connect(button, &QToolButton::clicked, &screen, std::move(action));
+    if (auto* combo = Control<QComboBox>(screen, name))
+        QObject::connect(combo, &QComboBox::activated, screen.formWidget(), std::move(rule));
+}
+
+void OnClick(RuledForm& screen, const QString& name, std::function<void()> action)
+{
+    if (auto* button = Control<QToolButton>(screen, name))
+        QObject::connect(button, &QToolButton::clicked, screen.formWidget(), std::move(action));
 }
 
 // F4 or Alt+Down in the read-only discipline code opens its lookup, as in a drop-down list.
@@ -147,7 +154,7 @@ private:
 
 } // namespace
 
-void RefreshUnits(TFrmSimpleform& screen)
+void RefreshUnits(RuledForm& screen)
 {
     QStringList units;
     for (const char* name : {"edcddw1", "edcddw2", "edcddw3"})
@@ -155,11 +162,11 @@ void RefreshUnits(TFrmSimpleform& screen)
             units << t;
     screen.setText("edcjdw", QString::number(units.size()));
     for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
-        if (auto* combo = screen.control<QComboBox>(MemberField(MemberUnitPrefix, row)))
+        if (auto* combo = Control<QComboBox>(screen, MemberField(MemberUnitPrefix, row)))
             ReplaceItems(combo, units);
 }
 
-QString CheckForm(TFrmSimpleform& screen)
+QString CheckForm(RuledForm& screen)
 {
     // The first required field left empty, from the walk that lists every problem.
     for (const FormProblem& problem : FormProblems(screen)) {
@@ -173,31 +180,33 @@ QString CheckForm(TFrmSimpleform& screen)
     return members.isEmpty() ? CheckPassedText : members;
 }
 
-void LookupCode(TFrmSimpleform& screen, const QString& comboName)
+void LookupCode(RuledForm& screen, const QString& comboName)
 {
-    screen.RemoveWheelHook();
-    try {
-        auto* combo = screen.control<QComboBox>(comboName);
-        if (!combo || !frmcode)
-            throw std::runtime_error("代码查询窗口不可用");
-        QStringList lines;
-        for (int i = 0; i < combo->count(); ++i)
-            lines << combo->itemData(i).value<Tmycomp>().Code + " | " + combo->itemText(i);
-        frmcode->SetCodeList(lines);
-        if (frmcode->exec() == ModalChosen) {
-            combo->setFocus(Qt::OtherFocusReason);
-            SetControlText(combo, frmcode->ResultText);
-            SelectTypedItem(combo);
-            if (comboName == QLatin1String("edzyjszw1"))
-                TitleRule(screen);
-        }
-        screen.InstallWheelHook();
-    } catch (const std::exception& error) {
-        ShowNotice(QString::fromUtf8(error.what()), NoticeCaption);
+    auto* combo = Control<QComboBox>(screen, comboName);
+    if (!combo || !frmcode) {
+        ShowNotice(QStringLiteral("代码查询窗口不可用"), NoticeCaption);
+        return;
     }
+    // The dialog scrolls its own list; the screen's wheel comes back however the lookup ends.
+    screen.RemoveWheelHook();
+    const struct WheelBack {
+        RuledForm& screen;
+        ~WheelBack() { screen.InstallWheelHook(); }
+    } back{screen};
+    QStringList lines;
+    for (int i = 0; i < combo->count(); ++i)
+        lines << combo->itemData(i).value<Tmycomp>().Code + " | " + combo->itemText(i);
+    frmcode->SetCodeList(lines);
+    if (frmcode->exec() != ModalChosen)
+        return;
+    combo->setFocus(Qt::OtherFocusReason);
+    SetControlText(combo, frmcode->ResultText);
+    SelectTypedItem(combo);
+    if (comboName == QLatin1String("edzyjszw1"))
+        TitleRule(screen);
 }
 
-void LookupDiscipline(TFrmSimpleform& screen)
+void LookupDiscipline(RuledForm& screen)
 {
     if (!frmxkdm_tree || frmxkdm_tree->exec() != ModalChosen)
         return;
@@ -206,31 +215,23 @@ void LookupDiscipline(TFrmSimpleform& screen)
     screen.setText("edyjxk", frmxkdm_tree->SelRootName);
 }
 
-void AttachShortFormRules(TFrmSimpleform& screen)
+void AttachShortFormRules(RuledForm& screen)
 {
-    TFrmSimpleform* s = &screen;
-
-    screen.SetKeyRule("edsqje", Filter(FilterAmount), AmountKeys);
-    screen.SetKeyRule("edyjzsjy", Filter(FilterDigits), YearKeys);
-    screen.SetKeyRule("edlxdh", Filter(FilterPhone), PhoneKeys);
-    for (int row = 1; row <= LastMemberRow; ++row)
-        screen.SetKeyRule(MemberField(MemberIdPrefix, row), Filter(FilterIdNumber), IdKeys);
-    screen.SetKeyRule("edcddw1", [](QWidget*, QChar c) { return c != ' '; }, SchoolKeys);
+    RuledForm* s = &screen;
 
     // What a key filter refuses can still arrive pasted: the exit rules judge the whole text.
+    for (const FieldRule& rule : FieldRules())
+        for (const QString& name : ControlsOf(rule)) {
+            if (rule.keys != FilterNone)
+                screen.SetKeyRule(name, Filter(rule.keys), rule.keyRefusal);
+            if (rule.problem)
+                screen.SetExitRule(name, [s](QWidget* field) { return Judged(*s, field->objectName()); });
+        }
+    // Exit rules that do more than judge.
     screen.SetExitRule("edsfzh1", [s](QWidget*) { return ApplicantIdLeft(*s); });
-    for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
-        screen.SetExitRule(MemberField(MemberIdPrefix, row), [s](QWidget* field) {
-            CheckMemberId(*s, field->objectName());  // it puts the focus back itself
-            return true;
-        });
-    screen.SetExitRule("edemail", Judged(screen, EmailProblem));
-    screen.SetExitRule("edyjzsjy", Judged(screen, EndYearProblem));
-    screen.SetExitRule("edsqje", Judged(screen, AmountProblem));
-    screen.SetExitRule("edlxdh", Judged(screen, PhoneProblem));
-    screen.SetExitRule("edcddw1", [s](QWidget*) {
+    screen.SetExitRule("edcddw1", [s](QWidget* field) {
         RefreshUnits(*s);
-        return Judged(*s, SchoolNameProblem)(nullptr);
+        return Judged(*s, field->objectName());
     });
     for (const char* unit : {"edcddw2", "edcddw3", "edsqrq"})
         screen.SetExitRule(unit, [s](QWidget*) {
@@ -243,13 +244,13 @@ void AttachShortFormRules(TFrmSimpleform& screen)
     });
 
     for (const char* name : {"edxmlb", "edyjlb", "edxw"})
-        OnChosen(screen, name, [s, name] { SyncCodeField(s, s->control<QComboBox>(name), 5); });
+        OnChosen(screen, name, [s, name] { SyncCodeField(s->formWidget(), Control<QComboBox>(*s, name), 5); });
     OnChosen(screen, "edzyjszw1", [s] { TitleRule(*s); });
     for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
         OnChosen(screen, MemberField(MemberTitlePrefix, row), [s] { CountTeam(*s, s->text("edjbdm")); });
     OnChosen(screen, "cmbmonth", [s] { RebuildDate(*s); });
-    if (auto* date = screen.control<QLineEdit>("edsqrq"))
-        QObject::connect(date, &QLineEdit::textChanged, &screen, [s] { SplitDate(*s); });
+    if (auto* date = Control<QLineEdit>(screen, "edsqrq"))
+        QObject::connect(date, &QLineEdit::textChanged, screen.formWidget(), [s] { SplitDate(*s); });
 
     OnClick(screen, "SpeedButton11", [s] { LookupCode(*s, "edzyjszw1"); });
     OnClick(screen, "SpeedButton12", [s] { LookupCode(*s, "edcddw1"); });
@@ -258,9 +259,9 @@ void AttachShortFormRules(TFrmSimpleform& screen)
     for (int row = FirstMemberRow; row <= LastMemberRow; ++row)
         OnClick(screen, "SpeedButton" + QString::number(row), [s, row] { DeleteMember(*s, row); });
 
-    if (auto* button = screen.control<QToolButton>("SpeedButton13")) {
+    if (auto* button = Control<QToolButton>(screen, "SpeedButton13")) {
         button->setToolTip(button->toolTip() + QStringLiteral("（F4）"));
         if (QWidget* code = screen.control("edxkdm"))
-            code->installEventFilter(new LookupKey(button, &screen));
+            code->installEventFilter(new LookupKey(button, screen.formWidget()));
     }
 }

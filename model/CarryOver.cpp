@@ -209,8 +209,8 @@ CarryOverPlan PlanCarryOver(const QMap<QString, QString>& earlier, const QSet<Ca
 QMap<QString, QString> ValuesByName(const QStringList& byRecord)
 {
     QMap<QString, QString> values;
-    for (int i = 0; i <= FieldHigh && i < byRecord.size(); ++i)
-        if (FieldData.at(i).Source == -1)
-            values.insert(FieldData.at(i).Name, byRecord.at(i));
+    for (int i = 0; i <= FieldHigh() && i < byRecord.size(); ++i)
+        if (FieldData().at(i).Source == -1)
+            values.insert(FieldData().at(i).Name, byRecord.at(i));
     return values;
 }

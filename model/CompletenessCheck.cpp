@@ -5,7 +5,6 @@
 #include "OoxmlDocument.h"
 #include "Resources.h"
 #include "FieldCatalogue.h"
-#include "Seams.h"
 #include "ShortForm.h"
 #include "Text.h"
 #include "WordHost.h"
@@ -13,41 +12,35 @@
 
 namespace {
 
-// Ends the walk at the first fault.
-struct Stop {};
-
-void Check(DocumentReader& doc, DocumentCheck& result)
+void Check(DocumentReader& doc, DocumentCheck& result, const CheckStep& step)
 {
-    progress().FrmShow(18, FieldHigh + 1);
-    try {
-        WalkCatalogue(doc, [](int i) { return FieldData.at(i).Source == -1 && FieldData.at(i).Check != 0; },
-                      [&](int i, int table) {
-                          const Tfiledata& f = FieldData.at(i);
-                          const QString t = TrimBlanks(doc.CellText(table, f.CellNo));
-                          if (f.Check == -1 && t.isEmpty()) {
-                              result.outcome = DocumentCheck::Incomplete;
-                              result.message = IncompleteText;
-                              throw Stop();
+    WalkCatalogue(doc, [](int i) { return FieldData().at(i).Source == -1 && FieldData().at(i).Check != 0; },
+                  [&](int i, int table) {
+                      const Tfiledata& f = FieldData().at(i);
+                      const QString t = TrimBlanks(doc.CellText(table, f.CellNo));
+                      if (f.Check == -1 && t.isEmpty()) {
+                          result.outcome = DocumentCheck::Incomplete;
+                          result.message = IncompleteText;
+                          return false;
+                      }
+                      for (int k = 1; f.Check > 0 && k <= f.Check + 1; ++k) {
+                          const QString u = TrimBlanks(doc.CellText(table, f.CellNo + k));
+                          if (u.isEmpty() != t.isEmpty()) {
+                              result.outcome = DocumentCheck::MembersIncomplete;
+                              result.message = MembersIncompleteText;
+                              return false;
                           }
-                          for (int k = 1; f.Check > 0 && k <= f.Check + 1; ++k) {
-                              const QString u = TrimBlanks(doc.CellText(table, f.CellNo + k));
-                              if (u.isEmpty() != t.isEmpty()) {
-                                  result.outcome = DocumentCheck::MembersIncomplete;
-                                  result.message = MembersIncompleteText;
-                                  throw Stop();
-                              }
-                          }
-                          progress().run(QString());
-                      });
-    } catch (const Stop&) {
-    }
+                      }
+                      if (step)
+                          step(CheckPhase::Checking);
+                      return true;
+                  });
 }
 
-void ReadValues(DocumentReader& doc, QStringList& values, const QStringList& names)
+void ReadValues(DocumentReader& doc, QStringList& values, const QStringList& names, const CheckStep& step)
 {
-    progress().FrmShow(13, FieldHigh + 1);
     WalkCatalogue(doc, [](int) { return true; }, [&](int i, int table) {
-        const Tfiledata& f = FieldData.at(i);
+        const Tfiledata& f = FieldData().at(i);
         // The first equal name counts; a later record of the same name overwrites.
         for (qsizetype n = 0; n < names.size(); ++n)
             if (names.at(n).compare(f.Name, Qt::CaseInsensitive) == 0) {
@@ -55,7 +48,9 @@ void ReadValues(DocumentReader& doc, QStringList& values, const QStringList& nam
                     values[n] = TrimBlanks(doc.CellText(table, f.CellNo));
                 break;
             }
-        progress().run(QString());
+        if (step)
+            step(CheckPhase::Reading);
+        return true;
     });
 }
 
@@ -82,7 +77,8 @@ QString BodyTooShortMessage(int bodyCharacters)
     return BodyTooShortText + QStringLiteral(" （当前正文 %1 字）").arg(bodyCharacters);
 }
 
-DocumentCheck CheckOpenDocument(DocumentReader& doc, int checks, ReadMode mode, const QStringList& names)
+DocumentCheck CheckOpenDocument(DocumentReader& doc, int checks, ReadMode mode, const QStringList& names,
+                                const CheckStep& step)
 {
     DocumentCheck result;
     if (checks & CheckBodyLength) {
@@ -91,30 +87,32 @@ DocumentCheck CheckOpenDocument(DocumentReader& doc, int checks, ReadMode mode, 
             result = {DocumentCheck::BodyTooShort, BodyTooShortMessage(result.bodyCharacters), result.bodyCharacters, {}};
     }
     if (result.passed() && (checks & CheckCompleteness))
-        Check(doc, result);
+        Check(doc, result, step);
     if (result.passed() && mode == ReadValuesByName) {
         result.values = QStringList(names.size(), QStringLiteral("#"));
-        ReadValues(doc, result.values, names);
+        ReadValues(doc, result.values, names, step);
     }
     return result;
 }
 
-DocumentCheck ReadAndCheckDocument(const QString& path, int checks, ReadMode mode, const QStringList& names)
+DocumentCheck ReadAndCheckDocument(Twordqen& session, const QString& path, int checks, ReadMode mode,
+                                   const QStringList& names, const CheckStep& step)
 {
-    DocumentCheck result;
-    try {
-        if (!WordSession)
-            throw std::runtime_error("no session");
-        WordSession->OpenDocument(path);
-        if (!WordSession->DocumentAlive())
-            throw std::runtime_error("not open");
-        result = CheckOpenDocument(*WordSession->Doc, checks, mode, names);
-        WordSession->CloseDocument(false);
-    } catch (const std::exception&) {
-        if (WordSession && WordSession->DocumentAlive())
-            WordSession->CloseDocument(false);
-        result = {DocumentCheck::Invalid, InvalidDocumentText, -1, {}};
+    DocumentCheck invalid{DocumentCheck::Invalid, InvalidDocumentText, -1, {}, {}};
+    if (const Outcome opened = session.OpenDocument(path); !opened.ok()) {
+        invalid.cause = opened;
+        invalid.message += "\n" + Explain(opened);
+        return invalid;
     }
-    progress().Close();
-    return result;
+    try {
+        DocumentCheck result = CheckOpenDocument(*session.Doc, checks, mode, names, step);
+        session.CloseDocument(false);
+        return result;
+    } catch (const std::exception& error) {
+        if (session.DocumentAlive())
+            session.CloseDocument(false);
+        invalid.cause = CaughtOutcome(error);
+        invalid.message += "\n" + Explain(invalid.cause);
+        return invalid;
+    }
 }

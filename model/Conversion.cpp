@@ -43,10 +43,10 @@ Reading Read(DocumentReader& doc)
 QStringList Differences(const Reading& before, const Reading& after)
 {
     QStringList found;
-    for (int i = 0; i <= FieldHigh && i < before.values.size() && i < after.values.size(); ++i)
-        if (FieldData.at(i).Source == -1 && before.values.at(i) != after.values.at(i))
+    for (int i = 0; i <= FieldHigh() && i < before.values.size() && i < after.values.size(); ++i)
+        if (FieldData().at(i).Source == -1 && before.values.at(i) != after.values.at(i))
             found << QStringLiteral("字段 %1：“%2” 变成了 “%3”")
-                         .arg(FieldData.at(i).Name, before.values.at(i).left(20), after.values.at(i).left(20));
+                         .arg(FieldData().at(i).Name, before.values.at(i).left(20), after.values.at(i).left(20));
     if (before.cells != after.cells)
         found << QStringLiteral("表格或单元格的数目变了");
     if (before.sections != after.sections)
@@ -82,8 +82,6 @@ QString ConvertedNameFor(const QString& original)
 ConversionOutcome ConvertToCurrentFormat(const QString& original, const QString& target,
                                          const std::function<bool()>& stop)
 {
-    if (FieldData.isEmpty())
-        LoadFieldCatalogue();
     const QString shownTarget = QDir::toNativeSeparators(target);
     const QFileInfo targetInfo(target);
     if (targetInfo.exists() || targetInfo.isSymLink())
@@ -152,8 +150,7 @@ ConversionOutcome ConvertToCurrentFormat(const QString& original, const QString&
         return Refused(ConversionOutcome::Differs, QStringLiteral("转换后的申请书与原文件不一致，没有使用转换结果：\n")
                                                        + differences.join('\n') + Unchanged());
 
-    QString reason;
-    if (!DeliverCopy(protectedCopy, target, &reason, Replace::Never))
-        return Refused(ConversionOutcome::WriteFailed, reason + Unchanged());
+    if (const Outcome delivered = DeliverCopy(protectedCopy, target, Replace::Never); !delivered.written())
+        return Refused(ConversionOutcome::WriteFailed, Explain(delivered) + Unchanged());
     return {ConversionOutcome::Converted, {}};
 }

@@ -41,7 +41,7 @@ const Blank& BlankDocument()
             b.values = ReadFieldValues(doc);
             b.officeNumber = NormalizeLineBreaks(doc.CellText(OfficeNumberTable, OfficeNumberCell));
         } catch (const Failure&) {
-            b.values = QStringList(FieldHigh + 1, QString());
+            b.values = QStringList(FieldHigh() + 1, QString());
         }
         return b;
     }();
@@ -73,8 +73,6 @@ QString Unpack(const QString& package, EarlierApplication& earlier)
 
 EarlierApplication ReadEarlierApplication(const QString& path)
 {
-    if (FieldData.isEmpty())
-        LoadFieldCatalogue();
     EarlierApplication earlier;
     earlier.path = path;
     earlier.document = path;
@@ -120,7 +118,7 @@ NewFromEarlierOutcome MakeFromEarlier(const EarlierApplication& earlier, const Q
         const ConversionOutcome converted = ConvertToCurrentFormat(earlier.document, target, stop);
         why = converted.ok() ? QString() : converted.message;
     } else if (groups.contains(CarryGroup::Body)) {
-        DeliverCopy(earlier.document, target, &why, Replace::Never);
+        why = Explain(DeliverCopy(earlier.document, target, Replace::Never));
     } else if (!createxms(target)) {
         why = QStringLiteral("无法写入文件 %1").arg(Shown(target));
     }
@@ -138,9 +136,9 @@ NewFromEarlierOutcome MakeFromEarlier(const EarlierApplication& earlier, const Q
             throw Failure(NotAnApplicationText);
         const QStringList current = ReadFieldValues(doc);
         QStringList values = blank.values;
-        for (int i = 0; i <= FieldHigh; ++i)
-            if (FieldData.at(i).Source == -1 && plan.values.contains(FieldData.at(i).Name))
-                values[i] = plan.values.value(FieldData.at(i).Name);
+        for (int i = 0; i <= FieldHigh(); ++i)
+            if (FieldData().at(i).Source == -1 && plan.values.contains(FieldData().at(i).Name))
+                values[i] = plan.values.value(FieldData().at(i).Name);
         WriteValues(doc, values, current);
         if (NormalizeLineBreaks(doc.CellText(OfficeNumberTable, OfficeNumberCell)) != blank.officeNumber)
             doc.SetCellText(OfficeNumberTable, OfficeNumberCell, blank.officeNumber);

@@ -1,8 +1,6 @@
 #include "EditJournal.h"
 
-#include "FieldCatalogue.h"
 #include "SafeWrite.h"
-#include "Text.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -50,7 +48,7 @@ QString JournalPath(const QString& resolvedDocumentPath)
            + ".json";
 }
 
-bool WriteJournal(const EditJournal& journal, QString* reason)
+Outcome WriteJournal(const EditJournal& journal)
 {
     QJsonObject values;
     for (auto it = journal.values.cbegin(); it != journal.values.cend(); ++it)
@@ -62,7 +60,7 @@ bool WriteJournal(const EditJournal& journal, QString* reason)
     const QString path = JournalPath(journal.document.path);
     // The program's own cache folder; nothing else is ever made.
     QDir().mkpath(QFileInfo(path).path());
-    return WriteBytesAtomically(path, QJsonDocument(root).toJson(QJsonDocument::Compact), reason);
+    return WriteBytesAtomically(path, QJsonDocument(root).toJson(QJsonDocument::Compact));
 }
 
 std::optional<EditJournal> ReadJournal(const QString& resolvedDocumentPath)
@@ -96,30 +94,3 @@ void RemoveJournal(const QString& resolvedDocumentPath)
     QFile::remove(JournalPath(resolvedDocumentPath));
 }
 
-QMap<QString, QString> ChangedValues(const FieldAccess& screen)
-{
-    QMap<QString, QString> changed;
-    for (int i = 0; i <= FieldHigh && i < LoadedValues.size(); ++i) {
-        const Tfiledata& f = FieldData.at(i);
-        const QString control = "ed" + f.Name;
-        if (f.Source != -1 || !screen.has(control))
-            continue;
-        const QString value = TrimBlanks(screen.text(control));
-        if (value != LoadedValues.at(i))
-            changed.insert(f.Name, value);
-    }
-    return changed;
-}
-
-QMap<QString, QString> ValuesToRestore(const EditJournal& journal, const DocumentIdentity& loaded)
-{
-    QMap<QString, QString> restore;
-    if (!journal.document.sameAs(loaded))
-        return restore;
-    for (int i = 0; i <= FieldHigh && i < LoadedValues.size(); ++i) {
-        const Tfiledata& f = FieldData.at(i);
-        if (f.Source == -1 && journal.values.contains(f.Name) && journal.values.value(f.Name) != LoadedValues.at(i))
-            restore.insert(f.Name, journal.values.value(f.Name));
-    }
-    return restore;
-}

@@ -5,7 +5,7 @@
 // values differ from the document, and the document's identity, so that it is never applied to
 // another file that comes to stand at the same path.
 #include "DocumentIdentity.h"
-#include "FieldAccess.h"
+#include "Outcome.h"
 
 #include <QDateTime>
 #include <QMap>
@@ -18,15 +18,8 @@ struct EditJournal {
 };
 
 QString JournalPath(const QString& resolvedDocumentPath);
-// Written beside itself and renamed, flushed to the device; false with the reason otherwise.
-bool WriteJournal(const EditJournal& journal, QString* reason);
+// Written beside itself and renamed, flushed to the device.
+Outcome WriteJournal(const EditJournal& journal);
 // The journal of a document, when there is one that can be read; a damaged one is removed.
 std::optional<EditJournal> ReadJournal(const QString& resolvedDocumentPath);
 void RemoveJournal(const QString& resolvedDocumentPath);
-
-// The own fields whose value on the screen (trimmed, as a store takes it) differs from
-// LoadedValues, by catalogue name.
-QMap<QString, QString> ChangedValues(const FieldAccess& screen);
-// The journaled values that still differ from LoadedValues; a journal of another document
-// (another identity) has none.
-QMap<QString, QString> ValuesToRestore(const EditJournal& journal, const DocumentIdentity& loaded);

@@ -4,11 +4,6 @@
 
 #include <QtEndian>
 
-Tarrfiledata FieldData;
-int FieldHigh = -1;
-QStringList LoadedValues;
-QStringList EditValues;
-
 namespace {
 
 qint16 Int16At(const char* p)
@@ -46,17 +41,18 @@ Tarrfiledata ParseFieldCatalogue(const QByteArray& bytes)
     return records;
 }
 
-int LoadFieldCatalogue()
+const Tarrfiledata& FieldData()
 {
-    FieldData = ParseFieldCatalogue(ResourceBytes("text", "fieldinfo").value_or(QByteArray()));
-    FieldHigh = int(FieldData.size()) - 1;
-    return int(FieldData.size());
+    static const Tarrfiledata catalogue = ParseFieldCatalogue(ResourceBytes("text", "fieldinfo").value_or(QByteArray()));
+    return catalogue;
 }
 
-int PrepareFieldValues()
+int FieldHigh()
 {
-    const int count = LoadFieldCatalogue();
-    LoadedValues = QStringList(count, QString());
-    EditValues = QStringList(count, QString());
-    return count;
+    return int(FieldData().size()) - 1;
+}
+
+QStringList EmptyFieldValues()
+{
+    return QStringList(FieldData().size(), QString());
 }

@@ -19,16 +19,13 @@ using Tarrfiledata = QVector<Tfiledata>;
 
 inline constexpr int FieldRecordSize = 44;
 
-extern Tarrfiledata FieldData;
-extern int FieldHigh;
-// Entry i belongs to catalogue record i.
-extern QStringList LoadedValues;
-extern QStringList EditValues;
+// The embedded catalogue, read once on first use and never changed after; FieldHigh is the
+// index of its last record.
+const Tarrfiledata& FieldData();
+int FieldHigh();
 
 // Whole 44-byte records only; trailing bytes are ignored.
 Tarrfiledata ParseFieldCatalogue(const QByteArray& bytes);
-// Fills FieldData and FieldHigh from the embedded catalogue; returns the record count.
-int LoadFieldCatalogue();
-// LoadFieldCatalogue, then LoadedValues and EditValues as one empty entry per record: the
-// state a session starts from. Returns the record count.
-int PrepareFieldValues();
+// One empty value per catalogue record: the values of a document not yet read. Entry i of a
+// document's values belongs to catalogue record i.
+QStringList EmptyFieldValues();

@@ -3,7 +3,6 @@
 #include "ShortForm.h"
 
 #include "Edition.h"
-#include "Seams.h"
 #include "Text.h"
 
 bool IsAllDigits(const QString& text)
@@ -27,14 +26,14 @@ QChar IdCheckChar(const QString& text)
     return QStringLiteral("10X98765432").at(sum % 11);
 }
 
-bool ParseIdNumber(const QString& text, TIDNumInfo& info)
+std::optional<TIDNumInfo> ParseIdNumber(const QString& text)
 {
-    info = TIDNumInfo();
+    TIDNumInfo info;
     const qsizetype n = text.size();
     int year = 0, month = 0, day = 0, sexDigit = 0;
     if (n == 15) {
         if (!IsAllDigits(text))
-            return false;
+            return std::nullopt;
         info.IdKind = 0;
         year = 1900 + text.mid(6, 2).toInt();
         month = text.mid(8, 2).toInt();
@@ -43,36 +42,36 @@ bool ParseIdNumber(const QString& text, TIDNumInfo& info)
     } else if (n == 18) {
         const QChar last = text.at(17);
         if (!IsAllDigits(text.left(17)) || !((last >= '0' && last <= '9') || last == 'X' || last == 'x'))
-            return false;
+            return std::nullopt;
         info.IdKind = 1;
         year = text.mid(6, 4).toInt();
         month = text.mid(10, 2).toInt();
         day = text.mid(12, 2).toInt();
         sexDigit = text.at(16).unicode() - '0';
     } else {
-        return false;
+        return std::nullopt;
     }
     info.AreaCode = text.left(6);
     // QDate knows the Gregorian leap years; year 0 is no year.
     if (year < 1 || !QDate::isValid(year, month, day))
-        return false;
+        return std::nullopt;
     info.BirthDate = QDate(year, month, day);
     info.Sex = sexDigit % 2 == 1 ? 1 : 2;
     if (n == 18) {
         if (IdCheckChar(text) != text.at(17).toUpper())
-            return false;
+            return std::nullopt;
         info.CheckState = 2;
     }
-    return true;
+    return info;
 }
 
 BirthAndSex IdBirthAndSex(const QString& text)
 {
-    TIDNumInfo info;
-    if (!ParseIdNumber(text, info))
+    const std::optional<TIDNumInfo> info = ParseIdNumber(text);
+    if (!info)
         return {};
-    return {QString::asprintf("%04d-%02d", info.BirthDate.year(), info.BirthDate.month()),
-            info.Sex == 2 ? QStringLiteral("女") : QStringLiteral("男")};
+    return {QString::asprintf("%04d-%02d", info->BirthDate.year(), info->BirthDate.month()),
+            info->Sex == 2 ? QStringLiteral("女") : QStringLiteral("男")};
 }
 
 QString MemberIdProblem(const FieldAccess& screen, const QString& fieldName)
@@ -80,8 +79,7 @@ QString MemberIdProblem(const FieldAccess& screen, const QString& fieldName)
     const QString t = TrimBlanks(screen.text(fieldName));
     if (t.isEmpty())
         return {};
-    TIDNumInfo info;
-    if (!ParseIdNumber(t, info))
+    if (!ParseIdNumber(t))
         return BadIdNumberText;
     for (int k = 1; k <= LastMemberRow; ++k) {
         const QString other = MemberIdPrefix + QString::number(k);
@@ -89,15 +87,6 @@ QString MemberIdProblem(const FieldAccess& screen, const QString& fieldName)
             return k == 1 ? QStringLiteral("与申请人身份证号码相同!") : QStringLiteral("与第%1个参与人身份证号码相同!").arg(k - 1);
     }
     return {};
-}
-
-void CheckMemberId(FieldAccess& screen, const QString& fieldName)
-{
-    const QString problem = MemberIdProblem(screen, fieldName);
-    if (problem.isEmpty())
-        return;
-    ShowNotice(problem, NoticeCaption);
-    screen.focus(fieldName);
 }
 
 bool IsValidEmail(const QString& text)

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QString>
+#include <optional>
 
 struct TIDNumInfo {
     quint8 IdKind = 0;      // 0 the 15-character form, 1 the 18-character form
@@ -17,7 +18,8 @@ struct TIDNumInfo {
 bool IsAllDigits(const QString& text);
 // The check character of an 18-character text; a blank for any other length.
 QChar IdCheckChar(const QString& text);
-bool ParseIdNumber(const QString& text, TIDNumInfo& info);
+// The number's parts; nothing when it is no acceptable number.
+std::optional<TIDNumInfo> ParseIdNumber(const QString& text);
 struct BirthAndSex {
     QString birth;  // "1980-05"
     QString sex;    // "男" or "女"
@@ -29,6 +31,4 @@ inline const QString BadIdNumberText = QStringLiteral("输入的身份证号码�
 // What is wrong with a member's identity number (edsfzh2 … edsfzh10): not acceptable, or the
 // same as the applicant's or another member's; empty when nothing is (or the field is empty).
 QString MemberIdProblem(const FieldAccess& screen, const QString& fieldName);
-// The rule run when a member's identity field is left: the problem's notice, and the focus back.
-void CheckMemberId(FieldAccess& screen, const QString& fieldName);
 bool IsValidEmail(const QString& text);

@@ -24,7 +24,7 @@ bool WriteWhole(const QString& path, const QByteArray& content, bool* changed)
         return true;
     if (!QDir().mkpath(QFileInfo(path).path()))
         return false;
-    if (!WriteBytesAtomically(path, content, nullptr))
+    if (!WriteBytesAtomically(path, content).written())
         return false;
     if (changed)
         *changed = true;

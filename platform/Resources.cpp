@@ -27,7 +27,7 @@ bool ExtractResource(const QString& type, const QString& name, const QString& pa
     if (!bytes)
         return false;
     // A new file appears whole or not at all.
-    return WriteBytesAtomically(path, *bytes, nullptr);
+    return WriteBytesAtomically(path, *bytes).written();
 }
 
 bool WriteResource(const QString& type, const QString& name, const QString& path)

@@ -1,5 +1,7 @@
 #include "SafeWrite.h"
 
+#include "SystemCalls.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,19 +24,18 @@ QByteArray Native(const QString& path)
     return QFile::encodeName(path);
 }
 
-bool Fail(QString* reason, const QString& text)
+Outcome WriteFailed(const QString& path, int error)
 {
-    if (reason)
-        *reason = text;
-    return false;
+    return Outcome::failed(Cause::WriteFailed, path, error);
 }
 
-bool SyncFolder(const QString& folder)
+// 0, or why the folder could not be flushed.
+int SyncFolder(const QString& folder)
 {
-    const int fd = ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = systemCalls().open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;  // some file systems cannot sync folders
+        return errno;
+    const int synced = systemCalls().fsync(fd) == 0 || errno == EINVAL ? 0 : errno;  // some file systems cannot sync folders
     ::close(fd);
     return synced;
 }
@@ -46,7 +47,7 @@ int CreateTemporary(const QString& folder, const QString& name, mode_t mode, QSt
     for (int attempt = 0; attempt < 100; ++attempt) {
         path = folder + "/" + TemporaryMark + name + "-"
                + QString::number(QRandomGenerator::global()->generate() % 0x1000000, 16);
-        const int fd = ::open(Native(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        const int fd = systemCalls().open(Native(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0) {
             ::flock(fd, LOCK_EX);
             return fd;
@@ -60,35 +61,6 @@ int CreateTemporary(const QString& folder, const QString& name, mode_t mode, QSt
 
 } // namespace
 
-QString FailureCause(int error)
-{
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT: return QStringLiteral("磁盘空间不足");
-    case EACCES:
-    case EPERM: return QStringLiteral("没有写入权限");
-    case EROFS: return QStringLiteral("磁盘是只读的");
-    case ENOENT:
-    case ENOTDIR: return QStringLiteral("文件或文件夹不存在");
-    case EIO:
-    case ENXIO:
-    case ENODEV: return QStringLiteral("设备读写出错（可能已被拔出）");
-    case EISDIR: return QStringLiteral("已有同名的文件夹");
-    case ELOOP: return QStringLiteral("路径中有符号链接");
-    case EBUSY:
-    case ETXTBSY: return QStringLiteral("文件正被占用");
-    case EFBIG: return QStringLiteral("文件太大");
-    case ENAMETOOLONG: return QStringLiteral("文件名太长");
-    case EEXIST: return QStringLiteral("已有同名的文件");
-    default: return QString::fromLocal8Bit(std::strerror(error));
-    }
-}
-
-QString WriteFailureText(const QString& path, int error)
-{
-    return QStringLiteral("无法保存文件 %1：%2").arg(QDir::toNativeSeparators(path), FailureCause(error));
-}
-
 namespace {
 
 // Moves the finished temporary file to target without replacing what stands there; where the
@@ -96,11 +68,11 @@ namespace {
 // looked at just before.
 bool RenameNew(const QByteArray& from, const QByteArray& to)
 {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+    if (systemCalls().renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
-    if (::link(from.constData(), to.constData()) == 0) {
+    if (systemCalls().link(from.constData(), to.constData()) == 0) {
         ::unlink(from.constData());  // the new name holds the data; a leftover here is removed later
         return true;
     }
@@ -111,13 +83,13 @@ bool RenameNew(const QByteArray& from, const QByteArray& to)
         errno = EEXIST;
         return false;
     }
-    return ::rename(from.constData(), to.constData()) == 0;
+    return systemCalls().rename(from.constData(), to.constData()) == 0;
 }
 
 } // namespace
 
-bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice&)>& produce, QString* reason,
-                     const WrittenCheck& check, Replace replace)
+Outcome WriteAtomically(const QString& target, const std::function<bool(QFileDevice&)>& produce,
+                        const WrittenCheck& check, Replace replace)
 {
     const QFileInfo info(target);
     const QString folder = info.absolutePath();
@@ -126,24 +98,24 @@ bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice
     mode_t mode = 0666;  // less the umask, as for any new file
     if (::lstat(Native(target).constData(), &existing) == 0) {
         if (replace == Replace::Never)
-            return Fail(reason, WriteFailureText(target, EEXIST));
+            return WriteFailed(target, EEXIST);
         if (S_ISDIR(existing.st_mode))
-            return Fail(reason, WriteFailureText(target, EISDIR));
+            return WriteFailed(target, EISDIR);
         if (S_ISREG(existing.st_mode))
             mode = existing.st_mode & 0777;
     }
     QString temporary;
     const int fd = CreateTemporary(folder, info.fileName(), mode, temporary);
     if (fd < 0)
-        return Fail(reason, WriteFailureText(target, errno));
-    if (S_ISREG(existing.st_mode))
-        ::fchmod(fd, mode);  // the umask must not narrow what the file had
-
+        return WriteFailed(target, errno);
     auto abandon = [&](int error) {
         ::unlink(Native(temporary).constData());
         ::close(fd);
-        return Fail(reason, WriteFailureText(target, error));
+        return WriteFailed(target, error);
     };
+    // The umask must not narrow what the file had: a document others could read stays readable.
+    if (S_ISREG(existing.st_mode) && systemCalls().fchmod(fd, mode) != 0)
+        return abandon(errno);
     {
         QFile device;
         if (!device.open(fd, QIODevice::ReadWrite, QFileDevice::DontCloseHandle))
@@ -159,36 +131,40 @@ bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice
         if (!produced || !flushed || device.error() != QFileDevice::NoError)
             return abandon(writeError != 0 ? writeError : (device.error() == QFileDevice::ResourceError ? ENOSPC : EIO));
     }
-    if (::fsync(fd) != 0)
+    if (systemCalls().fsync(fd) != 0)
         return abandon(errno);
-    QString wrong;
-    if (check && !check(temporary, &wrong)) {
-        ::unlink(Native(temporary).constData());
-        ::close(fd);
-        return Fail(reason, wrong);
+    if (check) {
+        if (const Outcome wrong = check(temporary); !wrong.ok()) {
+            ::unlink(Native(temporary).constData());
+            ::close(fd);
+            return wrong;
+        }
     }
-    const bool renamed = replace == Replace::Never ? RenameNew(Native(temporary), Native(target))
-                                                   : ::rename(Native(temporary).constData(), Native(target).constData()) == 0;
+    const bool renamed = replace == Replace::Never
+                             ? RenameNew(Native(temporary), Native(target))
+                             : systemCalls().rename(Native(temporary).constData(), Native(target).constData()) == 0;
     if (!renamed)
         return abandon(errno);
     ::close(fd);
-    if (!SyncFolder(folder))
-        return Fail(reason, WriteFailureText(target, errno));
-    return true;
+    // The file is whole and in place: a folder that cannot be flushed is said, not taken for a
+    // failed write (the caller must take the new file as written).
+    if (const int error = SyncFolder(folder))
+        return Outcome::failed(Cause::NotDurable, target, error);
+    return {};
 }
 
-bool WriteBytesAtomically(const QString& target, const QByteArray& bytes, QString* reason)
+Outcome WriteBytesAtomically(const QString& target, const QByteArray& bytes)
 {
-    return WriteAtomically(target, [&bytes](QFileDevice& out) { return out.write(bytes) == bytes.size(); }, reason);
+    return WriteAtomically(target, [&bytes](QFileDevice& out) { return out.write(bytes) == bytes.size(); });
 }
 
-bool DeliverCopy(const QString& source, const QString& target, QString* reason, Replace replace)
+Outcome DeliverCopy(const QString& source, const QString& target, Replace replace)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        return Fail(reason, QStringLiteral("无法读取文件 %1：%2").arg(QDir::toNativeSeparators(source), FailureCause(errno)));
+        return Outcome::failed(Cause::ReadFailed, source, errno);
     const qint64 size = in.size();
-    const bool written = WriteAtomically(target, [&in](QFileDevice& out) {
+    const Outcome written = WriteAtomically(target, [&in](QFileDevice& out) {
         QByteArray buffer;
         while (!in.atEnd()) {
             buffer = in.read(Chunk);
@@ -198,19 +174,18 @@ bool DeliverCopy(const QString& source, const QString& target, QString* reason, 
                 return false;
         }
         return true;
-    }, reason, {}, replace);
-    if (!written)
-        return false;
+    }, {}, replace);
+    if (!written.written())
+        return written;
 
     // Read back what the device holds, not what the cache remembers.
-    const int fd = ::open(Native(target).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = systemCalls().open(Native(target).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0);
     if (fd < 0)
-        return Fail(reason, WriteFailureText(target, errno));
+        return Outcome::failed(Cause::ReadFailed, target, errno);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
     QFile back;
-    back.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle);
+    bool same = back.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle) && back.size() == size;
     in.seek(0);
-    bool same = back.size() == size;
     while (same && !in.atEnd()) {
         const QByteArray expected = in.read(Chunk);
         same = back.read(expected.size()) == expected;
@@ -218,24 +193,32 @@ bool DeliverCopy(const QString& source, const QString& target, QString* reason, 
     back.close();
     ::close(fd);
     if (!same)
-        return Fail(reason, QStringLiteral("复制到 %1 的文件与原文件不一致，设备可能有故障或已被拔出")
-                                .arg(QDir::toNativeSeparators(target)));
-    return true;
+        return Outcome::failed(Cause::CopyDiffers, target);
+    return written;
 }
 
-bool FlushToDevice(const QString& path, QString* reason)
+Outcome RenameWithoutReplacing(const QString& from, const QString& to)
 {
-    const int fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0) {
+    if (!RenameNew(Native(from), Native(to)))
+        return WriteFailed(to, errno);
+    if (const int error = SyncFolder(QFileInfo(to).absolutePath()))
+        return Outcome::failed(Cause::NotDurable, to, error);
+    return {};
+}
+
+Outcome FlushToDevice(const QString& path)
+{
+    const int fd = systemCalls().open(Native(path).constData(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0 || systemCalls().fsync(fd) != 0) {
         const int error = errno;
         if (fd >= 0)
             ::close(fd);
-        return Fail(reason, WriteFailureText(path, error));
+        return WriteFailed(path, error);
     }
     ::close(fd);
-    if (!SyncFolder(QFileInfo(path).absolutePath()))
-        return Fail(reason, WriteFailureText(path, errno));
-    return true;
+    if (const int error = SyncFolder(QFileInfo(path).absolutePath()))
+        return Outcome::failed(Cause::NotDurable, path, error);
+    return {};
 }
 
 void RemoveStaleTemporaries(const QString& folder)

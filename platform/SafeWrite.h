@@ -3,6 +3,12 @@
 // target's own folder (never through a symbolic link), is flushed to the device, and is then
 // renamed over the target, whose folder is flushed too. Temporary files carry a recognisable
 // name and a lock, so a later run removes those a killed run left behind.
+//
+// Each routine answers an Outcome: None when the file is whole and on the device; NotDurable
+// when it is whole and in place but its folder could not be flushed (a power cut might still
+// lose the rename); a failure otherwise, and the old target is then untouched.
+#include "Outcome.h"
+
 #include <QString>
 #include <functional>
 
@@ -11,30 +17,29 @@ class QFileDevice;
 // The marker in every temporary name: FOLDER/.~vantra-NAME-XXXXXX.
 inline const QString TemporaryMark = QStringLiteral(".~vantra-");
 
-// Writes target from produce (which writes into the device and answers false on failure).
-// check, when given, reads the finished temporary file before it replaces anything and answers
-// false (with its reason) when it is not right. False with reason set to a Chinese sentence
-// naming the cause and the path; the old target is then untouched.
-using WrittenCheck = std::function<bool(const QString& temporary, QString* reason)>;
+// Reads the finished temporary file before it replaces anything; a failure stops the write.
+using WrittenCheck = std::function<Outcome(const QString& temporary)>;
 // Never: a file that stands at the target (or appears there meanwhile) stays, and the write fails.
 enum class Replace { Allowed, Never };
-bool WriteAtomically(const QString& target, const std::function<bool(QFileDevice&)>& produce, QString* reason,
-                     const WrittenCheck& check = {}, Replace replace = Replace::Allowed);
+
+// Writes target from produce, which writes into the device and answers false on failure (the
+// cause is taken from errno, or from the device).
+Outcome WriteAtomically(const QString& target, const std::function<bool(QFileDevice&)>& produce,
+                        const WrittenCheck& check = {}, Replace replace = Replace::Allowed);
 
 // The same for bytes at hand.
-bool WriteBytesAtomically(const QString& target, const QByteArray& bytes, QString* reason);
+Outcome WriteBytesAtomically(const QString& target, const QByteArray& bytes);
 
 // Copies source to target as above, then reads the target back from the device and compares it
 // with the source byte for byte.
-bool DeliverCopy(const QString& source, const QString& target, QString* reason, Replace replace = Replace::Allowed);
+Outcome DeliverCopy(const QString& source, const QString& target, Replace replace = Replace::Allowed);
+
+// Renames from to to, never over a file that stands there (or appears there meanwhile), and
+// flushes the folder.
+Outcome RenameWithoutReplacing(const QString& from, const QString& to);
 
 // Flushes an existing file and its folder to the device.
-bool FlushToDevice(const QString& path, QString* reason);
+Outcome FlushToDevice(const QString& path);
 
 // Removes the temporary files of this program in the folder whose writer has ended.
 void RemoveStaleTemporaries(const QString& folder);
-
-// Why a file operation failed, from the system's error number, in Chinese: "磁盘空间不足" …
-QString FailureCause(int error);
-// "无法保存文件 PATH：CAUSE"
-QString WriteFailureText(const QString& path, int error);

@@ -1,6 +1,5 @@
 #include "Session.h"
 
-QString CurDocPath;
 QString DocFolder;
 QString ExeFolder;
 QString YearText;

@@ -2,7 +2,6 @@
 // Session-wide values, alive from start to exit. Folder values end with '/'.
 #include <QString>
 
-extern QString CurDocPath;
 extern QString DocFolder;
 extern QString ExeFolder;
 extern QString YearText;

@@ -47,11 +47,6 @@ zip::Events EventsFor(PackageState& state)
         state.ListBox1 << (result.ok ? QStringLiteral("成功 ") : QStringLiteral("失败 ")) + TrimBlanks(name);
         Changed(state);
     };
-    events.fileExists = [&state](const QString&, QString& newPath, bool& overwrite) {  // UnZip1FileExists
-        newPath = state.RenameTarget;
-        state.Redirected = true;
-        overwrite = true;
-    };
     return events;
 }
 
@@ -116,8 +111,6 @@ PackResult ExtractPackage(PackageState& state, const QString& package, const QSt
         ~CloseProgress() { progress().Close(); }
     } closeAtEnd;
     // No folder is made here: a package is read where it is, and a missing folder holds none.
-    state.RenameTarget = target;
-    state.Redirected = false;
     state.CurrentEntryPath.clear();
     // Only a personal package's one document is delivered, and only to the target: the
     // package's folder is read, never written. A file at the target stays, as a rename would

@@ -11,8 +11,6 @@
 struct PackageState {
     QStringList ListBox1;          // one line per entry of the last operation
     QString CurrentEntryPath;      // path of the entry the engine began last
-    QString RenameTarget;          // where ExtractPackage must deliver the document
-    bool Redirected = false;       // the engine already wrote the entry to RenameTarget
     qint32 BegunCount = 0;         // entries begun since start; never reset
     QString StatusName;            // file-name part of the entry in work, empty when idle
     std::function<void()> changed;       // the state above changed

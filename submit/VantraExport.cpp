@@ -8,12 +8,13 @@
 #include "FormHelpers.h"
 #include "Files.h"
 #include "PackageWindow.h"
-#include "Preview.h"
 #include "SafeWrite.h"
 #include "Seams.h"
 #include "Session.h"
 #include "ShortForm.h"
 #include "WordSession.h"
+#include "ApplicationDocument.h"
+#include "DocumentCommands.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,7 +23,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-SubmissionValues SubmitFieldValues;
 OnFirstUse<TfrmVantraExport> frmVantraExport(nullptr);  // the program names its host at start
 
 namespace {
@@ -53,10 +53,14 @@ QString SubmissionName(const SubmissionValues& values, char kind)
 // read back. A failure is told to the applicant.
 bool Delivered(const QString& made, const QString& target)
 {
-    QString reason;
-    if (made == target ? FlushToDevice(target, &reason) : DeliverCopy(made, target, &reason))
+    const Outcome delivered = made == target ? FlushToDevice(target) : DeliverCopy(made, target);
+    if (delivered.written()) {
+        // In place, but perhaps not yet on the device: the applicant must not pull the stick now.
+        if (!delivered.ok())
+            ShowNotice(Explain(delivered), NoticeCaption);
         return true;
-    ShowNotice(QStringLiteral("申请书没有提交成功：") + reason, NoticeCaption);
+    }
+    ShowNotice(QStringLiteral("申请书没有提交成功：") + Explain(delivered), NoticeCaption);
     return false;
 }
 
@@ -100,7 +104,7 @@ TfrmVantraExport::TfrmVantraExport(SubmitHost* host, QWidget* parent)
     layout->addWidget(ButtonRow(this, Button1, Button2, {ButtonPreview}));
     resize(360, 280);
     connect(Button1, &QPushButton::clicked, this, &TfrmVantraExport::Button1Click);
-    connect(ButtonPreview, &QPushButton::clicked, this, [] { PreviewApplication(CurDocPath); });
+    connect(ButtonPreview, &QPushButton::clicked, this, [this] { PreviewApplication(m_host->WorkingDocument().CurDocPath()); });
     connect(Button2, &QPushButton::clicked, this, [this] { done(ModalCancel); });
 }
 
@@ -114,15 +118,22 @@ void TfrmVantraExport::showEvent(QShowEvent* event)
 void TfrmVantraExport::Button1Click()
 {
     MarkLabel(Label1, true);
-    const DocumentCheck check = ReadAndCheckDocument(CurDocPath, CheckBodyLength | CheckCompleteness, ReadValuesByName,
-                                                     SubmissionValues::Names(SubmitMode == SubmitMail));
+    SubmitFieldValues = {};
+    ApplicationDocument& document = m_host->WorkingDocument();
+    const QString working = document.CurDocPath();
+    DocumentCheck check;
+    {
+        ProgressSteps steps(18);
+        check = ReadAndCheckDocument(document.session(), working, CheckBodyLength | CheckCompleteness, ReadValuesByName,
+                                     SubmissionValues::Names(SubmitMode == SubmitMail), steps.checkSteps(18, 13));
+    }
     switch (check.outcome) {
     case DocumentCheck::Invalid:
         ShowNotice(check.message, NoticeCaption);
         return;
     case DocumentCheck::BodyTooShort:
         if (AskConfirm(check.message + QStringLiteral(" 要打开申请书吗？"), NoticeCaption))
-            m_host->OpenBodyText();
+            m_host->OpenBodyTextOf(working);
         return;
     case DocumentCheck::Incomplete:
     case DocumentCheck::MembersIncomplete:
@@ -135,11 +146,15 @@ void TfrmVantraExport::Button1Click()
     const SubmissionValues values = SubmitFieldValues = SubmissionValues::From(check.values);
 
     const QString copy = TempFolder + SubmissionName(values, 'x');
-    if (CurDocPath != copy) {
+    if (working != copy) {
         // A copy left by an earlier submission must never be handed in in place of this one.
-        if (!ForceDelete(copy) || !WordSession || !WordSession->SaveDocumentCopy(CurDocPath, copy)
-            || !QFileInfo(copy).isFile()) {
+        if (!ForceDelete(copy)) {
             ShowNotice(QStringLiteral("无法生成上报文件 %1，请关闭其他程序后再试。").arg(Native(copy)), NoticeCaption);
+            return;
+        }
+        const Outcome saved = document.session().SaveDocumentCopy(working, copy);
+        if (!saved.written() || !QFileInfo(copy).isFile()) {
+            ShowNotice(QStringLiteral("无法生成上报文件：") + Explain(saved), NoticeCaption);
             return;
         }
     }
@@ -163,14 +178,14 @@ bool TfrmVantraExport::PlainCopy(const QString& copy)
         target = ChangeExtension(answer, ExtPrefix + "x");
         // A document that may not be written is not replaced, even by its own submission copy.
         if (IsReadOnlyFile(target)) {
-            ShowNotice(ReadOnlyText + Native(target), NoticeCaption);
+            ShowNotice(Explain(Outcome::failed(Cause::ReadOnly, target)), NoticeCaption);
             return false;
         }
     } else {
         MailFilePath = copy;
     }
     MarkLabel(Label3, true);
-    if (DocLock && !DocLock->EnsureNotInUse(copy))
+    if (!FreeForWriting(m_host->WorkingDocument().lock(), copy))
         return false;
     MarkLabel(Label3, false);
     MarkLabel(Label4, true);
@@ -181,16 +196,14 @@ bool TfrmVantraExport::PlainCopy(const QString& copy)
         return false;
     MarkLabel(Label5, false);
 
-    const QString saved = CurDocPath;
     int result = ModalOk;
     if (!AskConfirm(TestQuestionText, NoticeCaption)) {
         if (SubmitMode == SubmitCopy)
             ShowNotice(CopySuccessText, NoticeCaption);
     } else {
-        CurDocPath = target;
-        result = ApplicantTest(CopySuccessText) ? ModalOk : ModalCancel;
+        result = ApplicantTest(target, CopySuccessText) ? ModalOk : ModalCancel;
+        Ending(target);
     }
-    Ending(saved);
     done(result);
     return true;
 }
@@ -211,7 +224,7 @@ bool TfrmVantraExport::Package(const QString& copy)
         MailFilePath = target;
     }
     MarkLabel(Label3, true);
-    if (DocLock && !DocLock->EnsureNotInUse(copy))
+    if (!FreeForWriting(m_host->WorkingDocument().lock(), copy))
         return false;
     // An older package at the place stays until the new one is whole and checked.
     const PackResult packed = frmzipx->CompressPackage(copy, work, 2);
@@ -227,7 +240,6 @@ bool TfrmVantraExport::Package(const QString& copy)
         ShowNotice(checked.message, NoticeCaption);
         return false;
     }
-    const QString saved = CurDocPath;
     // The package must arrive whole, be on the device, and be checked where it arrived.
     if (!Delivered(work, target))
         return false;
@@ -241,15 +253,18 @@ bool TfrmVantraExport::Package(const QString& copy)
     if (!AskConfirm(TestQuestionText, NoticeCaption)) {
         if (SubmitMode == SubmitCopy)
             ShowNotice(PackageSuccessText, NoticeCaption);
-        Ending(saved);
         done(result);
         return true;
     }
     // The test reads the package back from where it was handed in.
     const QString test = TempFolder + QStringLiteral("xmstest.jx");
     QString reason;
-    bool unpacked = work == target || DeliverCopy(target, work, &reason);
-    CurDocPath = test;
+    bool unpacked = true;
+    if (work != target) {
+        const Outcome copied = DeliverCopy(target, work);
+        unpacked = copied.written();
+        reason = unpacked ? QString() : Explain(copied);
+    }
     ForceDelete(test);
     if (unpacked) {
         const PackResult extracted = frmzipx->ExtractPackage(work, test);
@@ -259,24 +274,26 @@ bool TfrmVantraExport::Package(const QString& copy)
     if (!unpacked) {
         ShowNotice(QStringLiteral("上报文件已提交到 %1，但测试时未能从中解压出申请书%2。").arg(Native(target),
                    reason.isEmpty() ? QString() : QStringLiteral("：") + reason), NoticeCaption);
-        Ending(saved);
         return false;
     }
-    result = ApplicantTest(PackageSuccessText) ? ModalOk : ModalCancel;
-    Ending(saved);
+    result = ApplicantTest(test, PackageSuccessText) ? ModalOk : ModalCancel;
+    Ending(test);
     done(result);
     return true;
 }
 
-bool TfrmVantraExport::ApplicantTest(const QString& successText)
+bool TfrmVantraExport::ApplicantTest(const QString& test, const QString& successText)
 {
+    // The file under test is an application of its own: the working one keeps its path, its
+    // values and its journal.
+    ApplicationDocument& working = m_host->WorkingDocument();
+    ApplicationDocument tested(working.session(), working.lock(), test);
     m_host->SetAutoNameEnabled(false);
-    m_host->ForgetShortForm();
-    m_host->ShowShortForm();
+    m_host->ShowShortFormOf(tested);
     m_host->SetAutoNameEnabled(true);
     if (!AskConfirm(QStringLiteral("申请书简表内容正确吗？"), NoticeCaption))
         return false;
-    m_host->OpenBodyText();
+    m_host->OpenBodyTextOf(test);
     sleeper().sleep(1000);
     if (!AskConfirm(QStringLiteral("申请书正文内容正确吗？"), NoticeCaption))
         return false;
@@ -285,12 +302,8 @@ bool TfrmVantraExport::ApplicantTest(const QString& successText)
     return true;
 }
 
-void TfrmVantraExport::Ending(const QString& saved)
+void TfrmVantraExport::Ending(const QString& test)
 {
-    if (DocLock && QFileInfo::exists(CurDocPath))
-        DocLock->EnsureNotInUse(CurDocPath);
-    // After a test the screen holds the file under test: the working document is read again.
-    if (CurDocPath != saved)
-        m_host->ForgetShortForm();
-    CurDocPath = saved;
+    if (QFileInfo::exists(test))
+        FreeForWriting(m_host->WorkingDocument().lock(), test);
 }

@@ -12,24 +12,26 @@
 class QLabel;
 class QPushButton;
 
+class ApplicationDocument;
+
 // What the flow needs of the main window.
 class SubmitHost {
 public:
     virtual ~SubmitHost() = default;
-    virtual void ShowShortForm() = 0;               // "申请书简表", modal, with its naming rules
-    virtual void ShowShortFormWithoutWaiting() = 0;  // the same screen, returning at once
-    virtual void OpenBodyText() = 0;                // "申请书正文"
+    // The application being handed in.
+    virtual ApplicationDocument& WorkingDocument() = 0;
+    // "申请书简表" on a document, modal: the working one with its naming rules, or another (the
+    // file under test) as it is.
+    virtual void ShowShortFormOf(ApplicationDocument& document) = 0;
+    virtual void ShowShortFormWithoutWaiting() = 0;  // the working document's screen, returning at once
+    virtual void OpenBodyTextOf(const QString& path) = 0;  // "申请书正文" of a file
     virtual void SetAutoNameEnabled(bool on) = 0;
-    virtual void ForgetShortForm() = 0;  // its next showing reads the current document afresh
     virtual QString SaveDlg(const QString& title, const QString& folder, const QString& filter,
                             const QString& proposedName) = 0;  // empty: cancelled
 };
 
 enum SubmitModeValue { SubmitCopy = 0, SubmitMail = 1 };
 enum PackModeValue { PackCompress = 0, PackPlain = 1 };
-
-// The values read for one submission.
-extern SubmissionValues SubmitFieldValues;
 
 class TfrmVantraExport : public QDialog {
     Q_OBJECT
@@ -41,6 +43,7 @@ public:
     qint32 SubmitMode = SubmitCopy;
     qint32 PackMode = PackCompress;
     QString MailFilePath;
+    SubmissionValues SubmitFieldValues;  // the values read for the last submission
 
     QLabel* Label1;  // 校验申请书简表内容是否完整
     QLabel* Label2;  // 校验申请书正文内容是否填完
@@ -59,9 +62,9 @@ private:
     bool PlainCopy(const QString& copy);
     bool Package(const QString& copy);
     // Shows the file under test; true when the applicant confirmed both questions.
-    bool ApplicantTest(const QString& successText);
-    // Word lets go of the file under test; the working document is current again.
-    void Ending(const QString& saved);
+    bool ApplicantTest(const QString& test, const QString& successText);
+    // The word processor lets go of the file under test.
+    void Ending(const QString& test);
     SubmitHost* m_host;
 };
 

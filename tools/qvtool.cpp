@@ -14,9 +14,10 @@
 #include "EarlierApplication.h"
 #include "DocumentLock.h"
 #include "FormProblems.h"
+#include "ApplicationDocument.h"
+#include "FieldRules.h"
 #include "ShortForm.h"
 #include "WordSession.h"
-#include "Seams.h"
 #include "Text.h"
 
 #include <QCoreApplication>
@@ -88,9 +89,15 @@ QString Escaped(const QString& value)
     return out;
 }
 
+// A refusal goes to standard error, so that what a command prints (values, a listing) is never
+// mixed with it.
 int Refuse(const QString& message)
 {
-    Print(Escaped(message) + "\n");
+    // Each of its lines (the refusal, then its cause) escaped on its own.
+    QStringList lines;
+    for (const QString& line : message.split('\n'))
+        lines << Escaped(QString(line).remove(QLatin1Char('\r')));
+    std::fputs((lines.join('\n') + "\n").toUtf8().constData(), stderr);
     return 1;
 }
 
@@ -116,7 +123,6 @@ int NewFrom(const QString& target, const QString& old, const QStringList& only)
     }
     std::signal(SIGINT, [](int) { Interrupted = 1; });
     std::signal(SIGTERM, [](int) { Interrupted = 1; });
-    PrepareFieldValues();
     const EarlierApplication earlier = ReadEarlierApplication(old);
     if (!earlier.ok)
         return Refuse(earlier.message);
@@ -130,9 +136,8 @@ int NewFrom(const QString& target, const QString& old, const QStringList& only)
 
 int Catalogue()
 {
-    const int count = LoadFieldCatalogue();
-    for (int i = 0; i < count; ++i) {
-        const Tfiledata& f = FieldData.at(i);
+    for (int i = 0; i <= FieldHigh(); ++i) {
+        const Tfiledata& f = FieldData().at(i);
         Print(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\n")
                   .arg(i).arg(f.TableNo).arg(f.CellNo).arg(f.FitLength)
                   .arg(f.Name, f.AltName).arg(f.Source).arg(f.Check));
@@ -153,8 +158,10 @@ int Check(const QString& package)
 {
     PackageState state;
     const PackageCheck checked = CheckPackage(state, package);
-    Print(Escaped(checked.ok ? checked.entry : checked.message) + "\n");
-    return checked.ok ? 0 : 1;
+    if (!checked.ok)
+        return Refuse(checked.message);
+    Print(Escaped(checked.entry) + "\n");
+    return 0;
 }
 
 int Unpack(const QString& package, const QString& target)
@@ -200,20 +207,6 @@ int Info(const QString& path)
     return 0;
 }
 
-// Notices are the system's messages: the tool prints the last one when it refuses.
-class LastNotice : public Prompter {
-public:
-    QString text;
-    void notice(const QString& t, const QString&, NoticeIcon) override { text = t; }
-    bool confirm(const QString& t, const QString&) override
-    {
-        text = t;
-        return false;
-    }
-};
-
-LastNotice notices;
-
 // The inverse of Escaped, so that what dump prints can be given to set as it stands.
 QString Unescaped(const QString& value)
 {
@@ -241,42 +234,25 @@ QString Unescaped(const QString& value)
     return out;
 }
 
-// The catalogue and a session, as the program has them after start-up.
-void PrepareSession()
-{
-    installPrompter(&notices);
-    PrepareFieldValues();
-    static Twordqen session;
-    WordSession = &session;
-    // A document another program holds is refused, never taken from it: the tool asks nobody.
-    static Tlockqen lock;
-    DocLock = &lock;
-}
-
-struct Loaded {
-    bool ok = false;
-    QString refusal;  // why not, for Refuse
+// The document session and lock, and the application at path, as the program has them after
+// start-up. A document another program holds is refused, never taken from it: the tool asks
+// nobody.
+struct Session {
+    explicit Session(const QString& path) : document(session, lock, path) {}
+    Twordqen session;
+    Tlockqen lock;
+    ApplicationDocument document;
 };
-// The document's values in fields, as the screen loads them.
-Loaded Load(FieldMap& fields, const QString& path)
-{
-    try {
-        LoadShortForm(fields, path);
-    } catch (const Failure& failure) {
-        return {false, failure.text()};
-    }
-    return fields.closedWithTag != 88 ? Loaded{true, {}} : Loaded{false, notices.text};
-}
 
 int Dump(const QString& path)
 {
-    PrepareSession();
+    Session open(path);
     FieldMap fields;
-    if (const Loaded loaded = Load(fields, path); !loaded.ok)
-        return Refuse(loaded.refusal);
-    for (int i = 0; i <= FieldHigh; ++i)
-        if (FieldData.at(i).Source == -1)
-            Print(FieldData.at(i).Name + "\t" + Escaped(LoadedValues.at(i)) + "\n");
+    if (const Outcome loaded = open.document.LoadShortForm(fields); !loaded.ok())
+        return Refuse(NotAnApplicationMessage(loaded));
+    for (int i = 0; i <= FieldHigh(); ++i)
+        if (FieldData().at(i).Source == -1)
+            Print(FieldData().at(i).Name + "\t" + Escaped(open.document.LoadedValues.at(i)) + "\n");
     return 0;
 }
 
@@ -284,36 +260,47 @@ int Set(const QString& path, const QStringList& assignments)
 {
     // The Windows edition's format is read, never written: it is converted into a new file first.
     if (IsOldFormatDocument(path))
-        return Refuse(QStringLiteral("申请书 %1 是旧版（Word 97–2003）格式，qvtool 不写入这种格式。请先转换为新格式："
-                                     "qvtool convert %1 新文件.qvx").arg(path));
-    PrepareSession();
+        return Refuse(Explain(Outcome::failed(Cause::OldFormat, path)) + QStringLiteral("\n用 qvtool convert %1 新文件.qvx 转换。").arg(path));
     // Every assignment is judged before the document is touched; then it is opened once.
     QMap<int, QString> values;
     for (const QString& assignment : assignments) {
         const qsizetype eq = assignment.indexOf('=');
         const QString name = assignment.left(eq);
         int record = -1;
-        for (int i = 0; i <= FieldHigh && record < 0; ++i)
-            if (FieldData.at(i).Source == -1 && FieldData.at(i).Name.compare(name, Qt::CaseInsensitive) == 0)
+        for (int i = 0; i <= FieldHigh() && record < 0; ++i)
+            if (FieldData().at(i).Source == -1 && FieldData().at(i).Name.compare(name, Qt::CaseInsensitive) == 0)
                 record = i;
         if (eq <= 0 || record < 0)
             return Refuse(QStringLiteral("没有名为 %1 的字段").arg(name));
         const QString value = Unescaped(assignment.mid(eq + 1));
-        const bool multiLine = MultiLineFields.contains(FieldData.at(record).Name, Qt::CaseInsensitive);
+        const bool multiLine = MultiLineFields.contains(FieldData().at(record).Name, Qt::CaseInsensitive);
         if (HasRefusedCharacters(value, multiLine))
             return Refuse(multiLine ? QStringLiteral("字段 %1 不能含有控制字符").arg(name)
                                     : QStringLiteral("字段 %1 只有一行，不能含有换行、制表符或控制字符").arg(name));
         values.insert(record, value);
     }
+    // The values given are judged by the fields' own rules, as the screen judges them, with the
+    // document's other values beside them.
+    const auto judge = [&values](const FieldAccess& form) {
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
+            const QString name = FieldData().at(it.key()).Name;
+            if (const QString problem = FieldProblem(form, "ed" + name); !problem.isEmpty())
+                return Outcome::other(QStringLiteral("字段 %1：%2").arg(name, problem));
+        }
+        return Outcome{};
+    };
+    Session open(path);
     FieldMap fields;
-    const StoreResult stored = SetFields(fields, path, values, 8);
-    return stored.ok() ? 0 : Refuse(stored.message);
+    const StoreResult stored = open.document.SetFields(fields, values, judge, {});
+    if (stored.ok())
+        return 0;
+    return Refuse(IsNoApplication(stored.cause.cause) ? NotAnApplicationMessage(stored.cause) : Explain(stored.cause));
 }
 
 int Verify(const QString& path, const QStringList& names)
 {
-    PrepareSession();
-    const DocumentCheck check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness,
+    Twordqen session;
+    const DocumentCheck check = ReadAndCheckDocument(session, path, CheckBodyLength | CheckCompleteness,
                                                      names.isEmpty() ? ReadNothing : ReadValuesByName, names);
     if (!check.passed())
         return Refuse(check.message);
@@ -326,16 +313,16 @@ int Verify(const QString& path, const QStringList& names)
 // Every problem, one a line: field, label, message; "OK" when there is none.
 int VerifyAll(const QString& path)
 {
-    PrepareSession();
+    Session open(path);
     QStringList lines;
-    const DocumentCheck body = ReadAndCheckDocument(path, CheckBodyLength, ReadNothing, {});
+    const DocumentCheck body = ReadAndCheckDocument(open.session, path, CheckBodyLength, ReadNothing, {});
     if (body.outcome == DocumentCheck::Invalid)
         return Refuse(body.message);
     if (!body.passed())
         lines << QStringLiteral("body\t正文\t") + Escaped(body.message);
     FieldMap fields;
-    if (const Loaded loaded = Load(fields, path); !loaded.ok)
-        return Refuse(loaded.refusal);
+    if (const Outcome loaded = open.document.LoadShortForm(fields); !loaded.ok())
+        return Refuse(NotAnApplicationMessage(loaded));
     DeriveLoadedFields(fields);
     for (const FormProblem& problem : FormProblems(fields)) {
         const QString field = problem.control.startsWith(QLatin1String("ed")) ? problem.control.mid(2) : problem.control;
@@ -362,7 +349,6 @@ int Convert(const QString& original, const QString& target)
 {
     std::signal(SIGINT, [](int) { Interrupted = 1; });
     std::signal(SIGTERM, [](int) { Interrupted = 1; });
-    PrepareFieldValues();
     const ConversionOutcome converted = ConvertToCurrentFormat(original, target, [] { return Interrupted != 0; });
     return converted.ok() ? 0 : Refuse(converted.message);
 }

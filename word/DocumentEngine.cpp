@@ -43,73 +43,73 @@ bool ReadAt(int fd, qint64 offset, char* to, qint64 length)
 }
 
 // What a compound file that is no Word 97 document is, for the user.
-[[noreturn]] void RefuseCompound(const cfb::CompoundFile& file, const QString& shown)
+[[noreturn]] void RefuseCompound(const cfb::CompoundFile& file, const QString& path)
 {
     if (!file.ok())
-        throw Failure(QStringLiteral("文档 %1 的内容已损坏：复合文档的结构有误").arg(shown));
+        throw Failure(Outcome::failed(Cause::DamagedDocument, path, 0, QStringLiteral("复合文档的结构有误")));
     // An OOXML document encrypted with a password is kept in a compound file.
     if (file.hasStream(QStringLiteral("EncryptionInfo")) && file.hasStream(QStringLiteral("EncryptedPackage")))
-        throw Failure(PasswordProtectedText + shown);
+        throw Failure(Outcome::failed(Cause::PasswordToOpen, path));
     if (file.hasStream(QStringLiteral("WordDocument")))
-        throw Failure(QStringLiteral("%1 是 Word 95 或更早版本的文档，本程序不能读取。请在文字处理软件中把它另存为"
-                                     " Word 97–2003 或更新的格式后再打开。").arg(shown));
+        throw Failure(Outcome::failed(Cause::Word95, path));
     if (file.hasStream(QStringLiteral("Workbook")) || file.hasStream(QStringLiteral("Book")))
-        throw Failure(QStringLiteral("%1 是电子表格文件，不是申请书，本程序不能读取。").arg(shown));
+        throw Failure(Outcome::failed(Cause::Spreadsheet, path));
     if (file.hasStream(QStringLiteral("PowerPoint Document")))
-        throw Failure(QStringLiteral("%1 是演示文稿文件，不是申请书，本程序不能读取。").arg(shown));
-    throw Failure(QStringLiteral("%1 是其他程序的复合文档，不是申请书，本程序不能读取。").arg(shown));
+        throw Failure(Outcome::failed(Cause::Presentation, path));
+    throw Failure(Outcome::failed(Cause::OtherCompound, path));
 }
 
 // A compound file's bytes as a Word 97 document, or why it is none.
-std::shared_ptr<WordDocument> Word97From(const QByteArray& bytes, const QString& path, const QString& shown,
-                                         const DocumentIdentity& identity)
+std::shared_ptr<WordDocument> Word97From(const QByteArray& bytes, const QString& path, const DocumentIdentity& identity)
 {
     const cfb::CompoundFile file(bytes);
     const cfb::Stream main = file.ok() ? file.stream(QStringLiteral("WordDocument")) : cfb::Stream{};
     const word97::FibProbe fib = word97::ProbeFib(main.bytes);
     if (!main.ok() || !fib.word97)
-        RefuseCompound(file, shown);
+        RefuseCompound(file, path);
     if (fib.encrypted)
-        throw Failure(PasswordProtectedText + shown);
+        throw Failure(Outcome::failed(Cause::PasswordToOpen, path));
     return std::make_shared<Word97Document>(bytes, path, identity);
 }
 
-std::shared_ptr<WordDocument> OpenWord97(int fd, qint64 size, const QString& path, const QString& shown)
+std::shared_ptr<WordDocument> OpenWord97(int fd, qint64 size, const QString& path)
 {
     QByteArray bytes(qsizetype(size), Qt::Uninitialized);
     if (!ReadAt(fd, 0, bytes.data(), size))
-        throw Failure(QStringLiteral("无法读取文档 %1").arg(shown));
-    return Word97From(bytes, path, shown, IdentityOf(fd, QFileInfo(path).canonicalFilePath(), bytes));
+        throw Failure(Outcome::failed(Cause::ReadFailed, path, errno));
+    return Word97From(bytes, path, IdentityOf(fd, QFileInfo(path).canonicalFilePath(), bytes));
 }
 
 } // namespace
 
 std::shared_ptr<WordDocument> OpenWordDocument(const QString& path)
 {
-    const QString shown = QDir::toNativeSeparators(path);
     // Opened without waiting: a pipe, a device or a folder would block or mean nothing.
     Descriptor file;
     file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (file.fd < 0)
-        throw Failure(QFileInfo(path).isDir() ? QStringLiteral("%1 不是文件，不能作为申请书打开").arg(shown)
-                                              : QStringLiteral("无法打开文档 %1").arg(shown));
+    if (file.fd < 0) {
+        const int error = errno;
+        throw Failure(QFileInfo(path).isDir() ? Outcome::failed(Cause::NotAFile, path)
+                      : error == ENOENT       ? Outcome::failed(Cause::Missing, path)
+                                              : Outcome::failed(Cause::ReadFailed, path, error));
+    }
     struct stat st {};
     if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode))
-        throw Failure(QStringLiteral("%1 不是文件，不能作为申请书打开").arg(shown));
+        throw Failure(Outcome::failed(Cause::NotAFile, path));
     if (st.st_size > MaxDocumentSize)
-        throw Failure(QStringLiteral("文档 %1 的内容已损坏：文件过大").arg(shown));
+        throw Failure(Outcome::failed(Cause::DamagedDocument, path, 0, QStringLiteral("文件过大")));
     QByteArray head(8, '\0');
     if (st.st_size >= head.size() && ReadAt(file.fd, 0, head.data(), head.size()) && cfb::HasSignature(head))
-        return OpenWord97(file.fd, st.st_size, path, shown);
+        return OpenWord97(file.fd, st.st_size, path);
     return std::make_shared<OoxmlDocument>(path);
 }
 
 std::shared_ptr<WordDocument> OpenWordDocumentBytes(const QByteArray& bytes, const QString& name)
 {
     if (bytes.size() > MaxDocumentSize)
-        throw Failure(QStringLiteral("文档 %1 的内容已损坏：文件过大").arg(name));
+        throw Failure(Outcome::failed(Cause::DamagedDocument, name, 0, QStringLiteral("文件过大")));
     if (cfb::HasSignature(bytes))
-        return Word97From(bytes, name, name, {});
+        return Word97From(bytes, name, {});
     return std::make_shared<OoxmlDocument>(bytes, name);
 }
 

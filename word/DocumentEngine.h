@@ -6,14 +6,10 @@
 
 #include <QVector>
 
-// Why a file is no document the engine opens, when it is another kind of file: what it is and
-// what to do, never a word about archives or disks for a file that is neither.
-inline const QString PasswordProtectedText =
-    QStringLiteral("申请书文件设有打开密码，请先在文字处理软件中去掉密码后再打开：");
-
-// Opens the document at path, whichever format it has. Throws Failure with a clear message when
-// it is none the engine reads: a damaged document, one with a password to open, a Word 95 or
-// older document, a spreadsheet or any other compound file, or no document at all.
+// Opens the document at path, whichever format it has. Throws Failure with the cause when it is
+// none the engine reads: a damaged document, one with a password to open, a Word 95 or older
+// document, a spreadsheet or any other compound file, or no document at all (what another kind
+// of file is, never a word about archives or disks for a file that is neither).
 std::shared_ptr<WordDocument> OpenWordDocument(const QString& path);
 
 // The same for a document held in memory (an attachment, a package's entry); name is what the

@@ -1,10 +1,7 @@
 #include "DocumentLock.h"
 
-#include "Edition.h"
 #include "Seams.h"
-#include "Session.h"
 #include "Settings.h"
-#include "WordSession.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -76,20 +73,17 @@ bool Tlockqen::IsInUse(const QString& path)
     return inUse;
 }
 
-bool Tlockqen::EnsureNotInUse(const QString& path)
+Outcome Tlockqen::EnsureNotInUse(const QString& path, const CloseElsewhereQuestion& ask)
 {
-    const QString name = QFileInfo(path).fileName();
-    if (!QFileInfo::exists(path)) {
-        ShowNotice(name + InUseText, NoticeCaption);
-        return false;
-    }
+    if (!QFileInfo::exists(path))
+        return Outcome::failed(Cause::Missing, path);
     // Reading needs nobody's consent; this runs before a write. The program that has the file
     // open is never ended (LibreOffice would take the user's other documents with it): the user
-    // saves and closes the file there, and 确定 looks again.
+    // saves and closes the file there, and the question looks again.
     while (IsInUse(path))
-        if (!AskConfirm(name + CloseItFirstText, NoticeCaption))
-            return false;
-    return true;
+        if (!ask || !ask(path))
+            return Outcome::failed(Cause::InUse, path);
+    return {};
 }
 
 QStringList WordProcessorCommand()
@@ -106,26 +100,16 @@ QStringList WordProcessorCommand()
     return {};
 }
 
-bool Tlockqen::OpenWithProgram(const QString& documentPath, const QString&)
+Outcome Tlockqen::OpenWithProgram(const QString& documentPath, const QString&)
 {
     const QFileInfo info(documentPath);
     const QStringList command = WordProcessorCommand();
-    if (command.isEmpty()) {
-        ShowNotice(QStringLiteral("没有找到可以打开本文件的文字处理软件（LibreOffice 或 WPS），请先安装。"), NoticeCaption);
-        return false;
-    }
+    if (command.isEmpty())
+        return Outcome::other(QStringLiteral("没有找到可以打开本文件的文字处理软件（LibreOffice 或 WPS），请先安装。"));
     // The file goes as one argument of its own, so blanks in its name need no replacing.
-    if (!processes().startDetached(command.first(), command.mid(1) << info.absoluteFilePath(), info.absolutePath())) {
-        ShowNotice(QStringLiteral("无法启动文字处理软件 %1，请检查它是否安装完好。").arg(command.join(' ')), NoticeCaption);
-        return false;
-    }
-    return true;
-}
-
-void OpenHelpDocument()
-{
-    if (DocLock && DocLock->EnsureNotInUse(HelpDocPath))
-        DocLock->OpenWithProgram(HelpDocPath, "winword");
+    if (!processes().startDetached(command.first(), command.mid(1) << info.absoluteFilePath(), info.absolutePath()))
+        return Outcome::other(QStringLiteral("无法启动文字处理软件 %1，请检查它是否安装完好。").arg(command.join(' ')));
+    return {};
 }
 
 QString Tlockqen::BlanksToQuestionMarks(const QString& text)

@@ -29,42 +29,49 @@ const QString ContentTypesPart = QStringLiteral("[Content_Types].xml");
 constexpr qint64 MaxDocumentSize = 512LL * 1024 * 1024;
 constexpr qint64 MaxXmlPartSize = 64LL * 1024 * 1024;
 
+Outcome Damaged(const QString& path, const QString& what)
+{
+    return Outcome::failed(Cause::DamagedDocument, path, 0, what);
+}
+
 } // namespace
 
 OoxmlDocument::OoxmlDocument(const QString& path) : m_path(path)
 {
-    const QString shown = QDir::toNativeSeparators(path);
     // Opened without waiting: a pipe, a device or a folder would block or mean nothing. The
     // descriptor stays open while the document is: the parts are read from it as they are
     // needed, and a save copies the parts it did not change from it.
     m_file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (m_file.fd < 0)
-        throw Failure(QFileInfo(path).isDir() ? QStringLiteral("%1 不是文件，不能作为申请书打开").arg(shown)
-                                              : QStringLiteral("无法打开文档 %1").arg(shown));
+    if (m_file.fd < 0) {
+        const int error = errno;
+        throw Failure(QFileInfo(path).isDir() ? Outcome::failed(Cause::NotAFile, path)
+                      : error == ENOENT       ? Outcome::failed(Cause::Missing, path)
+                                              : Outcome::failed(Cause::ReadFailed, path, error));
+    }
     struct stat st {};
     if (::fstat(m_file.fd, &st) != 0 || !S_ISREG(st.st_mode))
-        throw Failure(QStringLiteral("%1 不是文件，不能作为申请书打开").arg(shown));
+        throw Failure(Outcome::failed(Cause::NotAFile, path));
     // A file beyond the bound is no application, whatever it holds.
     if (st.st_size > MaxDocumentSize)
-        throw Failure(QStringLiteral("文档 %1 的内容已损坏：文件过大").arg(shown));
+        throw Failure(Outcome::failed(Cause::DamagedDocument, path, 0, QStringLiteral("文件过大")));
     ZipReader::Opened opened = ZipReader::openDescriptor(m_file.fd);
     if (!opened.reader)
-        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, opened.outcome.error));
+        throw Failure(Outcome::failed(Cause::NotADocument, path, 0, opened.outcome.error));
     m_zip = std::move(opened.reader);
     m_identity = IdentityOf(m_file.fd, QFileInfo(path).canonicalFilePath(), m_zip->directoryBytes());
-    load(shown);
+    load(path);
 }
 
 OoxmlDocument::OoxmlDocument(const QByteArray& bytes, const QString& name) : m_bytes(bytes)
 {
     ZipReader::Opened opened = ZipReader::openData(m_bytes);
     if (!opened.reader)
-        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(name, opened.outcome.error));
+        throw Failure(Outcome::failed(Cause::NotADocument, name, 0, opened.outcome.error));
     m_zip = std::move(opened.reader);
     load(name);
 }
 
-void OoxmlDocument::load(const QString& shown)
+void OoxmlDocument::load(const QString& path)
 {
     // Part names compare without letter case. With two parts of one name, word processors
     // differ in which they read (LibreOffice the last), so the document would mean two things.
@@ -72,43 +79,41 @@ void OoxmlDocument::load(const QString& shown)
     for (const zip::EntryInfo& entry : m_zip->entries()) {
         const QString key = entry.name.toLower();
         if (parts.contains(key))
-            throw Failure(QStringLiteral("文档 %1 的内容已损坏：部件 %2 出现了两次").arg(shown, entry.name));
+            throw Failure(Damaged(path, QStringLiteral("部件 %1 出现了两次").arg(entry.name)));
         parts.insert(key);
     }
     m_parts = FindParts(*m_zip);
     const int mainPart = m_zip->find(m_parts.main);
     if (mainPart >= 0 && m_zip->entries().at(mainPart).uncompressedSize > MaxXmlPartSize)
-        throw Failure(QStringLiteral("文档 %1 的内容已损坏：正文部分过大").arg(shown));
+        throw Failure(Damaged(path, QStringLiteral("正文部分过大")));
     ZipReader::Contents document = m_zip->readAll(m_parts.main);
     if (!document.ok())
-        throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, document.outcome.error));
+        throw Failure(Outcome::failed(Cause::NotADocument, path, 0, document.outcome.error));
     // Parsed in place: the text stays in m_documentText, which the tree points into.
     m_documentText = std::move(document.bytes);
     const bool usualPrefixes = DeclaresOnlyTheUsualPrefix(m_documentText);
     const pugi::xml_parse_result parsed = m_document.load_buffer_inplace(
         m_documentText.data(), size_t(m_documentText.size()), ParseFlags, pugi::encoding_utf8);
     if (!parsed)
-        throw Failure(QStringLiteral("文档 %1 的内容已损坏：%2（位置 %3）")
-                          .arg(shown, QString::fromUtf8(parsed.description()))
-                          .arg(parsed.offset));
+        throw Failure(Damaged(path, QStringLiteral("%1（位置 %2）").arg(QString::fromUtf8(parsed.description())).arg(parsed.offset)));
     if (!WithinDepth(m_document))
-        throw Failure(QStringLiteral("文档 %1 的内容已损坏：层次过深").arg(shown));
+        throw Failure(Damaged(path, QStringLiteral("层次过深")));
     if (!usualPrefixes)
         UseCanonicalPrefixes(m_document);
     if (!m_document.child("w:document").child("w:body"))
-        throw Failure(QStringLiteral("文档 %1 的内容已损坏：没有正文").arg(shown));
+        throw Failure(Damaged(path, QStringLiteral("没有正文")));
     if (const int settingsPart = m_zip->find(m_parts.settings); settingsPart >= 0) {
         if (m_zip->entries().at(settingsPart).uncompressedSize > MaxXmlPartSize)
-            throw Failure(QStringLiteral("文档 %1 的设置已损坏").arg(shown));
+            throw Failure(Damaged(path, QStringLiteral("设置部分有误")));
         const ZipReader::Contents settings = m_zip->readAll(m_parts.settings);
         if (!settings.ok())
-            throw Failure(QStringLiteral("文档 %1 不是有效的 Word 文档：%2").arg(shown, settings.outcome.error));
+            throw Failure(Outcome::failed(Cause::NotADocument, path, 0, settings.outcome.error));
         if (!m_settings.load_buffer(settings.bytes.constData(), size_t(settings.bytes.size()), ParseFlags, pugi::encoding_utf8)
             || !WithinDepth(m_settings))
-            throw Failure(QStringLiteral("文档 %1 的设置已损坏").arg(shown));
+            throw Failure(Damaged(path, QStringLiteral("设置部分有误")));
         UseCanonicalPrefixes(m_settings);
         if (!m_settings.child("w:settings"))
-            throw Failure(QStringLiteral("文档 %1 的设置已损坏").arg(shown));
+            throw Failure(Damaged(path, QStringLiteral("设置部分有误")));
         m_hasSettings = true;
     }
     index();
@@ -329,7 +334,7 @@ int OoxmlDocument::SectionTextLength(int section)
     return count;
 }
 
-void OoxmlDocument::SaveAs(const QString& path)
+Outcome OoxmlDocument::SaveAs(const QString& path)
 {
     ensureOpen();
     const QString shown = QDir::toNativeSeparators(path);
@@ -350,10 +355,9 @@ void OoxmlDocument::SaveAs(const QString& path)
                               + "\"/></Relationships>");
     }
 
-    QString reason;
     QString engineError;
     QByteArray directory;
-    const bool saved = WriteAtomically(path, [&](QFileDevice& out) {
+    const Outcome saved = WriteAtomically(path, [&](QFileDevice& out) {
         ZipWriter writer(&out, false);
         auto addNew = [this, &writer](const QString& name, const QByteArray& data) {
             ZipWriter::Entry entry;
@@ -388,23 +392,26 @@ void OoxmlDocument::SaveAs(const QString& path)
         }
         engineError = writer.error();
         return false;
-    }, &reason);
+    });
     // The old file is replaced only once the new one is complete and on the device.
-    if (!saved)
-        throw Failure(engineError.isEmpty() ? reason : reason + QStringLiteral("（%1）").arg(engineError));
+    if (!saved.written())
+        throw Failure(engineError.isEmpty() || saved.error != 0 ? saved : Outcome::other(Explain(saved) + QStringLiteral("（%1）").arg(engineError)));
+    // What is there now is what this document wrote, even when its folder could not be flushed.
     m_path = path;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd >= 0) {
         m_identity = IdentityOf(fd, QFileInfo(path).canonicalFilePath(), directory);
         ::close(fd);
+    } else {
+        m_identity = {};
     }
+    return saved;
 }
 
-void OoxmlDocument::Close(bool saveChanges)
+Outcome OoxmlDocument::Close(bool saveChanges)
 {
     ensureOpen();
-    if (saveChanges)
-        SaveAs(m_path);
+    const Outcome saved = saveChanges ? SaveAs(m_path) : Outcome{};
     m_closed = true;
     m_sections.clear();
     m_tables.clear();
@@ -414,4 +421,5 @@ void OoxmlDocument::Close(bool saveChanges)
     m_file.close();
     m_bytes.clear();
     m_documentText.clear();
+    return saved;
 }

@@ -25,7 +25,7 @@ public:
     int SectionsCount() override;
     bool ProtectedForForms(int section) override;
     void SetProtectedForForms(int section, bool on) override;
-    void Unprotect(const QString& password) override;
+    Unprotection Unprotect(const QString& password) override;
     void Protect(int type, bool noReset, const QString& password) override;
     int TablesCount() override;
     int CellsCount(int table) override;
@@ -36,8 +36,8 @@ public:
     int CharactersCount() override;
     int SectionTextLength(int section) override;
     DocumentIdentity Identity() override { return m_identity; }
-    void SaveAs(const QString& path) override;
-    void Close(bool saveChanges) override;
+    Outcome SaveAs(const QString& path) override;
+    Outcome Close(bool saveChanges) override;
 
     bool IsProtected() override;
     bool IsClosed() const override { return m_closed; }

@@ -98,11 +98,11 @@ void RememberTemplateProtection()
 
 } // namespace
 
-void OoxmlDocument::Unprotect(const QString& password)
+Unprotection OoxmlDocument::Unprotect(const QString& password)
 {
     ensureOpen();
     if (!IsProtected())
-        throw Failure(UnprotectNotProtectedText);
+        return Unprotection::NotProtected;
     pugi::xml_node node = protectionNode();
     auto either = [&node](const char* a, const char* b) {
         const pugi::xml_attribute first = node.attribute(a);
@@ -122,19 +122,20 @@ void OoxmlDocument::Unprotect(const QString& password)
         bool ok = false;
         const int spin = found.spin.isEmpty() ? 0 : found.spin.toInt(&ok);
         if ((!found.spin.isEmpty() && !ok) || spin < 0 || spin > MaxSpinCount)
-            throw Failure(WrongPasswordText);  // refused before any hashing
+            return Unprotection::WrongPassword;  // refused before any hashing
         // Told once, when a password is first checked: not every start opens a document.
         static const bool remembered = (RememberTemplateProtection(), true);
         Q_UNUSED(remembered);
         const QByteArray computed = ProtectionHash(password, QByteArray::fromBase64(found.salt.toLatin1()), spin,
                                                    found.sid.toInt());
         if (computed.toBase64() != found.hash.toLatin1())
-            throw Failure(WrongPasswordText);
+            return Unprotection::WrongPassword;
     }
     found.passwordDigest = QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha256);
     found.valid = !found.hash.isEmpty();
     m_removed = found;
     settingsRoot(false).remove_child(node);
+    return Unprotection::Lifted;
 }
 
 void OoxmlDocument::Protect(int type, bool, const QString& password)

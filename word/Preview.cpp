@@ -1,19 +1,13 @@
 #include "Preview.h"
 
-#include "BusyInput.h"
 #include "DocumentEngine.h"
-#include "Edition.h"
 #include "SafeWrite.h"
-#include "Seams.h"
 #include "OfficeRun.h"
-#include "Session.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QUrl>
 
 PreviewResult RenderPdf(const QString& document, const QString& pdf, const std::function<bool()>& stop)
 {
@@ -30,36 +24,7 @@ PreviewResult RenderPdf(const QString& document, const QString& pdf, const std::
         return {false, QStringLiteral("LibreOffice 在 %1 秒内没有完成转换，已停止。").arg(PreviewSeconds)};
     case OfficeOutcome::Failed: return {false, QStringLiteral("LibreOffice 未能把申请书转成 PDF。%1").arg(run.detail)};
     }
-    QString reason;
-    if (!DeliverCopy(run.output, pdf, &reason))
-        return {false, reason};
+    if (const Outcome delivered = DeliverCopy(run.output, pdf); !delivered.written())
+        return {false, Explain(delivered)};
     return {true, {}};
-}
-
-void PreviewApplication(const QString& document)
-{
-    const QString folder = TempFolder.isEmpty() ? QDir::tempPath() + "/" : TempFolder;
-    const QString pdf = folder + QFileInfo(document).completeBaseName() + QStringLiteral("（预览）.pdf");
-    PreviewResult result;
-    {
-        // The progress window repaints and takes its 取消; nothing else takes input meanwhile.
-        const BusyInput busy;
-        progress().zipxMsg(QStringLiteral("正在用 LibreOffice 生成申请书的预览……"));
-        progress().setGauge(-1);
-        progress().allowCancel(true);
-        result = RenderPdf(document, pdf, [] {
-            if (QCoreApplication::instance())
-                QCoreApplication::processEvents();
-            return progress().cancelRequested();
-        });
-        progress().allowCancel(false);
-        progress().Close();
-    }
-    if (!result.ok) {
-        ShowNotice(result.message, NoticeCaption);
-        return;
-    }
-    if (!urlOpener().openUrl(QUrl::fromLocalFile(pdf).toString()))
-        ShowNotice(QStringLiteral("预览已生成，但没有找到打开 PDF 的程序。文件在：\r\n") + QDir::toNativeSeparators(pdf),
-                   NoticeCaption);
 }

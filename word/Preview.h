@@ -17,7 +17,3 @@ struct PreviewResult {
 // Writes document as a PDF to pdf (replaced whole). stop is asked between waits: true ends
 // LibreOffice's work at once.
 PreviewResult RenderPdf(const QString& document, const QString& pdf, const std::function<bool()>& stop);
-
-// "预览申请书": renders document into the temporary folder with the progress window and its
-// 取消, then opens the PDF in the desktop's viewer; what went wrong is said.
-void PreviewApplication(const QString& document);

@@ -37,19 +37,13 @@ bool Counted(quint16 tcgrf)
 
 } // namespace
 
-QString OldFormatText(const QString& path)
-{
-    return QStringLiteral("申请书 %1 是旧版（Word 97–2003）格式，本程序只读取、不写入这种格式；请先把它转换为新格式。")
-        .arg(QDir::toNativeSeparators(path));
-}
-
 Word97Document::Word97Document(const QByteArray& bytes, const QString& path, const DocumentIdentity& identity)
     : m_bytes(bytes), m_path(path), m_identity(identity)
 {
     const cfb::CompoundFile file(bytes);
     m_parsed = word97::Parse(file);
     if (!m_parsed.ok)
-        throw Failure(QStringLiteral("文档 %1 的内容已损坏：%2").arg(QDir::toNativeSeparators(path), m_parsed.why));
+        throw Failure(Outcome::failed(Cause::DamagedDocument, path, 0, m_parsed.why));
     m_visible = VisibleMask(m_parsed.text);
     buildTables();
 }
@@ -109,7 +103,7 @@ void Word97Document::ensureOpen() const
 
 void Word97Document::refuseWrite() const
 {
-    throw Failure(OldFormatText(m_path));
+    throw Failure(Outcome::failed(Cause::OldFormat, m_path));
 }
 
 QString Word97Document::paragraphText(const Paragraph& p) const
@@ -203,15 +197,16 @@ int Word97Document::SectionTextLength(int section)
     return count;
 }
 
-void Word97Document::Unprotect(const QString& password)
+Unprotection Word97Document::Unprotect(const QString& password)
 {
     ensureOpen();
     if (!IsProtected())
-        throw Failure(UnprotectNotProtectedText);
+        return Unprotection::NotProtected;
     // A key of 0 is protection without a password, as some writers leave it.
     if (m_parsed.protectionKey != 0 && m_parsed.protectionKey != LegacyPasswordHash(password))
-        throw Failure(WrongPasswordText);
+        return Unprotection::WrongPassword;
     m_unprotected = true;
+    return Unprotection::Lifted;
 }
 
 void Word97Document::SetProtectedForForms(int, bool)
@@ -244,15 +239,16 @@ void Word97Document::SetCellFitText(int, int, bool)
     refuseWrite();
 }
 
-void Word97Document::SaveAs(const QString& path)
+Outcome Word97Document::SaveAs(const QString& path)
 {
     ensureOpen();
-    QString reason;
-    if (!WriteBytesAtomically(path, m_bytes, &reason))
-        throw Failure(reason);
+    const Outcome written = WriteBytesAtomically(path, m_bytes);
+    if (!written.written())
+        throw Failure(written);
+    return written;
 }
 
-void Word97Document::Close(bool)
+Outcome Word97Document::Close(bool)
 {
     // Nothing was changed, so there is nothing to save.
     ensureOpen();
@@ -261,4 +257,5 @@ void Word97Document::Close(bool)
     m_parsed = {};
     m_visible.clear();
     m_bytes.clear();
+    return {};
 }

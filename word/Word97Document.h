@@ -2,7 +2,7 @@
 // A Word 97–2003 application document, as the Windows edition wrote it, read natively behind
 // the same interface as the OOXML engine: its tables and cells numbered as there, its sections
 // with their form protection, its document protection and key, its character counts. It is
-// never written: every write fails with OldFormatText, and a save under another name copies the
+// never written: every write fails (Cause::OldFormat), and a save under another name copies the
 // file as it is (a Word 97 document stays one, as the word processor's SaveAs in that format).
 #include "Word97Format.h"
 #include "WordHost.h"
@@ -29,13 +29,13 @@ public:
     void SetProtectedForForms(int section, bool on) override;
     // Lifts the protection for reading when the password is the one its key belongs to (or it
     // has no key); it changes nothing in the file.
-    void Unprotect(const QString& password) override;
+    Unprotection Unprotect(const QString& password) override;
     void Protect(int type, bool noReset, const QString& password) override;
     void SetCellText(int table, int cell, const QString& text) override;
     void SetCellWordWrap(int table, int cell, bool on) override;
     void SetCellFitText(int table, int cell, bool on) override;
-    void SaveAs(const QString& path) override;
-    void Close(bool saveChanges) override;
+    Outcome SaveAs(const QString& path) override;
+    Outcome Close(bool saveChanges) override;
     bool IsClosed() const override { return m_closed; }
 
 private:
@@ -59,5 +59,3 @@ private:
     bool m_closed = false;
 };
 
-// Said where a Word 97 document would be written.
-QString OldFormatText(const QString& path);

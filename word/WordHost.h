@@ -3,6 +3,7 @@
 // documents, a document's sections, protection, tables and cells, its character count, saving
 // and closing. Every failure is a Failure carrying its message text.
 #include "DocumentIdentity.h"
+#include "Outcome.h"
 
 #include <QString>
 #include <memory>
@@ -32,11 +33,14 @@ public:
     virtual DocumentIdentity Identity() = 0;
 };
 
+enum class Unprotection { Lifted, NotProtected, WrongPassword };
+
 class WordDocument : public DocumentReader {
 public:
     virtual void SetProtectedForForms(int section, bool on) = 0;
-    // Fails with UnprotectNotProtectedText when the document is not protected.
-    virtual void Unprotect(const QString& password) = 0;
+    // Lifts the protection when the password is its own (or it has none); a document that is
+    // not protected, or is guarded by another password, stays as it is.
+    virtual Unprotection Unprotect(const QString& password) = 0;
     // type 2: only form fields may be filled in; the rest as the word processor numbers them.
     virtual void Protect(int type, bool noReset, const QString& password) = 0;
 
@@ -47,8 +51,10 @@ public:
     virtual void SetCellWordWrap(int table, int cell, bool on) = 0;
     virtual void SetCellFitText(int table, int cell, bool on) = 0;
 
-    virtual void SaveAs(const QString& path) = 0;
-    virtual void Close(bool saveChanges) = 0;  // the document object stays; calls on it fail
+    // A failure to write throws; a file written whole but whose folder could not be flushed
+    // answers NotDurable (the document then is what the file holds).
+    virtual Outcome SaveAs(const QString& path) = 0;
+    virtual Outcome Close(bool saveChanges) = 0;  // the document object stays; calls on it fail
     virtual bool IsClosed() const = 0;
 };
 
@@ -63,9 +69,6 @@ public:
     virtual void Quit(bool saveChanges) = 0;
 };
 
-// The text of the failure when unprotecting a document that is not protected.
-inline const QString UnprotectNotProtectedText = QStringLiteral("Unprotect 方法或属性无效因为已解除文挡保护");
-inline const QString WrongPasswordText = QStringLiteral("密码不正确，无法解除文档保护。");
 
 // A new application object: the in-process engine (OOXML read and written, Word 97 read).
 std::unique_ptr<WordApplication> CreateWordApplication();

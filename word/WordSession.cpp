@@ -2,10 +2,6 @@
 
 #include "Edition.h"
 #include "Failure.h"
-#include "Seams.h"
-
-Twordqen* WordSession = nullptr;
-Tlockqen* DocLock = nullptr;
 
 Twordqen::Twordqen(Factory factory) : m_factory(std::move(factory))
 {
@@ -18,20 +14,20 @@ Twordqen::~Twordqen()
     QuitWord();
 }
 
-void Twordqen::StartWord()
+bool Twordqen::StartWord()
 {
     try {
         WordApp = m_factory();
-        if (!WordApp)
-            throw Failure(QStringLiteral("no application"));
-        WordApp->SetCheckSpellingAsYouType(false);
-        WordApp->SetCheckGrammarAsYouType(false);
-        WordApp->SetVisible(false);
-        WordStarted = true;
+        WordStarted = WordApp != nullptr;
+        if (WordStarted) {
+            WordApp->SetCheckSpellingAsYouType(false);
+            WordApp->SetCheckGrammarAsYouType(false);
+            WordApp->SetVisible(false);
+        }
     } catch (const std::exception&) {
-        ShowNotice(OpenWordFailedText, NoticeCaption);
         WordStarted = false;
     }
+    return WordStarted;
 }
 
 void Twordqen::Recreate()
@@ -68,97 +64,107 @@ bool Twordqen::DocumentAlive()
     }
 }
 
-bool Twordqen::OpenWithRetry(const QString& path)
+Outcome CaughtOutcome(const std::exception& error)
 {
+    if (const auto* failure = dynamic_cast<const Failure*>(&error))
+        return failure->outcome();
+    return Outcome::other(QString::fromLocal8Bit(error.what()));
+}
+
+Outcome Twordqen::OpenWithRetry(const QString& path)
+{
+    Doc.reset();
     try {
         Doc = WordApp->Open(path, false, true);
-        return true;
+        return {};
+    } catch (const Failure& failure) {
+        // The file is what it is: opening it again would say the same.
+        return failure.outcome();
     } catch (const std::exception&) {
     }
     Recreate();
     try {
         if (!WordApp)
-            return false;
+            return Outcome::other(QStringLiteral("无法启动文档引擎"));
         Doc = WordApp->Open(path, false, true);
-        return true;
-    } catch (const std::exception&) {
-        return false;
+        return {};
+    } catch (const std::exception& error) {
+        return CaughtOutcome(error);
     }
 }
 
-bool Twordqen::OpenDocument(const QString& path)
+Outcome Twordqen::OpenDocument(const QString& path)
 {
-    WarnOnQuit = true;
     // Reading needs nobody's consent: the engine reads the file itself, whoever else has it open.
     // Writers ask the document lock before they write.
     if (!EnsureWordAlive())
-        return false;
-    if (!OpenWithRetry(path))
-        return false;
-    // A failure while reading the sections reaches the caller.
-    ProtectionList.clear();
-    for (int i = 1; i <= Doc->SectionsCount(); ++i)
-        ProtectionList << (Doc->ProtectedForForms(i) ? "1" : "0");
-    return UnprotectForReading(*Doc);
+        return Outcome::other(QStringLiteral("无法启动文档引擎"));
+    if (const Outcome opened = OpenWithRetry(path); !opened.ok())
+        return opened;
+    try {
+        ProtectionList.clear();
+        for (int i = 1; i <= Doc->SectionsCount(); ++i)
+            ProtectionList << (Doc->ProtectedForForms(i) ? "1" : "0");
+        if (UnprotectForReading(*Doc))
+            return {};
+        Doc->Close(false);
+        return Outcome::failed(Cause::ForeignProtection, path);
+    } catch (const std::exception& error) {
+        if (DocumentAlive())
+            Doc->Close(false);
+        return CaughtOutcome(error);
+    }
 }
 
 bool UnprotectForReading(WordDocument& doc)
 {
-    try {
-        doc.Unprotect(ProtectPassword);
-        return true;
-    } catch (const Failure& failure) {
-        return failure.text() == UnprotectNotProtectedText;
-    }
+    return doc.Unprotect(ProtectPassword) != Unprotection::WrongPassword;
 }
 
-bool Twordqen::SaveDocumentCopy(const QString& source, const QString& target)
+Outcome Twordqen::SaveDocumentCopy(const QString& source, const QString& target)
 {
     if (!EnsureWordAlive())
-        return false;
-    if (!OpenWithRetry(source))
-        return false;
+        return Outcome::other(QStringLiteral("无法启动文档引擎"));
+    if (const Outcome opened = OpenWithRetry(source); !opened.ok())
+        return opened;
     try {
-        Doc->SaveAs(target);
+        const Outcome saved = Doc->SaveAs(target);
         Doc->Close(false);
-        return true;
-    } catch (const std::exception&) {
-        return false;
+        return saved;
+    } catch (const std::exception& error) {
+        if (DocumentAlive())
+            Doc->Close(false);
+        return CaughtOutcome(error);
     }
 }
 
-bool Twordqen::CloseDocument(bool save)
+Outcome Twordqen::CloseDocument(bool save)
 {
     if (!DocumentAlive())
-        return false;
+        return Outcome::other(QStringLiteral("文档已关闭"));
     try {
-        if (save) {
-            for (int i = 1; i <= ProtectionList.size(); ++i)
-                Doc->SetProtectedForForms(i, ProtectionList.at(i - 1) == "1");
-            Doc->Protect(2, false, ProtectPassword);
-            Doc->Close(true);
-        } else {
+        if (!save)
+            return Doc->Close(false);
+        for (int i = 1; i <= ProtectionList.size(); ++i)
+            Doc->SetProtectedForForms(i, ProtectionList.at(i - 1) == "1");
+        Doc->Protect(2, false, ProtectPassword);
+        return Doc->Close(true);
+    } catch (const std::exception& error) {
+        if (DocumentAlive())
             Doc->Close(false);
-        }
-        return true;
-    } catch (const Failure& failure) {
-        LastFailure = failure.text();
-        Doc->Close(false);  // a failure here reaches the caller
-        return false;
-    } catch (const std::exception&) {
-        Doc->Close(false);
-        return false;
+        return CaughtOutcome(error);
     }
 }
 
-void Twordqen::QuitWord()
+bool Twordqen::QuitWord()
 {
-    if (!EnsureWordAlive())
-        return;
+    if (!WordApp)
+        return false;
+    bool open = false;
     try {
-        if (WordApp->DocumentsCount() > 0 && WarnOnQuit)
-            ShowNotice(QStringLiteral("请关闭WORD申请书！"), NoticeCaption);
+        open = WordApp->DocumentsCount() > 0;
         WordApp->Quit(false);
     } catch (const std::exception&) {
     }
+    return open;
 }

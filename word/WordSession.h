@@ -1,20 +1,11 @@
 #pragma once
-// Twordqen: the program's one document session. It opens the application document, records
-// and lifts its form protection, and on saving puts the protection back.
+// Twordqen: the program's document session. It opens an application document, records and
+// lifts its form protection, and on saving puts the protection back. It tells the user nothing:
+// each operation answers what happened, and the caller says it.
 #include "WordHost.h"
 
 #include <QStringList>
 #include <functional>
-
-class Twordqen;
-class Tlockqen;
-
-// Said when the document engine cannot be started.
-inline const QString OpenWordFailedText = QStringLiteral("打开Word程序出错!");
-
-// The single session and the single document lock, owned by the main window.
-extern Twordqen* WordSession;
-extern Tlockqen* DocLock;
 
 class Twordqen {
 public:
@@ -22,24 +13,30 @@ public:
     explicit Twordqen(Factory factory = CreateWordApplication);
     ~Twordqen();
 
-    void StartWord();
+    // Starts the engine; false (WordStarted false) when it cannot be started.
+    bool StartWord();
     bool EnsureWordAlive();
     bool DocumentAlive();
-    bool OpenDocument(const QString& path);
-    bool SaveDocumentCopy(const QString& source, const QString& target);
-    bool CloseDocument(bool save);
-    void QuitWord();
+    // Opens the document at path and lifts the edition's protection: None, or why not (the
+    // engine's cause; ForeignProtection when another password guards it). On a failure nothing
+    // stays open.
+    Outcome OpenDocument(const QString& path);
+    Outcome SaveDocumentCopy(const QString& source, const QString& target);
+    // Closes the open document, saving it with its protection restored when save is true: None,
+    // NotDurable when it is saved but its folder could not be flushed, or why the save failed
+    // (the document is then closed unsaved).
+    Outcome CloseDocument(bool save);
+    // Ends the engine; true when a document was still open in it.
+    bool QuitWord();
 
     std::unique_ptr<WordApplication> WordApp;
     std::shared_ptr<WordDocument> Doc;
     QStringList ProtectionList;  // "1"/"0" per section of the document opened last
-    bool WarnOnQuit = false;
     bool WordStarted = false;
-    QString LastFailure;  // the text of the last failure CloseDocument met, for its caller to show
 
 private:
     void Recreate();
-    bool OpenWithRetry(const QString& path);
+    Outcome OpenWithRetry(const QString& path);
     Factory m_factory;
 };
 
@@ -47,3 +44,6 @@ private:
 // edition's password or was not set; false when another password guards it (no application
 // of ours).
 bool UnprotectForReading(WordDocument& doc);
+
+// The failure a routine caught, as an outcome: the engine's own cause, or the exception's text.
+Outcome CaughtOutcome(const std::exception& error);

@@ -152,8 +152,6 @@ TEST(AboutBox, BannerOnceLinksAndHelp)
     EXPECT_TRUE(about.LabelHomePage->text().contains(HomePageText));
 
     // The help document opens in the word processor once the lock finds it free.
-    Tlockqen lock;
-    DocLock = &lock;
     HelpDocPath = home.path() + "/help.doc";
     WriteFile(HelpDocPath, "help");
     home.processes.installed = {"lowriter"};
@@ -167,7 +165,6 @@ TEST(AboutBox, BannerOnceLinksAndHelp)
     about.BitBtn2->click();
     EXPECT_EQ(home.processes.started.size(), 1);
     EXPECT_EQ(home.prompter.texts(), QStringList({QStringLiteral("help.doc文件已打开!!!")}));
-    DocLock = nullptr;
     about.BitBtn1->click();
     EXPECT_EQ(about.result(), 1);
 }

@@ -93,14 +93,14 @@ TEST_F(Start, FirstRunMakesTheDefaultDocumentSilently)
 {
     Run({});
     EXPECT_TRUE(home.prompter.shown.isEmpty()) << home.prompter.texts().join('\n').toStdString();
-    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校申请书.qvx"));
-    EXPECT_EQ(ReadAll(CurDocPath), *ResourceBytes("word", "xms"));
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), docs + QStringLiteral("省高校申请书.qvx"));
+    EXPECT_EQ(ReadAll(FrmVantraMain->Document.CurDocPath()), *ResourceBytes("word", "xms"));
     EXPECT_EQ(ReadAll(docs + QStringLiteral("省高校vantra.txt")), ToGb18030(QStringLiteral("没有问题请不要删除本文件!")) + "\r\n");
     EXPECT_EQ(FrmVantraMain->windowTitle(), QStringLiteral("省高校申请书.qvx -Arvel省高校自然科学研究项目项目申报系统"));
     EXPECT_EQ(Tag(FrmVantraMain), 1);
-    EXPECT_EQ(FieldData.size(), 96);
-    EXPECT_EQ(LoadedValues.size(), 96);
-    EXPECT_EQ(EditValues.size(), 96);
+    EXPECT_EQ(FieldData().size(), 96);
+    EXPECT_EQ(FrmVantraMain->Document.LoadedValues.size(), 96);
+    EXPECT_EQ(FrmVantraMain->Document.EditValues.size(), 96);
     EXPECT_TRUE(FrmVantraMain->AutoNameEnabled);
     EXPECT_EQ(FrmVantraMain->size(), QSize(600, 420));
     EXPECT_EQ(FrmVantraMain->windowHandle()->framePosition().y(), 0);  // the title bar on the screen
@@ -120,7 +120,7 @@ TEST_F(Start, FirstRunMakesTheDefaultDocumentSilently)
 TEST_F(Start, LaterStartsShowTheChooserEvenWithoutTheDefaultDocument)
 {
     Run({});
-    QFile::remove(CurDocPath);
+    QFile::remove(FrmVantraMain->Document.CurDocPath());
     bool chooserShown = false;
     Run({}, [&] {
         chooserShown = frmfiledlg->isVisible();
@@ -135,7 +135,7 @@ TEST_F(Start, ChoosersNewDocumentBecomesCurrent)
 {
     Run({});
     Run({}, [&] { frmfiledlg->BitBtn1->click(); });
-    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校申请书1.qvx"));
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), docs + QStringLiteral("省高校申请书1.qvx"));
     EXPECT_EQ(Tag(FrmVantraMain), 1);
     EXPECT_TRUE(AsksOnClose());
 }
@@ -143,15 +143,15 @@ TEST_F(Start, ChoosersNewDocumentBecomesCurrent)
 TEST_F(Start, LinkStartsLikeNoArgumentButClosesWithoutAsking)
 {
     Run({"_link"});
-    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校申请书.qvx"));
-    EXPECT_TRUE(QFileInfo::exists(CurDocPath));
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), docs + QStringLiteral("省高校申请书.qvx"));
+    EXPECT_TRUE(QFileInfo::exists(FrmVantraMain->Document.CurDocPath()));
     EXPECT_FALSE(AsksOnClose());
 }
 
 TEST_F(Start, ADocumentArgumentIsTakenAsItIs)
 {
     Run({home.path() + "/elsewhere/a.qvx"});
-    EXPECT_EQ(CurDocPath, home.path() + "/elsewhere/a.qvx");
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), home.path() + "/elsewhere/a.qvx");
     EXPECT_FALSE(QFileInfo::exists(docs + QStringLiteral("省高校vantra.txt")));
     EXPECT_EQ(FrmVantraMain->windowTitle(), WindowTitleFor("a.qvx"));
     EXPECT_FALSE(AsksOnClose());
@@ -165,8 +165,8 @@ TEST_F(Start, APackageUnpacksToItsTarget)
     CompressPackage(state, doc, home.path() + "/in/x.y.qvs", 2);
     QFile::remove(doc);
     Run({home.path() + "/in/x.y.qvs"});
-    EXPECT_EQ(CurDocPath, home.path() + QStringLiteral("/in/x申请书.qvx"));
-    EXPECT_EQ(ReadAll(CurDocPath), *ResourceBytes("word", "xms"));
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), home.path() + QStringLiteral("/in/x申请书.qvx"));
+    EXPECT_EQ(ReadAll(FrmVantraMain->Document.CurDocPath()), *ResourceBytes("word", "xms"));
     EXPECT_TRUE(home.picker.asked.isEmpty());
     EXPECT_TRUE(home.prompter.shown.isEmpty());
 }
@@ -175,7 +175,7 @@ TEST_F(Start, ADamagedPackageIsReportedAndItsTargetStaysCurrent)
 {
     WriteFile(home.path() + "/in/bad.qvs", "not a package");
     Run({home.path() + "/in/bad.qvs"});
-    EXPECT_EQ(CurDocPath, home.path() + QStringLiteral("/in/bad申请书.qvx"));
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), home.path() + QStringLiteral("/in/bad申请书.qvx"));
     ASSERT_EQ(home.prompter.shown.size(), 1);
     EXPECT_EQ(home.prompter.shown[0].caption, NoticeCaption);
 }
@@ -191,12 +191,11 @@ TEST_F(Start, AnOccupiedTargetAsksForAnotherName)
     EXPECT_EQ(home.picker.asked[0].proposed, target);
     EXPECT_EQ(home.picker.asked[0].folder, docs);
     EXPECT_EQ(home.picker.asked[0].filter, DocumentsFilter());
-    EXPECT_EQ(CurDocPath, home.path() + "/in/mine.qvx");
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), home.path() + "/in/mine.qvx");
     EXPECT_EQ(ReadAll(target), "taken");
 
     Run({home.path() + "/in/x.qvs"});  // cancelled: the program ends without the question
     EXPECT_TRUE(FrmVantraMain->CloseWithoutAsking);
-    EXPECT_EQ(FieldData.size(), 96);  // from the earlier run; this one stopped before the catalogue
 }
 
 TEST_F(Start, ExitQuestionDeclinedKeepsTheWindowConfirmedEmptiesTheValues)
@@ -208,8 +207,6 @@ TEST_F(Start, ExitQuestionDeclinedKeepsTheWindowConfirmedEmptiesTheValues)
     EXPECT_TRUE(event.isAccepted());
     EXPECT_EQ(home.prompter.shown.last().text, QStringLiteral("请问真的要退出系统吗？"));
     EXPECT_EQ(home.prompter.shown.last().caption, NoticeCaption);
-    EXPECT_TRUE(FieldData.isEmpty());
-    EXPECT_TRUE(LoadedValues.isEmpty());
 }
 
 TEST_F(Start, ExtractedFilesAreRefreshedOnlyWhenTheProgramChanged)
@@ -280,29 +277,29 @@ TEST_F(Start, WindowsNotShownAtStartAreMadeAtTheirFirstUse)
 TEST_F(Start, TheShortFormNamesTheDocumentAfterTheApplicant)
 {
     Run({}, [] {});
-    const QString first = CurDocPath;
+    const QString first = FrmVantraMain->Document.CurDocPath();
     EditShortForm({});  // nobody's name yet: the new document keeps its own
-    EXPECT_EQ(CurDocPath, first);
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), first);
     EXPECT_TRUE(home.prompter.shown.isEmpty());
     EditShortForm({{"edxm1", QStringLiteral("张三")}, {"edxmlbdm", "B"}});
-    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校2013B张三.qvx"));
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), docs + QStringLiteral("省高校2013B张三.qvx"));
     EXPECT_FALSE(QFileInfo::exists(first));
-    EXPECT_EQ(FrmVantraMain->windowTitle(), WindowTitleFor(CurDocPath));
+    EXPECT_EQ(FrmVantraMain->windowTitle(), WindowTitleFor(FrmVantraMain->Document.CurDocPath()));
     EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("系统自动命名申请书为:省高校2013B张三"));
     EXPECT_EQ(FrmVantraMain->ApplicantId, QString());
 
     // Named already: nothing happens, nothing is said.
     const qsizetype said = home.prompter.shown.size();
     EditShortForm({});
-    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校2013B张三.qvx"));
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), docs + QStringLiteral("省高校2013B张三.qvx"));
     EXPECT_EQ(home.prompter.shown.size(), said);
 
     // A second application of the same person in the same folder gets the free-name suffix.
-    CurDocPath = docs + QStringLiteral("省高校申请书.qvx");
-    createxms(CurDocPath);
+    FrmVantraMain->Document.Open(docs + QStringLiteral("省高校申请书.qvx"));
+    createxms(FrmVantraMain->Document.CurDocPath());
     SetTag(FrmSimpleform, 0);
     EditShortForm({{"edxm1", QStringLiteral("张三")}, {"edxmlbdm", "B"}});
-    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校2013B张三1.qvx"));
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), docs + QStringLiteral("省高校2013B张三1.qvx"));
     EXPECT_EQ(FrmVantraMain->NamingBase, QStringLiteral("2013B张三1"));
 }
 
@@ -327,19 +324,19 @@ TEST_F(Start, EveryCharacterAPersonTypesGoesAllTheWay)
     });
     FrmVantraMain->TbSimpleform->trigger();
     // The automatic naming, the document and a package with its unpacking keep every character.
-    EXPECT_EQ(CurDocPath, docs + QStringLiteral("省高校2013B") + name + ".qvx");
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), docs + QStringLiteral("省高校2013B") + name + ".qvx");
     DocumentEngine word;
-    const auto doc = word.Open(CurDocPath, false, true);
+    const auto doc = word.Open(FrmVantraMain->Document.CurDocPath(), false, true);
     EXPECT_EQ(doc->CellText(2, 6), name + "\r\a");
     EXPECT_EQ(doc->CellText(2, 4), title + "\r\a");
     PackageState state;
     const QString package = home.path() + "/p.qvs";
-    ASSERT_TRUE(CompressPackage(state, CurDocPath, package, 2).ok);
+    ASSERT_TRUE(CompressPackage(state, FrmVantraMain->Document.CurDocPath(), package, 2).ok);
     const PackageCheck checked = CheckPackage(state, package);
     ASSERT_TRUE(checked.ok);
     EXPECT_EQ(checked.entry, QStringLiteral("省高校2013B") + name + ".qvx");
     ASSERT_TRUE(ExtractPackage(state, package, home.path() + "/back.qvx").ok);
-    EXPECT_EQ(ReadAll(home.path() + "/back.qvx"), ReadAll(CurDocPath));
+    EXPECT_EQ(ReadAll(home.path() + "/back.qvx"), ReadAll(FrmVantraMain->Document.CurDocPath()));
 }
 
 TEST_F(Start, AnIncompleteShortFormFoundBySubmissionOpensWithItsProblems)
@@ -366,7 +363,7 @@ TEST_F(Start, NamingStopsForIdentityNumbersShortPathsAndFailedRenames)
                 home.prompter.answers = {false, true};  // no new document; leave although nothing was stored
             }
         });
-        EXPECT_EQ(CurDocPath, path);
+        EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), path);
         EXPECT_EQ(FrmVantraMain->windowTitle(), WindowTitleFor(path));
         EXPECT_FALSE(home.prompter.texts().join('\n').contains(QStringLiteral("系统自动命名"))) << path.toStdString();
     }
@@ -375,30 +372,30 @@ TEST_F(Start, NamingStopsForIdentityNumbersShortPathsAndFailedRenames)
 TEST_F(Start, AShortFormThatCannotLoadMakesTheExitSilent)
 {
     Run({}, [] {});
-    WriteFile(CurDocPath, "not a document");
+    WriteFile(FrmVantraMain->Document.CurDocPath(), "not a document");
     FrmVantraMain->TbSimpleform->trigger();
     EXPECT_TRUE(FrmVantraMain->CloseWithoutAsking);
     EXPECT_EQ(Tag(FrmSimpleform), 0);
-    EXPECT_EQ(ReadAll(CurDocPath), "not a document");
+    EXPECT_EQ(ReadAll(FrmVantraMain->Document.CurDocPath()), "not a document");
 }
 
 TEST_F(Start, AWindowsEditionDocumentIsConvertedOnlyWhenTheUserAgrees)
 {
     Run({}, [] {});
-    const QString old = CurDocPath;
+    const QString old = FrmVantraMain->Document.CurDocPath();
     const QByteArray bytes = word97test::CompoundFileOf({{"WordDocument", QByteArray(1024, '\0')}});
     WriteFile(old, bytes);
     FrmVantraMain->TbSimpleform->trigger();  // the question is answered 取消
     ASSERT_EQ(home.prompter.shown.size(), 1);
     EXPECT_TRUE(home.prompter.texts().first().startsWith(QStringLiteral("本申请书是旧版（Word 97–2003）格式")));
-    EXPECT_EQ(CurDocPath, old);
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), old);
     EXPECT_EQ(Tag(FrmSimpleform), 0);  // the screen never opened
     // 确定, and the conversion cannot be made: it is said, and nothing changes.
     home.prompter.answers = {true};
     FrmVantraMain->TbSimpleform->trigger();
     ASSERT_EQ(home.prompter.shown.size(), 3);
     EXPECT_TRUE(home.prompter.texts().last().contains(old)) << home.prompter.texts().last().toStdString();
-    EXPECT_EQ(CurDocPath, old);
+    EXPECT_EQ(FrmVantraMain->Document.CurDocPath(), old);
     EXPECT_EQ(ReadAll(old), bytes);
     EXPECT_TRUE(QDir(QFileInfo(old).path()).entryList({QStringLiteral("*新格式*")}).isEmpty());
 }
@@ -406,10 +403,10 @@ TEST_F(Start, AWindowsEditionDocumentIsConvertedOnlyWhenTheUserAgrees)
 TEST_F(Start, AMissingDocumentIsSaidPlainly)
 {
     Run({}, [] {});
-    QFile::remove(CurDocPath);
+    QFile::remove(FrmVantraMain->Document.CurDocPath());
     FrmVantraMain->TbSimpleform->trigger();
     ASSERT_FALSE(home.prompter.shown.isEmpty());
-    EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("找不到申请书文件:") + CurDocPath);
+    EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("找不到申请书文件:") + FrmVantraMain->Document.CurDocPath());
     EXPECT_FALSE(FrmVantraMain->CloseWithoutAsking);
 }
 
@@ -422,7 +419,7 @@ TEST_F(Start, BodyTextOpensInTheWordProcessorWithAOneTimeWarning)
     ASSERT_EQ(home.prompter.shown.size(), 1);
     EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("在word中，您只能“保存”,禁止“另存为”!"));
     ASSERT_EQ(home.processes.started.size(), 2);
-    EXPECT_EQ(home.processes.started[0].arguments, QStringList({"--writer", CurDocPath}));
+    EXPECT_EQ(home.processes.started[0].arguments, QStringList({"--writer", FrmVantraMain->Document.CurDocPath()}));
     EXPECT_EQ(home.processes.started[0].folder, docs.chopped(1));
 }
 
@@ -444,9 +441,9 @@ TEST_F(Start, TheBodyTextSaysWhatHappensAndWhatIsMissing)
     home.processes.startWorks = false;
     FrmVantraMain->Tbtext->trigger();
     EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("无法启动文字处理软件 /usr/bin/soffice --writer，请检查它是否安装完好。"));
-    QFile::remove(CurDocPath);
+    QFile::remove(FrmVantraMain->Document.CurDocPath());
     FrmVantraMain->Tbtext->trigger();
-    EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("找不到申请书文件:") + CurDocPath);
+    EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("找不到申请书文件:") + FrmVantraMain->Document.CurDocPath());
     EXPECT_FALSE(home.prompter.texts().join('\n').contains(QStringLiteral("文件已打开")));
 }
 

@@ -13,7 +13,7 @@
 #include "Session.h"
 #include "Simpleform.h"
 #include "TestSupport.h"
-#include "WordSession.h"
+#include "OpenApplication.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -61,24 +61,22 @@ inline void Type(QWidget* control, const QString& text)
 struct ScreenTest : ::testing::Test {
     TestHome home;
     int opens = 0;
-    Twordqen session{[this] { return std::make_unique<CountingApplication>(&opens); }};
-    Tlockqen lock;
-    QString path;
+    QString path = home.path() + "/a.qvx";
+    OpenApplication app{path, [this] { return std::make_unique<CountingApplication>(&opens); }};
+    Twordqen& session = app.session;
+    Tlockqen& lock = app.lock;
+    ApplicationDocument& document = app.document;
     TFrmSimpleform* screen = nullptr;
 
     ScreenTest()
     {
-        WordSession = &session;
-        DocLock = &lock;
         YearText = "2013";
-        PrepareFieldValues();
-        path = home.path() + "/a.qvx";
         createxms(path);
-        CurDocPath = path;
         frmcode = new Tfrmcode;
         frmxkdm_tree = new Tfrmxkdm_tree;
         frmmemberorder = new Tfrmmemberorder;
         screen = FrmSimpleform = new TFrmSimpleform;
+        screen->SetDocument(&document);
         screen->setWindowState(Qt::WindowNoState);
         screen->resize(1280, 800);
     }
@@ -92,9 +90,6 @@ struct ScreenTest : ::testing::Test {
         frmmemberorder = nullptr;
         frmxkdm_tree = nullptr;
         frmcode = nullptr;
-        WordSession = nullptr;
-        DocLock = nullptr;
-        CurDocPath.clear();
     }
 
     // Shows the screen modally, runs the steps while it is open, then closes it as the close

@@ -30,6 +30,7 @@ void Leave(QWidget* field)
 constexpr char ChildDocument[] = "VANTRA_JOURNAL_CHILD_DOCUMENT";
 constexpr char ChildHome[] = "VANTRA_JOURNAL_CHILD_HOME";
 const QString TypedBeforeTheCrash = QStringLiteral("崩溃前输入的题目");
+constexpr char ChildRenamedTo[] = "VANTRA_JOURNAL_CHILD_RENAMED";
 
 } // namespace
 
@@ -45,7 +46,7 @@ TEST_F(ScreenTest, EveryFieldExitJournalsTheChangedValuesOnly)
         const std::optional<EditJournal> kept = ReadJournal(QFileInfo(path).canonicalFilePath());
         ASSERT_TRUE(kept.has_value());
         EXPECT_EQ(kept->values, (QMap<QString, QString>{{"xmmc", QStringLiteral("新题目")}}));
-        EXPECT_TRUE(kept->document.sameAs(LoadedDocument));
+        EXPECT_TRUE(kept->document.sameAs(document.LoadedDocument));
         EXPECT_EQ(Cell(2, 4), QString());  // the document is not written until a save
 
         screen->sbSave->click();
@@ -58,10 +59,10 @@ TEST_F(ScreenTest, EveryFieldExitJournalsTheChangedValuesOnly)
 
 TEST_F(ScreenTest, AJournalIsOfferedRestoredAsEditsOrRemoved)
 {
-    LoadShortForm(*screen, path);  // the identity the journal was written against
+    document.LoadShortForm(*screen);  // the identity the journal was written against
     const QString resolved = QFileInfo(path).canonicalFilePath();
-    const EditJournal kept{LoadedDocument, QDateTime(QDate(2026, 12, 9), QTime(8, 5)), {{"xmmc", QStringLiteral("恢复的题目")}}};
-    ASSERT_TRUE(WriteJournal(kept, nullptr));
+    const EditJournal kept{document.LoadedDocument, QDateTime(QDate(2026, 12, 9), QTime(8, 5)), {{"xmmc", QStringLiteral("恢复的题目")}}};
+    ASSERT_TRUE(WriteJournal(kept).written());
     home.prompter.answers = {true};
     Show([&] {
         EXPECT_EQ(screen->text("edxmmc"), QStringLiteral("恢复的题目"));
@@ -72,7 +73,7 @@ TEST_F(ScreenTest, AJournalIsOfferedRestoredAsEditsOrRemoved)
     EXPECT_FALSE(QFileInfo::exists(JournalPath(resolved)));
 
     // 取消 removes it.
-    ASSERT_TRUE(WriteJournal({LoadedDocument, QDateTime::currentDateTime(), {{"xmmc", QStringLiteral("不要了")}}}, nullptr));
+    ASSERT_TRUE(WriteJournal({document.LoadedDocument, QDateTime::currentDateTime(), {{"xmmc", QStringLiteral("不要了")}}}).written());
     SetTag(screen, 0);
     home.prompter.answers = {false};
     Show([&] { EXPECT_EQ(screen->text("edxmmc"), QStringLiteral("恢复的题目")); });
@@ -81,11 +82,11 @@ TEST_F(ScreenTest, AJournalIsOfferedRestoredAsEditsOrRemoved)
 
 TEST_F(ScreenTest, AJournalOfAnotherDocumentOrADamagedOneIsNeverApplied)
 {
-    LoadShortForm(*screen, path);
+    document.LoadShortForm(*screen);
     const QString resolved = QFileInfo(path).canonicalFilePath();
-    EditJournal stranger{LoadedDocument, QDateTime::currentDateTime(), {{"xmmc", QStringLiteral("别人的")}}};
+    EditJournal stranger{document.LoadedDocument, QDateTime::currentDateTime(), {{"xmmc", QStringLiteral("别人的")}}};
     stranger.document.inode += 1;  // another file has come to stand at this path since
-    ASSERT_TRUE(WriteJournal(stranger, nullptr));
+    ASSERT_TRUE(WriteJournal(stranger).written());
     Show([&] { EXPECT_EQ(screen->text("edxmmc"), QString()); });
     EXPECT_FALSE(QFileInfo::exists(JournalPath(resolved)));
 
@@ -110,8 +111,9 @@ TEST_F(ScreenTest, OpeningRemovesWhatAKilledSaveLeftBesideTheDocument)
 {
     const QString folder = home.path() + "/elsewhere";
     QDir().mkpath(folder);
-    path = CurDocPath = folder + "/b.qvx";
+    path = folder + "/b.qvx";
     createxms(path);
+    document.Open(path);
     const QString stale = folder + "/" + TemporaryMark + "b.qvx-12ab34";
     WriteFile(stale, QByteArray(ReadAll(path).size(), 'x'));
     Show();
@@ -125,10 +127,17 @@ TEST_F(ScreenTest, ChildTypesAndIsKilled)
     if (document.isEmpty())
         GTEST_SKIP() << "run by KilledWhileEditing in a child process";
     qputenv("HOME", qgetenv(ChildHome));
-    CurDocPath = path = QString::fromUtf8(document);
+    path = QString::fromUtf8(document);
+    this->document.Open(path);
+    // Named automatically after a first close, as the main window names it, and edited again.
+    if (const QByteArray renamed = qgetenv(ChildRenamedTo); !renamed.isEmpty()) {
+        Show([&] { Type(Control("edxmmc"), QStringLiteral("改名前")); });
+        ASSERT_TRUE(this->document.MoveTo(QString::fromUtf8(renamed)).ok());
+    }
     Show([&] {
         auto* title = Control<QLineEdit>("edxmmc");
         title->setFocus();
+        title->clear();
         Type(title, TypedBeforeTheCrash);
         Leave(title);
         std::puts("journaled");
@@ -137,12 +146,16 @@ TEST_F(ScreenTest, ChildTypesAndIsKilled)
     });
 }
 
-TEST_F(ScreenTest, KilledWhileEditingLosesNothing)
+// Runs ChildTypesAndIsKilled on path and kills it once it has journaled; renamedTo: the
+// document is named automatically first.
+void KillTheEditingChild(const QString& path, const QString& home, const QString& renamedTo = {})
 {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(ChildDocument, path);
-    environment.insert(ChildHome, home.path());
+    environment.insert(ChildHome, home);
+    if (!renamedTo.isEmpty())
+        environment.insert(ChildRenamedTo, renamedTo);
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=ScreenTest.ChildTypesAndIsKilled"});
@@ -153,6 +166,11 @@ TEST_F(ScreenTest, KilledWhileEditingLosesNothing)
     ASSERT_TRUE(said.contains("journaled")) << said.constData();
     ::kill(pid_t(child.processId()), SIGKILL);  // the test's own child, as a crash would end it
     child.waitForFinished();
+}
+
+TEST_F(ScreenTest, KilledWhileEditingLosesNothing)
+{
+    KillTheEditingChild(path, home.path());
     EXPECT_EQ(Cell(2, 4), QString());  // nothing was stored
 
     home.prompter.answers = {true};
@@ -163,6 +181,23 @@ TEST_F(ScreenTest, KilledWhileEditingLosesNothing)
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"a.qvx"}));
 }
 
+TEST_F(ScreenTest, EditsTypedAfterTheAutomaticNamingSurviveAKill)
+{
+    const QString named = home.path() + QStringLiteral("/省高校2013B张三.qvx");
+    KillTheEditingChild(path, home.path(), named);
+    ASSERT_TRUE(QFileInfo::exists(named));
+    EXPECT_EQ(Cell(2, 4, named), QStringLiteral("改名前"));  // stored by the first close
+
+    // The program starts again on the document under its new name: the journal is there.
+    document.Open(named);
+    home.prompter.answers = {true};
+    Show([&] { EXPECT_EQ(screen->text("edxmmc"), TypedBeforeTheCrash); });
+    EXPECT_EQ(Cell(2, 4, named), TypedBeforeTheCrash);
+    // Nothing is left under the old name, and the stored journal is gone.
+    const QDir journals(QFileInfo(JournalPath(named)).path());
+    EXPECT_TRUE(journals.entryList(QDir::Files).isEmpty()) << journals.entryList(QDir::Files).join(' ').toStdString();
+}
+
 // The roles that tests/editor/journal_kill.py plays at random moments: a program that edits,
 // journals and saves without end, and one that opens the document again afterwards.
 TEST_F(ScreenTest, ChildEditsAndSavesUntilKilled)
@@ -171,7 +206,8 @@ TEST_F(ScreenTest, ChildEditsAndSavesUntilKilled)
     if (document.isEmpty())
         GTEST_SKIP() << "run by tests/editor/journal_kill.py";
     qputenv("HOME", qgetenv(ChildHome));
-    CurDocPath = path = QString::fromUtf8(document);
+    path = QString::fromUtf8(document);
+    this->document.Open(path);
     home.prompter.answers = {true};
     Show([&] {
         std::puts("ready");
@@ -195,7 +231,8 @@ TEST_F(ScreenTest, ChildOpensAgain)
     if (document.isEmpty())
         GTEST_SKIP() << "run by tests/editor/journal_kill.py";
     qputenv("HOME", qgetenv(ChildHome));
-    CurDocPath = path = QString::fromUtf8(document);
+    path = QString::fromUtf8(document);
+    this->document.Open(path);
     home.prompter.answers = {true};
     Show([&] {
         std::printf("shown=%s\nasked=%d\n", qPrintable(screen->text("edxmmc")), int(!home.prompter.shown.isEmpty()));

@@ -229,7 +229,7 @@ TEST_F(RulesTest, TheApplicationDate)
     const QString other = home.path() + "/b.qvx";
     createxms(other);
     SetCell(other, 2, 10, QStringLiteral("2013年 5月"));
-    CurDocPath = other;
+    document.Open(other);
     SetTag(screen, 0);
     Show([&] { EXPECT_EQ(screen->text("cmbmonth"), "5"); });
 }

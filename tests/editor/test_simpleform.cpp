@@ -24,8 +24,8 @@ namespace {
 
 int Record(const QString& name)
 {
-    for (int i = 0; i <= FieldHigh; ++i)
-        if (FieldData.at(i).Name == name && FieldData.at(i).Source == -1)
+    for (int i = 0; i <= FieldHigh(); ++i)
+        if (FieldData().at(i).Name == name && FieldData().at(i).Source == -1)
             return i;
     return -1;
 }
@@ -110,9 +110,9 @@ TEST_F(ScreenTest, ShowingTwiceReadsTheDocumentOnce)
     EXPECT_EQ(opens, 1);
     EXPECT_EQ(Tag(screen), 1);
     EXPECT_EQ(screen->text("edyjqsjy"), "2013");
-    EXPECT_EQ(EditValues.at(Record("sqrq")), QStringLiteral("2013年"));
-    // A value kept only in memory comes back on the second showing, from EditValues.
-    EditValues[Record("xmmc")] = QStringLiteral("内存中的名称");
+    EXPECT_EQ(document.EditValues.at(Record("sqrq")), QStringLiteral("2013年"));
+    // A value kept only in memory comes back on the second showing, from document.EditValues.
+    document.EditValues[Record("xmmc")] = QStringLiteral("内存中的名称");
     screen->setText("edxmmc", QString());
     EXPECT_EQ(Show([&] { EXPECT_EQ(screen->text("edxmmc"), QStringLiteral("内存中的名称")); }), ModalOk);
     EXPECT_EQ(opens, 2);  // the second close stored the change; the showing read nothing
@@ -127,7 +127,7 @@ TEST_F(ScreenTest, AnotherDocumentReloadsWithItsOwnEndYears)
     createxms(other);
     SetCell(other, 4, 20, "2020");
     SetCell(other, 2, 4, QStringLiteral("第二个项目"));
-    CurDocPath = other;
+    document.Open(other);
     SetTag(screen, 0);
     Show([&] { EXPECT_EQ(screen->text("edxmmc"), QStringLiteral("第二个项目")); });
     EXPECT_EQ(Items(Control<QComboBox>("edyjzsjy")), QStringList({"2021", "2022", "2023"}));
@@ -138,7 +138,7 @@ TEST_F(ScreenTest, AFileThatIsNoApplicationIsNeverWritten)
     Show([&] { screen->setText("edxmmc", QStringLiteral("上一个申请书的名称")); });
     const QString stranger = home.path() + "/notes.qvx";
     WriteFile(stranger, "just some text\n");
-    CurDocPath = stranger;
+    document.Open(stranger);
     SetTag(screen, 0);
     bool appeared = false;
     QTimer::singleShot(0, screen, [&] { appeared = screen->isVisible(); });
@@ -146,7 +146,7 @@ TEST_F(ScreenTest, AFileThatIsNoApplicationIsNeverWritten)
     EXPECT_FALSE(appeared);
     EXPECT_EQ(Tag(screen), 88);
     EXPECT_EQ(ReadAll(stranger), QByteArray("just some text\n"));
-    EXPECT_TRUE(home.prompter.texts().contains(QStringLiteral("本文不是合法项目申请书。")));
+    EXPECT_TRUE(home.prompter.texts().last().startsWith(QStringLiteral("本文不是合法项目申请书。\n")));
 }
 
 TEST_F(ScreenTest, ADamagedDocumentGivesTheLongNoticeAndEndsNobodysProgram)
@@ -208,7 +208,7 @@ TEST_F(ScreenTest, EveryNormalCloseStoresAndHandsOver)
     EXPECT_EQ(base, QStringLiteral("2013B张三"));
     EXPECT_EQ(id, "11010519491231002X");
     EXPECT_EQ(Cell(4, 138), QStringLiteral("第一行\r第二行"));
-    EXPECT_EQ(EditValues.at(Record("xmjj")), QStringLiteral("第一行\r\n第二行"));
+    EXPECT_EQ(document.EditValues.at(Record("xmjj")), QStringLiteral("第一行\r\n第二行"));
 }
 
 TEST_F(ScreenTest, AFailedStoreIsShownAndTheScreenStaysOpen)
@@ -246,14 +246,14 @@ TEST_F(ScreenTest, AReplacedDocumentIsNeverWrittenInto)
         screen->setText("edxmmc", QStringLiteral("新题目"));
         home.prompter.answers = {false};
         screen->sbSave->click();
-        EXPECT_TRUE(home.prompter.shown.last().text.startsWith(ReplacedText + path));
+        EXPECT_TRUE(home.prompter.shown.last().text.startsWith(Explain(Outcome::failed(Cause::Replaced, path))));
         EXPECT_EQ(ReadAll(path), hers);
         // Then the values go into a new document of their own.
         home.prompter.answers = {true};
         screen->sbSave->click();
     });
     EXPECT_EQ(ReadAll(path), hers);
-    EXPECT_EQ(CurDocPath, moved);
+    EXPECT_EQ(document.CurDocPath(), moved);
     EXPECT_EQ(Cell(2, 4, moved), QStringLiteral("新题目"));
     EXPECT_EQ(Cell(2, 6, moved), QStringLiteral("张三"));
     EXPECT_EQ(Cell(2, 10, moved), QStringLiteral("2013年"));  // the blank document's own values stay
@@ -281,7 +281,7 @@ TEST_F(ScreenTest, AReadOnlyDocumentIsRefusedAndLinksAreWrittenThrough)
     Show([&] {
         screen->setText("edxmmc", QStringLiteral("只读"));
         screen->sbSave->click();
-        EXPECT_EQ(home.prompter.shown.last().text, ReadOnlyText + path);
+        EXPECT_EQ(home.prompter.shown.last().text, Explain(Outcome::failed(Cause::ReadOnly, path)));
         home.prompter.answers = {true};
     });
     EXPECT_EQ(ReadAll(target), before);

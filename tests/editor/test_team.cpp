@@ -61,7 +61,7 @@ TEST_F(ScreenTest, WhatANewApplicationDidNotTakeIsListedUntilChosenAgain)
     });
     // The notes belonged to that document: another one loads without them.
     createxms(home.path() + "/b.qvx");
-    CurDocPath = home.path() + "/b.qvx";
+    document.Open(home.path() + "/b.qvx");
     SetTag(screen, 0);
     Show([&] {
         screen->ShowProblems();

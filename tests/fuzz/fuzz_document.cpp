@@ -1,6 +1,7 @@
 // libFuzzer target for the document reader. Not part of the test run; see README.
 // The first byte chooses the input's form: even, a whole package; odd, the main document part
 // (wrapped into a package here), so that the XML handling is reached past the ZIP checks.
+#include "ZipInMemory.h"
 #include "Edition.h"
 #include "Failure.h"
 #include "DocumentEngine.h"

@@ -44,7 +44,6 @@ struct CarryOverTest : ::testing::Test {
 
     CarryOverTest()
     {
-        PrepareFieldValues();
         earlier = home.path() + QStringLiteral("/去年.qvx");
         createxms(earlier);
         CompleteDocument(earlier, MinBodyChars + 40, Earlier);

@@ -20,22 +20,22 @@ QByteArray Record(qint16 table, qint16 cell, const QByteArray& nameField)
 
 TEST(FieldCatalogue, TheEditionsCatalogueHas96Records)
 {
-    ASSERT_EQ(LoadFieldCatalogue(), 96);
-    EXPECT_EQ(FieldHigh, 95);
-    const Tfiledata& first = FieldData.at(0);
+    ASSERT_EQ(FieldData().size(), 96);
+    EXPECT_EQ(FieldHigh(), 95);
+    const Tfiledata& first = FieldData().at(0);
     EXPECT_EQ(first.TableNo, 1);
     EXPECT_EQ(first.CellNo, 5);
     EXPECT_EQ(first.Name, "xmlbdm");
     EXPECT_EQ(first.Check, -1);
-    EXPECT_EQ(FieldData.at(7).AltName, "xmzfg1");
-    EXPECT_EQ(FieldData.at(7).Check, -2);
+    EXPECT_EQ(FieldData().at(7).AltName, "xmzfg1");
+    EXPECT_EQ(FieldData().at(7).Check, -2);
     // Mirrors name their source by index.
-    EXPECT_EQ(FieldData.at(14).Source, 4);
-    EXPECT_EQ(FieldData.at(14).FitLength, 84);
-    EXPECT_EQ(FieldData.at(36).Source, 6);
-    EXPECT_EQ(FieldData.at(92).Name, "xmjj");
-    EXPECT_EQ(FieldData.at(95).CellNo, 142);
-    for (const Tfiledata& f : FieldData) {
+    EXPECT_EQ(FieldData().at(14).Source, 4);
+    EXPECT_EQ(FieldData().at(14).FitLength, 84);
+    EXPECT_EQ(FieldData().at(36).Source, 6);
+    EXPECT_EQ(FieldData().at(92).Name, "xmjj");
+    EXPECT_EQ(FieldData().at(95).CellNo, 142);
+    for (const Tfiledata& f : FieldData()) {
         EXPECT_GT(f.TableNo, 0);
         EXPECT_TRUE(f.TableKey.isEmpty());
     }
@@ -43,20 +43,19 @@ TEST(FieldCatalogue, TheEditionsCatalogueHas96Records)
 
 TEST(FieldCatalogue, MemberRowsFollowTheirPattern)
 {
-    LoadFieldCatalogue();
     for (int k = 2; k <= 10; ++k) {
         const int r = 47 + 5 * (k - 2);
         const int base = 82 + 6 * (k - 2);
         const QString n = QString::number(k);
-        EXPECT_EQ(FieldData.at(r).Name, "xm" + n);
-        EXPECT_EQ(FieldData.at(r).Check, 3);
-        EXPECT_EQ(FieldData.at(r).CellNo, base);
-        EXPECT_EQ(FieldData.at(r + 2).Name, "sfzh" + n);
-        EXPECT_EQ(FieldData.at(r + 2).FitLength, 16);
-        EXPECT_EQ(FieldData.at(r + 3).AltName, k == 10 ? QString("czdwa") : "czdw" + n);
-        EXPECT_EQ(FieldData.at(r + 3).FitLength, 18);
-        EXPECT_EQ(FieldData.at(r + 4).CellNo, base + 4);
-        EXPECT_EQ(FieldData.at(r).AltName, k == 10 ? QString("xma") : "xm" + n);
+        EXPECT_EQ(FieldData().at(r).Name, "xm" + n);
+        EXPECT_EQ(FieldData().at(r).Check, 3);
+        EXPECT_EQ(FieldData().at(r).CellNo, base);
+        EXPECT_EQ(FieldData().at(r + 2).Name, "sfzh" + n);
+        EXPECT_EQ(FieldData().at(r + 2).FitLength, 16);
+        EXPECT_EQ(FieldData().at(r + 3).AltName, k == 10 ? QString("czdwa") : "czdw" + n);
+        EXPECT_EQ(FieldData().at(r + 3).FitLength, 18);
+        EXPECT_EQ(FieldData().at(r + 4).CellNo, base + 4);
+        EXPECT_EQ(FieldData().at(r).AltName, k == 10 ? QString("xma") : "xm" + n);
     }
 }
 

@@ -8,7 +8,7 @@
 #include "Resources.h"
 #include "ShortForm.h"
 #include "TestSupport.h"
-#include "WordSession.h"
+#include "OpenApplication.h"
 #include "ZipReader.h"
 
 #include <QFileInfo>
@@ -16,48 +16,28 @@
 
 namespace {
 
-class RecordingProgress : public ProgressSink {
-public:
-    QList<std::pair<unsigned, int>> shown;
-    int runs = 0, closes = 0;
-    void FrmShow(unsigned kind, int steps) override { shown.append({kind, steps}); }
-    void run(const QString&) override { ++runs; }
-    void zipxMsg(const QString&) override {}
-    void setGauge(int) override {}
-    void Close() override { ++closes; }
-};
-
 int Record(const QString& name)
 {
-    for (int i = 0; i <= FieldHigh; ++i)
-        if (FieldData.at(i).Name == name && FieldData.at(i).Source == -1)
+    for (int i = 0; i <= FieldHigh(); ++i)
+        if (FieldData().at(i).Name == name && FieldData().at(i).Source == -1)
             return i;
     return -1;
 }
 
 struct ShortFormTest : ::testing::Test {
     TestHome home;
-    RecordingProgress window;
-    Twordqen session;
-    QString path;
+    QString path = home.path() + "/a.qvx";
+    OpenApplication app{path};
+    Twordqen& session = app.session;
+    ApplicationDocument& document = app.document;
     FieldMap screen;
+    int steps = 0;
+    Interaction counting{[this] { ++steps; }, {}};
 
-    ShortFormTest()
-    {
-        installProgress(&window);
-        WordSession = &session;
-        PrepareFieldValues();
-        path = home.path() + "/a.qvx";
-        createxms(path);
-    }
-    ~ShortFormTest() override
-    {
-        WordSession = nullptr;
-        installProgress(nullptr);
-    }
+    ShortFormTest() { createxms(path); }
     void Edit(const QString& name, const QString& value)
     {
-        EditValues[Record(name)] = value;
+        document.EditValues[Record(name)] = value;
         screen.setText("ed" + name, value);
     }
     QString Cell(int table, int cell)
@@ -75,50 +55,46 @@ struct ShortFormTest : ::testing::Test {
 
 TEST_F(ShortFormTest, LoadingTheBlankDocument)
 {
-    LoadShortForm(screen, path);
-    EXPECT_EQ(screen.closedWithTag, 0);
+    EXPECT_TRUE(document.LoadShortForm(screen, [this] { ++steps; }).ok());
     EXPECT_EQ(screen.text("edyjqsjy"), "2013");
     EXPECT_EQ(screen.text("EDSQRQ"), QStringLiteral("2013年"));
     for (const char* count : {"zrs", "gj", "zj", "cj", "bs", "ss", "cjdw"})
-        EXPECT_EQ(LoadedValues[Record(count)], "0") << count;
-    EXPECT_EQ(LoadedValues[Record("xmmc")], "");
-    EXPECT_EQ(LoadedValues, EditValues);
-    EXPECT_EQ(window.shown, (QList<std::pair<unsigned, int>>{{9u, 96}}));
-    EXPECT_EQ(window.runs, 96);
-    EXPECT_EQ(window.closes, 1);
+        EXPECT_EQ(document.LoadedValues[Record(count)], "0") << count;
+    EXPECT_EQ(document.LoadedValues[Record("xmmc")], "");
+    EXPECT_EQ(document.LoadedValues, document.EditValues);
+    EXPECT_EQ(steps, 96);
     EXPECT_EQ(session.WordApp->DocumentsCount(), 0);
 }
 
 TEST_F(ShortFormTest, ASaveWithoutChangesTouchesNothing)
 {
-    LoadShortForm(screen, path);
+    document.LoadShortForm(screen);
     const QByteArray before = ReadAll(path);
-    window.shown.clear();
-    SaveShortForm(screen, path, 8);
-    EXPECT_TRUE(window.shown.isEmpty());
+    EXPECT_EQ(document.SaveShortForm(screen, counting).status, StoreStatus::NothingChanged);
+    EXPECT_EQ(steps, 0);
     EXPECT_EQ(ReadAll(path), before);
 }
 
 TEST_F(ShortFormTest, TheProjectNameReachesCoverAndMirrorAndFitsBySize)
 {
-    LoadShortForm(screen, path);
+    document.LoadShortForm(screen);
     const QString twenty = QString(20, QChar(0x6d4b));  // 40 GBK bytes
     Edit("xmmc", twenty);
     Edit("xmjj", QStringLiteral("第一段\r\n第二段"));
-    SaveShortForm(screen, path, 8);
-    EXPECT_EQ(window.shown.last(), std::make_pair(8u, 96));
+    EXPECT_EQ(document.SaveShortForm(screen, counting).status, StoreStatus::Stored);
+    EXPECT_EQ(steps, 96);
     EXPECT_EQ(Cell(2, 4), twenty + "\r\a");
     EXPECT_EQ(Cell(4, 3), twenty + "\r\a");
     EXPECT_EQ(DocumentXml().count("<w:tcFitText/>"), 0);
-    EXPECT_EQ(LoadedValues, EditValues);
+    EXPECT_EQ(document.LoadedValues, document.EditValues);
 
     Edit("xmmc", twenty + QChar(0x6d4b));  // 42 bytes: above 40, not above 84
-    SaveShortForm(screen, path, 8);
+    document.SaveShortForm(screen, counting);
     EXPECT_EQ(DocumentXml().count("<w:tcFitText/>"), 1);
     EXPECT_EQ(DocumentXml().count("<w:noWrap/>"), 2);
 
     // A two-paragraph cell reads back with CR LF; protection is back on.
-    LoadShortForm(screen, path);
+    document.LoadShortForm(screen);
     EXPECT_EQ(screen.text("edxmjj"), QStringLiteral("第一段\r\n第二段"));
     DocumentEngine app;
     auto doc = std::static_pointer_cast<OoxmlDocument>(app.Open(path, false, true));
@@ -136,24 +112,23 @@ TEST_F(ShortFormTest, AForeignDocumentIsNotLoaded)
         doc->Protect(2, false, "someone else");
         doc->Close(true);
     }
-    LoadShortForm(screen, path);
-    EXPECT_EQ(screen.closedWithTag, 88);
-    EXPECT_EQ(home.prompter.shown.last().text, QStringLiteral("本文不是合法项目申请书。"));
-    EXPECT_TRUE(LoadedValues.join("").isEmpty());
-    EXPECT_EQ(window.closes, 1);
+    const Outcome loaded = document.LoadShortForm(screen);
+    EXPECT_EQ(loaded.cause, Cause::ForeignProtection);
+    EXPECT_EQ(NotAnApplicationMessage(loaded), QStringLiteral("本文不是合法项目申请书。\n文档 %1 设有别的保护密码，不是本程序的申请书").arg(path));
+    EXPECT_TRUE(document.LoadedValues.join("").isEmpty());
+    EXPECT_TRUE(home.prompter.shown.isEmpty());  // the model says nothing to anybody
 }
 
 TEST_F(ShortFormTest, AFailedSaveKeepsTheOldValuesForTheNextTry)
 {
-    LoadShortForm(screen, path);
+    document.LoadShortForm(screen);
     Edit("xm1", QStringLiteral("张三"));
-    const QStringList loaded = LoadedValues;
+    const QStringList loaded = document.LoadedValues;
     WriteFile(path, "damaged");
-    const StoreResult result = SaveShortForm(screen, path, 8);
+    const StoreResult result = document.SaveShortForm(screen, counting);
     EXPECT_EQ(result.status, StoreStatus::Replaced);
-    EXPECT_EQ(result.message, ReplacedText + path);
-    EXPECT_EQ(LoadedValues, loaded);
-    EXPECT_EQ(window.closes, window.shown.size());
+    EXPECT_EQ(result.cause.cause, Cause::Replaced);
+    EXPECT_EQ(document.LoadedValues, loaded);
     EXPECT_EQ(ReadAll(path), "damaged");
 }
 
@@ -176,17 +151,14 @@ TEST_F(ShortFormTest, ResolveTableByKey)
 {
     DocumentEngine app;
     auto doc = app.Open(path, false, true);
-    const Tarrfiledata saved = FieldData;
     Tfiledata keyed;
     keyed.TableNo = -1;
     keyed.TableKey = QStringLiteral("项目");
-    FieldData = {keyed};
-    EXPECT_EQ(ResolveTable(*doc, 0, 0), 1);   // 项目类别
-    FieldData[0].TableKey = QStringLiteral("项 目");
-    EXPECT_EQ(ResolveTable(*doc, 1, 0), 4);   // 项 目 概 况, past the tables that do not match
-    FieldData[0].TableKey = "XYZ";
-    EXPECT_EQ(ResolveTable(*doc, 2, 0), 2);   // none: the preceding records' table
-    FieldData = saved;
+    EXPECT_EQ(ResolveTable(*doc, 0, keyed), 1);   // 项目类别
+    keyed.TableKey = QStringLiteral("项 目");
+    EXPECT_EQ(ResolveTable(*doc, 1, keyed), 4);   // 项 目 概 况, past the tables that do not match
+    keyed.TableKey = "XYZ";
+    EXPECT_EQ(ResolveTable(*doc, 2, keyed), 2);   // none: the preceding records' table
 }
 
 namespace {
@@ -207,11 +179,11 @@ void EditDocument(const QString& path, const std::function<void(WordDocument&)>&
 TEST_F(ShortFormTest, TheBodyIsCountedAloneAndTheCountIsTold)
 {
     CompleteDocument(path, MinBodyChars);
-    DocumentCheck check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadNothing, {});
+    DocumentCheck check = ReadAndCheckDocument(session, path, CheckBodyLength | CheckCompleteness, ReadNothing, {});
     EXPECT_EQ(check.outcome, DocumentCheck::BodyTooShort);
     EXPECT_EQ(check.message, QStringLiteral("正文字数少于一千! （当前正文 1000 字）"));
     CompleteDocument(path, MinBodyChars + 1);
-    check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadNothing, {});
+    check = ReadAndCheckDocument(session, path, CheckBodyLength | CheckCompleteness, ReadNothing, {});
     EXPECT_TRUE(check.passed()) << check.message.toStdString();
     EXPECT_EQ(check.bodyCharacters, MinBodyChars + 1);
 
@@ -219,14 +191,14 @@ TEST_F(ShortFormTest, TheBodyIsCountedAloneAndTheCountIsTold)
     CompleteDocument(path, 0, {{"xmjj", QString(400, QChar(0x7814))}, {"cddw2", QString(125, QChar(0x5927))},
                                {"cddw3", QString(125, QChar(0x5b66))}, {"xmmc", QString(40, QChar(0x9898))}});
     EditDocument(path, [](WordDocument& doc) { doc.SetCellText(5, 15, QString(3000, '\n')); });
-    check = ReadAndCheckDocument(path, CheckBodyLength, ReadNothing, {});
+    check = ReadAndCheckDocument(session, path, CheckBodyLength, ReadNothing, {});
     EXPECT_EQ(check.outcome, DocumentCheck::BodyTooShort);
     EXPECT_EQ(check.bodyCharacters, 0);
 }
 
 TEST_F(ShortFormTest, CompletenessOrderMembersAndValues)
 {
-    DocumentCheck check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadValuesByName, {"xm1"});
+    DocumentCheck check = ReadAndCheckDocument(session, path, CheckBodyLength | CheckCompleteness, ReadValuesByName, {"xm1"});
     EXPECT_EQ(check.outcome, DocumentCheck::BodyTooShort);  // the body first, whatever else is missing
 
     CompleteDocument(path, MinBodyChars + 10);
@@ -234,7 +206,7 @@ TEST_F(ShortFormTest, CompletenessOrderMembersAndValues)
         doc.SetCellText(2, 4, "");  // the project name
         doc.SetCellText(4, 50, "");  // the research base is optional
     });
-    check = ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, {});
+    check = ReadAndCheckDocument(session, path, CheckCompleteness, ReadNothing, {});
     EXPECT_EQ(check.message, IncompleteText);
     EXPECT_EQ(check.outcome, DocumentCheck::Incomplete);
 
@@ -242,7 +214,7 @@ TEST_F(ShortFormTest, CompletenessOrderMembersAndValues)
     EditDocument(path, [](WordDocument& doc) {
         doc.SetCellText(4, 82, QStringLiteral("李四"));  // member 2's name, nothing else
     });
-    check = ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, {});
+    check = ReadAndCheckDocument(session, path, CheckCompleteness, ReadNothing, {});
     EXPECT_EQ(check.outcome, DocumentCheck::MembersIncomplete);
     EXPECT_EQ(check.message, MembersIncompleteText);
     EditDocument(path, [](WordDocument& doc) {
@@ -251,24 +223,29 @@ TEST_F(ShortFormTest, CompletenessOrderMembersAndValues)
         doc.SetCellText(4, 87, "signature may be anything");
         doc.SetCellText(4, 92, QStringLiteral("分工"));  // member 3: role only
     });
-    check = ReadAndCheckDocument(path, CheckCompleteness, ReadNothing, {});
+    check = ReadAndCheckDocument(session, path, CheckCompleteness, ReadNothing, {});
     EXPECT_EQ(check.message, MembersIncompleteText);
     EditDocument(path, [](WordDocument& doc) {
         doc.SetCellText(4, 92, "");
     });
-    window.shown.clear();
-    check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadValuesByName, {"XM1", "xmlbdm", "lxr", "xm1"});
+    QList<CheckPhase> phases;
+    check = ReadAndCheckDocument(session, path, CheckBodyLength | CheckCompleteness, ReadValuesByName,
+                                 {"XM1", "xmlbdm", "lxr", "xm1"}, [&phases](CheckPhase phase) { phases << phase; });
     EXPECT_TRUE(check.passed());
     EXPECT_EQ(check.values, QStringList({"v", "v", "#", "#"}));
-    EXPECT_EQ(window.shown, (QList<std::pair<unsigned, int>>{{18u, 96}, {13u, 96}}));
+    // Every record it judged, then every record read.
+    EXPECT_EQ(phases.count(CheckPhase::Reading), 96);
+    EXPECT_EQ(phases.first(), CheckPhase::Checking);
+    EXPECT_EQ(phases.last(), CheckPhase::Reading);
 }
 
 TEST_F(ShortFormTest, AnUnusableDocumentIsInvalid)
 {
     WriteFile(path, "not a document");
-    const DocumentCheck check = ReadAndCheckDocument(path, CheckBodyLength | CheckCompleteness, ReadValuesByName, {"xm1"});
+    const DocumentCheck check = ReadAndCheckDocument(session, path, CheckBodyLength | CheckCompleteness, ReadValuesByName, {"xm1"});
     EXPECT_EQ(check.outcome, DocumentCheck::Invalid);
-    EXPECT_EQ(check.message, InvalidDocumentText);
+    EXPECT_EQ(check.cause.cause, Cause::NotADocument);
+    EXPECT_TRUE(check.message.startsWith(InvalidDocumentText + "\n")) << check.message.toStdString();  // with the cause after
     EXPECT_EQ(session.WordApp->DocumentsCount(), 0);
 }
 
@@ -280,9 +257,7 @@ TEST_F(ShortFormTest, ARefusedDocumentIsNotLeftOpenForTheQuit)
     doc->Unprotect(ProtectPassword);
     doc->Protect(2, false, "another");
     doc->Close(true);
-    LoadShortForm(screen, path);
-    EXPECT_EQ(screen.closedWithTag, 88);
+    EXPECT_EQ(document.LoadShortForm(screen).cause, Cause::ForeignProtection);
     EXPECT_EQ(session.WordApp->DocumentsCount(), 0);
-    session.QuitWord();
-    EXPECT_EQ(home.prompter.texts(), QStringList{QStringLiteral("本文不是合法项目申请书。")});
+    EXPECT_FALSE(session.QuitWord());  // nothing was left open in the engine
 }

@@ -24,21 +24,25 @@ namespace {
 
 class FakeHost : public SubmitHost {
 public:
+    explicit FakeHost(ApplicationDocument& working) : working(working) {}
+    ApplicationDocument& working;
     QStringList shortForms;  // the document each showing of the short form loaded
     QStringList bodies;      // the document each "申请书正文" opened
     int shownWithoutWaiting = 0;
     QList<bool> autoName;
 
-    void ShowShortForm() override
+    ApplicationDocument& WorkingDocument() override { return working; }
+    void ShowShortFormOf(ApplicationDocument& document) override
     {
-        shortForms << CurDocPath;
+        shortForms << document.CurDocPath();
+        FrmSimpleform->SetDocument(&document);
         QTimer::singleShot(0, FrmSimpleform, [] { FrmSimpleform->close(); });
         FrmSimpleform->exec();
+        FrmSimpleform->SetDocument(&working);
     }
     void ShowShortFormWithoutWaiting() override { ++shownWithoutWaiting; }
-    void OpenBodyText() override { bodies << CurDocPath; }
+    void OpenBodyTextOf(const QString& path) override { bodies << path; }
     void SetAutoNameEnabled(bool on) override { autoName << on; }
-    void ForgetShortForm() override { SetTag(FrmSimpleform, 0); }
     QString SaveDlg(const QString& title, const QString& folder, const QString& filter, const QString& proposed) override
     {
         return filePicker().saveFile(title, folder, filter, proposed);
@@ -51,7 +55,7 @@ bool Marked(const QLabel* label)
 }
 
 struct SubmitTest : ScreenTest {
-    FakeHost host;
+    FakeHost host{document};
     TfrmVantraExport* dialog;
     QString copy;  // the submission copy in the temporary folder
 
@@ -112,27 +116,27 @@ TEST(SubmitTypeDialog, DefaultsTextsAndKeptChoices)
 TEST_F(SubmitTest, WhatTheCheckFindsStopsTheFlow)
 {
     WriteFile(home.path() + "/bad.qvx", "no document");
-    CurDocPath = home.path() + "/bad.qvx";
+    document.Open(home.path() + "/bad.qvx");
     dialog->Button1Click();
-    EXPECT_EQ(LastNotice(), QStringLiteral("无效项目申请书!"));
+    EXPECT_TRUE(LastNotice().startsWith(QStringLiteral("无效项目申请书!\n文档 "))) << LastNotice().toStdString();
     EXPECT_TRUE(Marked(dialog->Label1));
     EXPECT_TRUE(dialog->isVisible());
 
-    CurDocPath = home.path() + "/blank.qvx";
-    createxms(CurDocPath);
+    document.Open(home.path() + "/blank.qvx");
+    createxms(document.CurDocPath());
     home.prompter.answers = {true};
     dialog->Button1Click();
     EXPECT_EQ(LastNotice(), QStringLiteral("正文字数少于一千! （当前正文 0 字） 要打开申请书吗？"));
-    EXPECT_EQ(host.bodies, QStringList{CurDocPath});
+    EXPECT_EQ(host.bodies, QStringList{document.CurDocPath()});
 
     SetCell(path, 2, 4, QString());  // no project name
-    CurDocPath = path;
+    document.Open(path);
     home.prompter.answers = {true};
     dialog->Button1Click();
     EXPECT_EQ(LastNotice(), QStringLiteral("信息不全,请补全！,要打开申请书简表吗？"));
     EXPECT_EQ(host.shownWithoutWaiting, 1);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(CurDocPath, path);
+    EXPECT_EQ(document.CurDocPath(), path);
 }
 
 TEST_F(SubmitTest, APackageOnAFixedDiskIsBuiltWhereItGoes)
@@ -151,7 +155,7 @@ TEST_F(SubmitTest, APackageOnAFixedDiskIsBuiltWhereItGoes)
     EXPECT_TRUE(Said(TestQuestionText));
     EXPECT_EQ(dialog->result(), ModalOk);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(CurDocPath, path);
+    EXPECT_EQ(document.CurDocPath(), path);
     EXPECT_TRUE(host.shortForms.isEmpty());
     EXPECT_EQ(opens, 2);  // the check, and the copy saved through the session
 }
@@ -174,7 +178,7 @@ TEST_F(SubmitTest, ARemovableDriveGetsAPackageBuiltLocallyAndTestedFromTheDrive)
     EXPECT_TRUE(home.sleeper.slept.contains(1000));
     EXPECT_EQ(LastNotice(), PackageSuccessText);
     EXPECT_EQ(dialog->result(), ModalOk);
-    EXPECT_EQ(CurDocPath, path);
+    EXPECT_EQ(document.CurDocPath(), path);
     EXPECT_EQ(Tag(screen), 0);  // the working document is read again next time
     EXPECT_EQ(screen->text("edxm1"), QStringLiteral("张三"));  // the short form of the file under test
     EXPECT_FALSE(Said(OpeningFailedText()));
@@ -190,7 +194,7 @@ TEST_F(SubmitTest, APlainCopyArrivesByteForByte)
     EXPECT_EQ(ReadAll(home.path() + "/out/plain.qvx"), ReadAll(copy));
     EXPECT_FALSE(ReadAll(copy).isEmpty());
     EXPECT_EQ(LastNotice(), CopySuccessText);
-    EXPECT_EQ(CurDocPath, path);
+    EXPECT_EQ(document.CurDocPath(), path);
 }
 
 TEST_F(SubmitTest, AReadOnlyDocumentIsNotReplacedByAPlainCopy)
@@ -201,7 +205,7 @@ TEST_F(SubmitTest, AReadOnlyDocumentIsNotReplacedByAPlainCopy)
     QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     home.picker.answers = {target};
     dialog->Button1Click();
-    EXPECT_EQ(LastNotice(), ReadOnlyText + target);
+    EXPECT_EQ(LastNotice(), Explain(Outcome::failed(Cause::ReadOnly, target)));
     EXPECT_EQ(ReadAll(target), "the applicant's own");
     EXPECT_FALSE(Said(CopySuccessText));
 }
@@ -209,12 +213,12 @@ TEST_F(SubmitTest, AReadOnlyDocumentIsNotReplacedByAPlainCopy)
 TEST_F(SubmitTest, TheSubmissionCopyItselfIsNotSavedAgain)
 {
     QFile::copy(path, copy);
-    CurDocPath = copy;
+    document.Open(copy);
     home.picker.answers = {home.path() + "/p.qvs"};
     dialog->Button1Click();
     EXPECT_EQ(opens, 1);  // only the check read it
     EXPECT_TRUE(Package(home.path() + "/p.qvs"));
-    EXPECT_EQ(CurDocPath, copy);
+    EXPECT_EQ(document.CurDocPath(), copy);
 }
 
 TEST_F(SubmitTest, CancellingATestQuestionEndsWithCancel)
@@ -228,7 +232,7 @@ TEST_F(SubmitTest, CancellingATestQuestionEndsWithCancel)
         EXPECT_EQ(dialog->result(), ModalCancel);
         EXPECT_EQ(home.prompter.shown.size() - said, answers.size())  // the questions, no success notice
             << home.prompter.texts().mid(said).join('|').toStdString();
-        EXPECT_EQ(CurDocPath, path);
+        EXPECT_EQ(document.CurDocPath(), path);
     }
 }
 
@@ -241,8 +245,8 @@ TEST_F(SubmitTest, EmailModeBuildsInTheTemporaryFolderAndSaysNoSuccess)
     EXPECT_TRUE(Package(dialog->MailFilePath));
     EXPECT_EQ(LastNotice(), TestQuestionText);
     EXPECT_EQ(dialog->result(), ModalOk);
-    EXPECT_EQ(SubmitFieldValues.applicant, QStringLiteral("张三"));
-    EXPECT_EQ(SubmitFieldValues.contact, "#");
+    EXPECT_EQ(dialog->SubmitFieldValues.applicant, QStringLiteral("张三"));
+    EXPECT_EQ(dialog->SubmitFieldValues.contact, "#");
 
     frmsendemail = new Tfrmsendemail;
     frmsendemail->edlxr->setText(QStringLiteral("老王"));
@@ -257,7 +261,7 @@ TEST_F(SubmitTest, EmailModeBuildsInTheTemporaryFolderAndSaysNoSuccess)
         typedBody = frmsendemail->memtext->toPlainText();
         frmsendemail->BitBtn2->click();
     });
-    MailSubmission(SubmitFieldValues, dialog->MailFilePath);
+    MailSubmission(dialog->SubmitFieldValues, dialog->MailFilePath);
     EXPECT_EQ(typedBody, "a\nb");  // the earlier body was emptied when the dialog was shown
     EXPECT_EQ(frmsendemail->edtsubject->text(),
               QStringLiteral("Arvel理工大学化学学院张三上报省高校项目申请书"));  // xmlb is empty in this document
@@ -296,5 +300,5 @@ TEST_F(SubmitTest, AFileThatDidNotArriveIsNeverASuccess)
     EXPECT_TRUE(LastNotice().contains(QStringLiteral("但测试时未能从中解压出申请书"))) << LastNotice().toStdString();
     EXPECT_FALSE(Said(PackageSuccessText));
     EXPECT_TRUE(host.shortForms.isEmpty());
-    EXPECT_EQ(CurDocPath, path);
+    EXPECT_EQ(document.CurDocPath(), path);
 }

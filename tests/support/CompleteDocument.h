@@ -19,12 +19,12 @@ inline void CompleteDocument(const QString& path, int bodyChars, const QMap<QStr
     auto value = [&values](const QString& name) {
         return values.value(name, name == QLatin1String("email") ? QStringLiteral("a@b.cn") : QStringLiteral("v"));
     };
-    for (const Tfiledata& f : FieldData)
+    for (const Tfiledata& f : FieldData())
         if (f.Source == -1 && (f.Check == -1 || values.contains(f.Name)))
             doc->SetCellText(f.TableNo, f.CellNo, value(f.Name));
-    for (const Tfiledata& f : FieldData)
+    for (const Tfiledata& f : FieldData())
         if (f.Source >= 0)
-            doc->SetCellText(f.TableNo, f.CellNo, value(FieldData.at(f.Source).Name));
+            doc->SetCellText(f.TableNo, f.CellNo, value(FieldData().at(f.Source).Name));
     doc->SetCellText(5, 15, QString(bodyChars, QChar(0x5b57)));  // a budget cell of the body section
     doc->Protect(2, false, ProtectPassword);
     doc->Close(true);

@@ -35,7 +35,7 @@ def filled(path, **values):
         xb="男", csny="1975-06", sfzh1="11010519491231002X", xw="博士", zyjszw1="教授", zyjszwdm1="011",
         jb="正高", jbdm="A", lxdh="0791-8812345", email="zhangsf@arvel.edu.cn", szxy="计算机学院",
         zrs="2", gj="1", zj="1", cj="0", bs="0", ss="0", cjdw="1", xmjj="研究高校科研项目评审中的智能方法。",
-        ztc1="深度学习", ztc2="项目评审", ztc3="知识图谱", xm2="李四", sfzh2="11010519491231002X",
+        ztc1="深度学习", ztc2="项目评审", ztc3="知识图谱", xm2="李四", sfzh2="110105198001010032",
         zyjszw2="中级", szdw2="Arvel理工大学", xmzfg2="实验")
     standard.update(values)
     assert qvtool("new", path).returncode == 0

@@ -20,7 +20,7 @@ done
 set +e
 usage=$("$root/bin/qvtool" intake 2>&1); status=$?
 set -e
-[ "$status" = 2 ] && [[ "$usage" == *"qvtool intake FOLDER"* ]] || { echo "qvtool intake did not find its program: $usage"; exit 1; }
+[ "$status" = 2 ] && [[ "$usage" == *"qvtool intake [FOLDER..."* ]] || { echo "qvtool intake did not find its program: $usage"; exit 1; }
 intake=$(find "$root" -name qvtool-intake)
 [ -e "$(dirname "$intake")/vantra_keychain.so" ] || { echo "the keychain module is not beside the intake program"; exit 1; }
 desktop-file-validate "$root/share/applications/cn.arvel.vantra.desktop"

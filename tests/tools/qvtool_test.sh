@@ -19,12 +19,24 @@ check "dump shows the start year" bash -c "'$qv' dump '$work/a.qvx' | grep -qx '
 check "set stores a value with a line break" "$qv" set "$work/a.qvx" 'xmmc=项目' 'xmjj=一\r\n二'
 check "dump reads it back escaped" bash -c "'$qv' dump '$work/a.qvx' | grep -qx 'xmjj	一\\\\r\\\\n二'"
 check "a tab in a value is printed escaped and set takes it back" bash -c "'$qv' set '$work/a.qvx' 'xmjj=a\\x09b' && '$qv' dump '$work/a.qvx' | grep -qx 'xmjj	a\\\\x09b'"
-check "a single-line field refuses a tab" bash -c "'$qv' set '$work/a.qvx' 'xldm=a\\x09b' | grep -q '只有一行'; test \${PIPESTATUS[0]} -eq 1"
+check "a single-line field refuses a tab" bash -c "'$qv' set '$work/a.qvx' 'xldm=a\\x09b' 2>&1 | grep -q '只有一行'; test \${PIPESTATUS[0]} -eq 1"
 check "and a direction override" test "$(code "$qv" set "$work/a.qvx" 'xmmc=\u202eabc')" = 1
 check "a multi-line field refuses a control character" test "$(code "$qv" set "$work/a.qvx" 'xmjj=a\x01b')" = 1
 check "verify refuses an incomplete document" bash -c "'$qv' verify '$work/a.qvx'; test \$? -eq 1"
-check "verify names the short body and its count" bash -c "'$qv' verify '$work/a.qvx' | grep -qx '正文字数少于一千! （当前正文 0 字）'"
+check "verify names the short body and its count" bash -c "'$qv' verify '$work/a.qvx' 2>&1 | grep -qx '正文字数少于一千! （当前正文 0 字）'"
 check "verify --all lists every problem" bash -c "'$qv' new '$work/blank.qvx' && '$qv' verify '$work/blank.qvx' --all > '$work/all.txt'; test \$? -eq 1 && grep -qx 'body	正文	正文字数少于一千! （当前正文 0 字）' '$work/all.txt' && grep -qx 'xmmc	项目名称	请输入项目名称' '$work/all.txt' && grep -qx 'ztc1	主题词1	请输入主题词1' '$work/all.txt' && test \$(wc -l < '$work/all.txt') -gt 20"
+# Refusals go to standard error, and one cause reads the same whichever command met it.
+printf 'PK\003\004 cut short' > "$work/bad.qvx"
+check "a refusal never reaches standard output" bash -c "'$qv' dump '$work/bad.qvx' > '$work/values.tsv' 2> '$work/why.txt'; test \$? -eq 1 && test ! -s '$work/values.tsv' && grep -q '不是有效的 Word 文档' '$work/why.txt'"
+cause=$("$qv" info "$work/bad.qvx" 2>&1)
+check "info, dump, verify and set give one explanation" bash -c "
+  test \"\$('$qv' dump '$work/bad.qvx' 2>&1)\" = \"本文不是合法项目申请书。
+$cause\" &&
+  test \"\$('$qv' verify '$work/bad.qvx' 2>&1)\" = \"无效项目申请书!
+$cause\" &&
+  test \"\$('$qv' set '$work/bad.qvx' xmmc=x 2>&1)\" = \"本文不是合法项目申请书。
+$cause\""
+check "set judges a value by the field's own rule" bash -c "'$qv' set '$work/a.qvx' 'sqje=12a' 2>&1 | grep -qx '字段 sqje：请输入正确的申请经费!'; test \${PIPESTATUS[0]} -eq 1"
 check "unknown field is refused" test "$(code "$qv" set "$work/a.qvx" nosuch=1)" = 1
 check "bad usage exits 2" test "$(code "$qv" frobnicate)" = 2
 check "pack" "$qv" pack "$work/a.qvx" "$work/p.qvs"
@@ -32,7 +44,7 @@ check "check names the entry" bash -c "'$qv' check '$work/p.qvs' | grep -qx 'a.q
 check "list says enciphered" bash -c "'$qv' list '$work/p.qvs' | grep -q 'enciphered\$'"
 check "unpack gives the same bytes" bash -c "'$qv' unpack '$work/p.qvs' '$work/b.qvx' && cmp -s '$work/a.qvx' '$work/b.qvx'"
 printf 'plain text' > "$work/t.qvs"
-check "a text file is no package" bash -c "'$qv' check '$work/t.qvs' | grep -qx '本文件是个人申请书!'"
+check "a text file is no package" bash -c "'$qv' check '$work/t.qvs' 2>&1 | grep -qx '本文件是个人申请书!'"
 check "a text file is no document" test "$(code "$qv" dump "$work/t.qvs")" = 1
 # Names from a package can neither forge lines nor drive the terminal.
 evil="$work/"$'a\nFORGED\e[31m.qvx'
@@ -43,7 +55,7 @@ check "list prints it escaped on one line" test "$("$qv" list "$work/evil.qvs" |
 check "unpack does not overwrite" test "$(code "$qv" unpack "$work/p.qvs" "$work/b.qvx")" = 1
 check "unpack does not depend on the folder" bash -c "'$qv' unpack '$work/p.qvs' '$work/c.qvx' && cmp -s '$work/a.qvx' '$work/c.qvx'"
 mkfifo "$work/fifo.qvs"
-check "a pipe is refused at once" bash -c "timeout 5 '$qv' check '$work/fifo.qvs' | grep -qx '本文件是个人申请书!'"
+check "a pipe is refused at once" bash -c "timeout 5 '$qv' check '$work/fifo.qvs' 2>&1 | grep -qx '本文件是个人申请书!'"
 # Nothing the user has is destroyed.
 cp "$work/a.qvx" "$work/keep.qvx"
 check "pack onto the document itself is refused" test "$(code "$qv" pack "$work/keep.qvx" "$work/keep.qvx")" = 1

@@ -19,6 +19,12 @@ work = tempfile.mkdtemp()
 
 # Longest plausible values: a field's limit where a value can reach it (project name, topics,
 # divisions of work), real-world lengths where the limit is far beyond any (units: 250 bytes).
+def IdNumber(first17):
+    """An identity number with its check character, as the short form accepts it."""
+    weights = [7, 9, 10, 5, 8, 4, 2, 1, 6, 3, 7, 9, 10, 5, 8, 4, 2]
+    return first17 + "10X98765432"[sum(int(c) * w for c, w in zip(first17, weights)) % 11]
+
+
 VALUES = {
     "xmlbdm": "B", "xkdm": "520.2040", "selffin": "是", "yjxk": "计算机科学技术",
     "xmmc": "面向科研项目评审异构数据智能融合方法研究",  # 40 bytes: the cover's FitLength
@@ -26,7 +32,7 @@ VALUES = {
     "xmlb": "面上项目", "xwdm": "A", "yjlb": "应用基础", "zyjszwdm1": "262", "jb": "副高", "jbdm": "B",
     "yjlbdm": "B", "sqje": "100.50", "xldm": "新一代信息技术与人工智能在高等教育治理和科研管理中的融合应用",
     "xk": "计算机科学技术其他学科及交叉学科研究", "yjqsjm": "12", "yjzsjy": "2016", "yjzsjm": "12",
-    "xb": "女", "csny": "1988-02", "sfzh1": "44030419880229084X", "xw": "博士", "xl": "2015年12月",
+    "xb": "女", "csny": "1988-02", "sfzh1": "44030419880229008X", "xw": "博士", "xl": "2015年12月",
     "zyjszw1": "助理技术编辑", "cz": "省高校中青年学科带头人及骨干教师培养计划第二批入选者",
     "lxdh": "0791-88123456-12345", "email": "ouyang.jianguohua.chemistry@mail.arvel-edu.edu.cn1"[:50],
     "mz": "省高校智能计算与大数据分析重点实验室", "szxy": "信息工程与计算机科学技术学院及软件学院",
@@ -38,7 +44,7 @@ VALUES = {
 # Members with five-character names, twelve-character units and ten-character divisions of work:
 # longer than their cells, so narrowed to stay on one line.
 for k in range(2, 11):
-    VALUES.update({f"xm{k}": "欧阳建国华", f"zyjszw{k}": "博士后", f"sfzh{k}": f"32010219850101{k:02d}1X"[:17] + "X",
+    VALUES.update({f"xm{k}": "欧阳建国华", f"zyjszw{k}": "博士后", f"sfzh{k}": IdNumber(f"32010219850101{k:02d}1"),
                    f"szdw{k}": "东北师范大学化学化工学院", f"xmzfg{k}": "样品制备与结构表征"[:8] + "分析"})
 assert len(VALUES["email"]) == 50 and len(VALUES["szdw2"]) == 12 and len(VALUES["xmzfg2"]) == 10
 ONE_LINE = [k for k in VALUES if k not in ("xmjj", "selffin", "xb")]

@@ -1,5 +1,6 @@
 // Documents made to hurt: deep nesting, absurd spin counts, huge or strange files. Each was a
 // crash, a hang or an unbounded allocation before it was refused.
+#include "ZipInMemory.h"
 #include "Edition.h"
 #include "Failure.h"
 #include "DocumentEngine.h"
@@ -104,7 +105,7 @@ TEST_F(Hostile, AnAbsurdSpinCountIsRefusedBeforeHashing)
         xml.replace("w:cryptSpinCount=\"100000\"", "w:cryptSpinCount=\"2000000000\"");
     }, "word/settings.xml"));
     auto doc = app.Open(path, false, true);
-    EXPECT_EQ(FailureOf([&] { doc->Unprotect(ProtectPassword); }), WrongPasswordText);
+    EXPECT_EQ(doc->Unprotect(ProtectPassword), Unprotection::WrongPassword);
     EXPECT_TRUE(doc->ProtectedForForms(1));
 }
 
@@ -131,16 +132,15 @@ TEST(SafeWrite, NeverThroughALinkAndNothingLeftBehind)
     const QString elsewhere = dir.path() + "/elsewhere.txt";
     const QString link = dir.path() + "/doc.qvx";
     ASSERT_TRUE(QFile::link(elsewhere, link));  // dangling
-    QString reason;
-    ASSERT_TRUE(WriteBytesAtomically(link, "new", &reason)) << reason.toStdString();
+    ASSERT_TRUE(WriteBytesAtomically(link, "new").ok());
     EXPECT_FALSE(QFileInfo::exists(elsewhere));  // the link itself was replaced
     EXPECT_FALSE(QFileInfo(link).isSymLink());
     EXPECT_EQ(ReadAll(link), "new");
 
-    EXPECT_FALSE(WriteBytesAtomically(dir.path() + "/missing/doc.qvx", "x", &reason));
-    EXPECT_TRUE(reason.contains(QStringLiteral("文件或文件夹不存在"))) << reason.toStdString();
-    EXPECT_FALSE(WriteBytesAtomically(dir.path(), "x", &reason));
-    EXPECT_TRUE(reason.contains(QStringLiteral("已有同名的文件夹")));
+    const Outcome missing = WriteBytesAtomically(dir.path() + "/missing/doc.qvx", "x");
+    EXPECT_EQ(missing.cause, Cause::WriteFailed);
+    EXPECT_TRUE(Explain(missing).contains(QStringLiteral("文件或文件夹不存在"))) << Explain(missing).toStdString();
+    EXPECT_EQ(WriteBytesAtomically(dir.path(), "x").error, EISDIR);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.qvx"});
     EXPECT_EQ(FailureCause(ENOSPC), QStringLiteral("磁盘空间不足"));
     EXPECT_EQ(FailureCause(EROFS), QStringLiteral("磁盘是只读的"));
@@ -157,7 +157,7 @@ TEST(SafeWrite, StaleTemporariesOfAKilledRunAreRemoved)
     const int fd = ::open(QFile::encodeName(busy).constData(), O_RDONLY);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);  // its writer still runs
     WriteFile(dir.path() + "/other.txt", "not ours");
-    ASSERT_TRUE(WriteBytesAtomically(dir.path() + "/doc.qvx", "saved", nullptr));
+    ASSERT_TRUE(WriteBytesAtomically(dir.path() + "/doc.qvx", "saved").ok());
     EXPECT_FALSE(QFileInfo::exists(stale));
     EXPECT_TRUE(QFileInfo::exists(busy));
     EXPECT_TRUE(QFileInfo::exists(dir.path() + "/other.txt"));

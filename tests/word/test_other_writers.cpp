@@ -1,6 +1,7 @@
 // Documents other programs write, well-formed though not as this engine writes them: the main
 // part under another name, other prefixes for the same namespaces, ZIP64 archives, an archive
 // comment that holds the end record's signature.
+#include "ZipInMemory.h"
 #include "DocumentEngine.h"
 #include "Edition.h"
 #include "Failure.h"

@@ -20,11 +20,9 @@ struct SessionTest : ::testing::Test {
     QString path;
     SessionTest()
     {
-        DocLock = &lock;
         path = home.path() + "/a.qvx";
         createxms(path);
     }
-    ~SessionTest() override { DocLock = nullptr; }
 };
 
 } // namespace
@@ -33,100 +31,103 @@ TEST_F(SessionTest, OpenRecordsProtectionAndCloseRestoresIt)
 {
     Twordqen session;
     ASSERT_TRUE(session.WordStarted);
-    ASSERT_TRUE(session.OpenDocument(path));
-    EXPECT_TRUE(session.WarnOnQuit);
+    ASSERT_TRUE(session.OpenDocument(path).ok());
     EXPECT_EQ(session.ProtectionList, QStringList({"1", "0"}));
     session.Doc->SetProtectedForForms(2, true);  // whatever happens meanwhile
     session.Doc->SetCellText(4, 3, QStringLiteral("项目"));
-    ASSERT_TRUE(session.CloseDocument(true));
-    EXPECT_FALSE(session.CloseDocument(true));  // already closed
+    ASSERT_TRUE(session.CloseDocument(true).ok());
+    EXPECT_FALSE(session.CloseDocument(true).ok());  // already closed
 
-    ASSERT_TRUE(session.OpenDocument(path));
+    ASSERT_TRUE(session.OpenDocument(path).ok());
     EXPECT_EQ(session.ProtectionList, QStringList({"1", "0"}));
     EXPECT_EQ(session.Doc->CellText(4, 3), QStringLiteral("项目\r\a"));
-    ASSERT_TRUE(session.CloseDocument(false));
+    ASSERT_TRUE(session.CloseDocument(false).ok());
     EXPECT_TRUE(home.prompter.shown.isEmpty());
 }
 
 TEST_F(SessionTest, UnprotectedDocumentsOpenOtherPasswordsDoNot)
 {
     Twordqen session;
-    ASSERT_TRUE(session.OpenDocument(path));
+    ASSERT_TRUE(session.OpenDocument(path).ok());
     session.Doc->Close(true);  // saved without protection
-    EXPECT_TRUE(session.OpenDocument(path));
+    EXPECT_TRUE(session.OpenDocument(path).ok());
     session.Doc->Protect(2, false, "other");
     session.Doc->Close(true);
-    EXPECT_FALSE(session.OpenDocument(path));
-    EXPECT_EQ(session.WordApp->DocumentsCount(), 1);  // stays open until closed
-    EXPECT_TRUE(session.CloseDocument(false));
-    EXPECT_EQ(session.WordApp->DocumentsCount(), 0);
+    const Outcome refused = session.OpenDocument(path);
+    EXPECT_EQ(refused.cause, Cause::ForeignProtection);
+    EXPECT_EQ(refused.path, path);
+    EXPECT_EQ(session.WordApp->DocumentsCount(), 0);  // nothing stays open behind a refusal
 }
 
 TEST_F(SessionTest, SaveDocumentCopyKeepsTheProtection)
 {
     Twordqen session;
-    ASSERT_TRUE(session.SaveDocumentCopy(path, home.path() + "/copy.qvx"));
-    ASSERT_TRUE(session.OpenDocument(home.path() + "/copy.qvx"));
+    ASSERT_TRUE(session.SaveDocumentCopy(path, home.path() + "/copy.qvx").ok());
+    ASSERT_TRUE(session.OpenDocument(home.path() + "/copy.qvx").ok());
     EXPECT_EQ(session.ProtectionList, QStringList({"1", "0"}));
     session.CloseDocument(false);
-    EXPECT_FALSE(session.SaveDocumentCopy(home.path() + "/missing.qvx", home.path() + "/x.qvx"));
+    EXPECT_EQ(session.SaveDocumentCopy(home.path() + "/missing.qvx", home.path() + "/x.qvx").cause, Cause::Missing);
 }
 
-TEST_F(SessionTest, FailuresToStartAndBrokenDocuments)
+TEST_F(SessionTest, FailuresToStartAndBrokenDocumentsAreSaidByNobody)
 {
     Twordqen broken([]() -> std::unique_ptr<WordApplication> { throw Failure("no engine"); });
     EXPECT_FALSE(broken.WordStarted);
-    ASSERT_EQ(home.prompter.shown.size(), 1);
-    EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("打开Word程序出错!"));
 
     Twordqen session;
     WriteFile(home.path() + "/bad.qvx", "not a document");
-    EXPECT_FALSE(session.OpenDocument(home.path() + "/bad.qvx"));
-    EXPECT_FALSE(session.CloseDocument(false));
+    EXPECT_EQ(session.OpenDocument(home.path() + "/bad.qvx").cause, Cause::NotADocument);
+    EXPECT_FALSE(session.CloseDocument(false).ok());
+    EXPECT_TRUE(home.prompter.shown.isEmpty());  // the caller says what went wrong
 }
 
-TEST_F(SessionTest, QuitWarnsAboutDocumentsLeftOpen)
+TEST_F(SessionTest, QuitTellsOfDocumentsLeftOpen)
 {
-    {
-        Twordqen session;
-        session.Doc = session.WordApp->Open(path, false, true);
-        session.WarnOnQuit = true;
-    }
-    ASSERT_EQ(home.prompter.shown.size(), 1);
-    EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("请关闭WORD申请书！"));
+    Twordqen session;
+    session.Doc = session.WordApp->Open(path, false, true);
+    EXPECT_TRUE(session.QuitWord());
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
 }
 
 TEST_F(SessionTest, AFreeFileNeedsNoQuestions)
 {
-    EXPECT_TRUE(lock.EnsureNotInUse(path));
-    EXPECT_TRUE(home.prompter.shown.isEmpty());
+    int asked = 0;
+    EXPECT_TRUE(lock.EnsureNotInUse(path, [&asked](const QString&) { return ++asked, true; }).ok());
+    EXPECT_EQ(asked, 0);
     EXPECT_TRUE(home.sleeper.slept.isEmpty());
     EXPECT_FALSE(lock.HandleOpen);
 }
 
 TEST_F(SessionTest, AMissingFileIsRefusedWithoutQuestions)
 {
-    EXPECT_FALSE(lock.EnsureNotInUse(home.path() + "/missing.qvx"));
-    EXPECT_EQ(home.prompter.texts(), QStringList({QStringLiteral("missing.qvx文件已打开!!!")}));
+    int asked = 0;
+    EXPECT_EQ(lock.EnsureNotInUse(home.path() + "/missing.qvx", [&asked](const QString&) { return ++asked, true; }).cause,
+              Cause::Missing);
+    EXPECT_EQ(asked, 0);
 }
 
 TEST_F(SessionTest, TheUserClosesTheFileElsewhereAndPressesOk)
 {
     home.processes.holders[path] = {4242};
-    home.prompter.answers = {true};
-    home.prompter.whileAsked = [&](const QString&) { home.processes.holders.clear(); };
-    EXPECT_TRUE(lock.EnsureNotInUse(path));
-    EXPECT_EQ(home.prompter.texts(), QStringList({QStringLiteral("a.qvx文件已打开，请关闭WORD后再按确认铵钮!")}));
+    QStringList asked;
+    EXPECT_TRUE(lock.EnsureNotInUse(path, [&](const QString& held) {
+        asked << held;
+        home.processes.holders.clear();
+        return true;
+    }).ok());
+    EXPECT_EQ(asked, QStringList{path});
     EXPECT_TRUE(home.sleeper.slept.isEmpty());
 }
 
 TEST_F(SessionTest, OkLooksAgainAndCancelEndsTheAction)
 {
     home.processes.holders[path] = {7};
-    home.prompter.answers = {true, true, false};
-    EXPECT_FALSE(lock.EnsureNotInUse(path));
-    EXPECT_EQ(home.prompter.shown.size(), 3);  // asked again after every 确定, until 取消
+    QList<bool> answers = {true, true, false};
+    int asked = 0;
+    EXPECT_EQ(lock.EnsureNotInUse(path, [&](const QString&) { return ++asked, answers.takeFirst(); }).cause, Cause::InUse);
+    EXPECT_EQ(asked, 3);  // asked again after every 确定, until 取消
     EXPECT_EQ(home.processes.holders.value(path), QList<qint64>({7}));
+    EXPECT_EQ(lock.EnsureNotInUse(path, {}).cause, Cause::InUse);  // nobody to ask: refused
 }
 
 TEST_F(SessionTest, OfficeLockFilesAreNoEvidenceWithoutTheOpenFile)
@@ -144,7 +145,7 @@ TEST_F(SessionTest, OfficeLockFilesAreNoEvidenceWithoutTheOpenFile)
 
     WriteFile(home.path() + "/.~lock.a.qvx#", ",you,elsewhere-host,09.12.2026 08:00,file:///x;");
     EXPECT_TRUE(lock.IsInUse(path));  // held from another machine: cannot be checked, counts
-    EXPECT_FALSE(lock.EnsureNotInUse(path));
+    EXPECT_FALSE(lock.EnsureNotInUse(path, {}).ok());
 }
 
 TEST(DocumentLock, BlanksBecomeQuestionMarks)

@@ -304,7 +304,7 @@ int RunIntake(const QStringList& arguments)
         return 2;
     }
     const IntakeArguments& args = *parsed.arguments;
-    LoadFieldCatalogue();
+    FieldData();  // read once here, before the readers start
     static KeychainSecrets keychain;
     installSecrets(&keychain);
 
@@ -403,14 +403,11 @@ int RunIntake(const QStringList& arguments)
     std::sort(rows.begin(), rows.end(), [](const IntakeRow& a, const IntakeRow& b) { return a.file.path < b.file.path; });
     const QSet<QString> duplicates = reg.duplicatePaths();
     bool tables = true;
-    QString why;
-    if (!args.csv.isEmpty() && !WriteIntakeCsv(args.csv, rows, duplicates, &why)) {
-        Warn(why);
-        tables = false;
-    }
-    if (!args.xlsx.isEmpty() && !WriteIntakeXlsx(args.xlsx, rows, duplicates, work.path(), &why)) {
-        Warn(why);
-        tables = false;
+    for (const Outcome& written : {args.csv.isEmpty() ? Outcome{} : WriteIntakeCsv(args.csv, rows, duplicates),
+                                   args.xlsx.isEmpty() ? Outcome{} : WriteIntakeXlsx(args.xlsx, rows, duplicates, work.path())}) {
+        if (!written.ok())
+            Warn(Explain(written));
+        tables = tables && written.written();
     }
     Say(QStringLiteral("共 %1 个文件：接收 %2 个，未接收 %3 个；其中 %4 个已登记且未改动，没有重读。")
             .arg(rows.size()).arg(taken).arg(rows.size() - taken)

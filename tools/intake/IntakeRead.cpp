@@ -51,8 +51,8 @@ std::optional<QByteArray> ReadWhole(int fd, qint64 size)
 // The value of the own field of that name.
 QString Value(const QStringList& values, const QString& name)
 {
-    for (int i = 0; i <= FieldHigh && i < values.size(); ++i)
-        if (FieldData.at(i).Source == -1 && FieldData.at(i).Name == name)
+    for (int i = 0; i <= FieldHigh() && i < values.size(); ++i)
+        if (FieldData().at(i).Source == -1 && FieldData().at(i).Name == name)
             return TrimBlanks(values.at(i));
     return {};
 }
@@ -76,9 +76,9 @@ QString AllProblems(const QStringList& values, const DocumentCheck& body)
     if (body.outcome == DocumentCheck::BodyTooShort)
         lines << QStringLiteral("正文：") + body.message;
     FieldMap fields;
-    for (int i = 0; i <= FieldHigh && i < values.size(); ++i)
-        if (FieldData.at(i).Source == -1)
-            fields.setText("ed" + FieldData.at(i).Name, values.at(i));
+    for (int i = 0; i <= FieldHigh() && i < values.size(); ++i)
+        if (FieldData().at(i).Source == -1)
+            fields.setText("ed" + FieldData().at(i).Name, values.at(i));
     DeriveLoadedFields(fields);
     for (const FormProblem& problem : FormProblems(fields))
         lines << problem.label + QStringLiteral("：") + problem.message;

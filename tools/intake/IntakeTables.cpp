@@ -158,7 +158,7 @@ int DisplayWidth(const QString& text)
     return width;
 }
 
-bool WriteIntakeCsv(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates, QString* error)
+Outcome WriteIntakeCsv(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates)
 {
     const QList<Column> columns = CsvColumns();
     QByteArray out("\xEF\xBB\xBF");  // so that spreadsheet programs read the Chinese as UTF-8
@@ -173,11 +173,11 @@ bool WriteIntakeCsv(const QString& path, const QList<IntakeRow>& rows, const QSe
             fields << CsvField(column.value(row, duplicate));
         out += fields.join(',') + "\r\n";
     }
-    return WriteBytesAtomically(path, out, error);
+    return WriteBytesAtomically(path, out);
 }
 
-bool WriteIntakeXlsx(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates,
-                     const QString& workFolder, QString* error)
+Outcome WriteIntakeXlsx(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates,
+                        const QString& workFolder)
 {
     QList<IntakeRow> taken, refused;
     for (const IntakeRow& row : rows)
@@ -188,20 +188,16 @@ bool WriteIntakeXlsx(const QString& path, const QList<IntakeRow>& rows, const QS
     lxw_workbook_options options {};
     options.tmpdir = folder.data();
     lxw_workbook* book = workbook_new_opt(scratch.constData(), &options);
-    if (!book) {
-        *error = QStringLiteral("无法生成表格 %1").arg(path);
-        return false;
-    }
+    if (!book)
+        return Outcome::other(QStringLiteral("无法生成表格 %1").arg(path));
     WriteSheet(book, workbook_add_worksheet(book, "已接收"), TakenColumns(), taken, duplicates);
     WriteSheet(book, workbook_add_worksheet(book, "未接收"), RefusedColumns(), refused, duplicates);
     const lxw_error closed = workbook_close(book);
     QFile made(QFile::decodeName(scratch));
-    if (closed != LXW_NO_ERROR || !made.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("无法生成表格 %1：%2").arg(path, QString::fromUtf8(lxw_strerror(closed)));
-        return false;
-    }
+    if (closed != LXW_NO_ERROR || !made.open(QIODevice::ReadOnly))
+        return Outcome::other(QStringLiteral("无法生成表格 %1：%2").arg(path, QString::fromUtf8(lxw_strerror(closed))));
     const QByteArray bytes = made.readAll();
     made.close();
     made.remove();
-    return WriteBytesAtomically(path, bytes, error);
+    return WriteBytesAtomically(path, bytes);
 }

@@ -2,16 +2,17 @@
 // The tables of an intake run for the office's spreadsheet: an XLSX with the taken files on the
 // first sheet and the refused ones on a second, and a CSV of every file. Headers in Chinese.
 #include "IntakeRead.h"
+#include "Outcome.h"
 
 #include <QList>
 #include <QSet>
 #include <QString>
 
 // duplicates: the paths whose applicant's identity number another application has.
-bool WriteIntakeCsv(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates, QString* error);
+Outcome WriteIntakeCsv(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates);
 // workFolder holds the spreadsheet library's own temporary files.
-bool WriteIntakeXlsx(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates,
-                     const QString& workFolder, QString* error);
+Outcome WriteIntakeXlsx(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates,
+                        const QString& workFolder);
 
 // A cell's text as a spreadsheet program will not take it for a formula: a leading = + - @
 // (or a tab or line break) gets an apostrophe before it.
