@@ -1,13 +1,21 @@
 #include "PackageRefusal.h"
 
-QString PackageRefusal(const zip::Outcome& outcome)
+Outcome PackageOutcome(const zip::Outcome& outcome, const QString& path)
 {
     switch (outcome.cause) {
+    case zip::Cause::None: return outcome.ok ? Outcome{} : Outcome::other(outcome.error);
     case zip::Cause::Damaged:
-    case zip::Cause::TooLarge: return DamagedPackageText + outcome.error;
-    case zip::Cause::Encrypted: return EncryptedPackageText + outcome.error;
-    case zip::Cause::Unsupported: return QStringLiteral("上报文件使用了不支持的压缩方式：") + outcome.error;
-    case zip::Cause::NotArchive: return QStringLiteral("不是有效的上报文件：") + outcome.error;
-    default: return outcome.error;
+    case zip::Cause::TooLarge: return Outcome::failed(Cause::DamagedPackage, path, 0, outcome.error);
+    case zip::Cause::Encrypted: return Outcome::failed(Cause::EncryptedPackage, path, 0, outcome.error);
+    case zip::Cause::Unsupported: return Outcome::failed(Cause::UnsupportedPackage, path, 0, outcome.error);
+    case zip::Cause::NotArchive: return Outcome::failed(Cause::NotAPackage, path, 0, outcome.error);
+    case zip::Cause::Unreadable: return Outcome::failed(Cause::ReadFailed, path, outcome.systemError);
+    case zip::Cause::WriteFailed: return Outcome::failed(Cause::WriteFailed, path, outcome.systemError);
+    default: return Outcome::other(outcome.error);
     }
+}
+
+QString PackageRefusal(const zip::Outcome& outcome)
+{
+    return Explain(PackageOutcome(outcome, {}));
 }

@@ -45,7 +45,7 @@ bool IsStoredType(const QString& filePath)
 }
 
 Outcome PackFile(const QString& archivePath, const QString& filePath, int deflateType, bool encryptHeaders,
-                 const Events& events)
+                 const Events& events, const WrittenCheck& check)
 {
     auto fail = [&](const QString& text) {
         if (events.end)
@@ -95,17 +95,7 @@ Outcome PackFile(const QString& archivePath, const QString& filePath, int deflat
             return true;
         engineError = writer.error();
         return false;
-    }, [](const QString& temporary) {
-        const ZipReader::Opened opened = ZipReader::openFile(temporary);
-        QString fault = opened.outcome.error;
-        if (opened.reader && opened.reader->entries().size() == 1) {
-            const Outcome readBack = opened.reader->read(0, [](const char*, qint64) { return true; });
-            if (readBack.ok)
-                return ::Outcome{};
-            fault = readBack.error;
-        }
-        return ::Outcome::other(QStringLiteral("写好的上报文件读回时校验失败：%1").arg(fault));
-    });
+    }, check);
     if (!written.written()) {
         const Outcome failed = fail(engineError.isEmpty() || written.error != 0 ? Explain(written) : engineError);
         return {false, failed.error, Cause::WriteFailed, written.error};

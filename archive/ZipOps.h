@@ -1,6 +1,7 @@
 #pragma once
 // The archive runs the package window drives: pack one file, test every entry, count the
 // entries, and extract one entry to a file. Each raises the events of zip::Events as it goes.
+#include "SafeWrite.h"
 #include "ZipFormat.h"
 
 #include <QStringList>
@@ -8,10 +9,10 @@
 namespace zip {
 
 // Packs one file as one entry named by its bare file name in GB 18030 (with the Unicode Path
-// field for a name that is not plain ASCII), dated by its last write.
-// The archive file is replaced whole or not at all.
+// field for a name that is not plain ASCII), dated by its last write. check reads the finished
+// archive before it replaces anything. The archive file is replaced whole or not at all.
 Outcome PackFile(const QString& archivePath, const QString& filePath, int deflateType, bool encryptHeaders,
-                 const Events& events);
+                 const Events& events, const WrittenCheck& check = {});
 
 // Not ok when the file is no archive the engine can read; otherwise every entry is tested and
 // reported through events.tested, and the run is ok.

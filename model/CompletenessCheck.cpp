@@ -84,7 +84,7 @@ DocumentCheck CheckOpenDocument(DocumentReader& doc, int checks, ReadMode mode, 
     if (checks & CheckBodyLength) {
         result.bodyCharacters = BodyCharacters(doc);
         if (result.bodyCharacters <= MinBodyChars)
-            result = {DocumentCheck::BodyTooShort, BodyTooShortMessage(result.bodyCharacters), result.bodyCharacters, {}};
+            result = {DocumentCheck::BodyTooShort, BodyTooShortMessage(result.bodyCharacters), result.bodyCharacters, {}, {}};
     }
     if (result.passed() && (checks & CheckCompleteness))
         Check(doc, result, step);

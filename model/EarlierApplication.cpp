@@ -132,8 +132,11 @@ NewFromEarlierOutcome MakeFromEarlier(const EarlierApplication& earlier, const Q
     try {
         const Blank& blank = BlankDocument();
         OoxmlDocument doc(target);
-        if (!UnprotectForReading(doc))
-            throw Failure(NotAnApplicationText);
+        if (!UnprotectForReading(doc)) {
+            QFile::remove(target);  // made here a moment ago: nothing half made stays
+            outcome.message = NotAnApplicationMessage(Outcome::failed(Cause::ForeignProtection, target));
+            return outcome;
+        }
         const QStringList current = ReadFieldValues(doc);
         QStringList values = blank.values;
         for (int i = 0; i <= FieldHigh(); ++i)

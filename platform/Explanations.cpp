@@ -99,6 +99,8 @@ QString Explain(const Outcome& o)
     case Cause::DamagedPackage: return QStringLiteral("上报文件已损坏：") + o.detail;
     case Cause::EncryptedPackage: return QStringLiteral("上报文件使用了不支持的加密方式：") + o.detail;
     case Cause::UnsupportedPackage: return QStringLiteral("上报文件使用了不支持的压缩方式：") + o.detail;
+    case Cause::EmptyPackage: return QStringLiteral("上报文件中没有申请书");
+    case Cause::UnitPackage: return QStringLiteral("本文件可能是单位提交数据,无法在个人版打开!");
     case Cause::Other: return o.detail;
     }
     return o.detail;

@@ -35,6 +35,8 @@ enum class Cause {
     DamagedPackage,     // detail: what the archive reader said
     EncryptedPackage,   // detail: which encryption
     UnsupportedPackage, // detail: which compression
+    EmptyPackage,       // an archive without an entry
+    UnitPackage,        // several entries: a unit's package, no personal one
     // Anything else: detail is the whole explanation.
     Other,
 };

@@ -5,6 +5,7 @@
 #include "Seams.h"
 #include "Text.h"
 #include "ZipOps.h"
+#include "ZipReader.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -52,6 +53,56 @@ zip::Events EventsFor(PackageState& state)
 
 } // namespace
 
+PackageVerdict JudgePackage(const ZipReader& reader, const QString& path, bool keep, const zip::Events& events)
+{
+    PackageVerdict verdict;
+    // A unit's package of many applications is told apart from the central directory alone,
+    // before anything is inflated.
+    const qsizetype entries = reader.entries().size();
+    if (entries != 1) {
+        verdict.cause = Outcome::failed(entries > 1 ? Cause::UnitPackage : Cause::EmptyPackage, path);
+        return verdict;
+    }
+    const zip::EntryInfo& e = reader.entries().first();
+    const auto progress = [&events, &e](qint64 done) {
+        if (events.progress)
+            events.progress(int(e.compressedSize > 0 ? done * 100 / e.compressedSize : 100),
+                            int(e.compressedSize > 0 ? done * 100 / e.compressedSize : 100));
+    };
+    zip::Outcome inflated;
+    if (keep) {
+        ZipReader::Contents contents = reader.readAll(0);
+        inflated = contents.outcome;
+        verdict.document = std::move(contents.bytes);
+    } else {
+        inflated = reader.read(0, [](const char*, qint64) { return true; }, progress);
+    }
+    if (events.tested)
+        events.tested(e.name, inflated);
+    if (events.end)
+        events.end();
+    verdict.entry = TrimBlanks(e.name);
+    verdict.noMemory = inflated.cause == zip::Cause::NoMemory;
+    verdict.cause = inflated.ok ? Outcome{} : PackageOutcome(inflated, path);
+    if (!inflated.ok)
+        verdict.document.clear();
+    return verdict;
+}
+
+namespace {
+
+PackageVerdict JudgePackageFile(const QString& path, const zip::Events& events)
+{
+    const ZipReader::Opened opened = ZipReader::openFile(path);
+    if (opened.reader)
+        return JudgePackage(*opened.reader, path, false, events);
+    PackageVerdict verdict;
+    verdict.cause = PackageOutcome(opened.outcome, path);
+    return verdict;
+}
+
+} // namespace
+
 PackResult CompressPackage(PackageState& state, const QString& document, const QString& package, int deflateType)
 {
     const BusyInput busy;
@@ -59,7 +110,14 @@ PackResult CompressPackage(PackageState& state, const QString& document, const Q
     Changed(state);
     progress().zipxMsg(QStringLiteral("正在压缩申请书文件..."));
     PackResult result;
-    const zip::Outcome packed = zip::PackFile(package, document, deflateType, true, EventsFor(state));
+    // What is written is read back and checked as every reader of packages checks it, before
+    // it replaces an older package: the one inflation of the check.
+    const zip::Outcome packed = zip::PackFile(package, document, deflateType, true, EventsFor(state),
+                                              [&state](const QString& written) {
+        const PackageVerdict verdict = JudgePackageFile(written, EventsFor(state));
+        return verdict.ok() ? Outcome{}
+                            : Outcome::other(QStringLiteral("写好的上报文件读回时校验失败：%1").arg(Explain(verdict.cause)));
+    });
     result.ok = packed.ok;
     result.message = packed.error;
     progress().Close();
@@ -73,29 +131,16 @@ PackageCheck CheckPackage(PackageState& state, const QString& package)
     state.ListBox1.clear();
     Changed(state);
     PackageCheck result;
-    // A unit's package of many applications is told apart from the central directory alone,
-    // before anything is inflated.
-    const zip::EntryTally tally = zip::EntryCount(package);
-    if (tally.entries >= 2) {
+    const PackageVerdict verdict = JudgePackageFile(package, EventsFor(state));
+    result.ok = verdict.ok();
+    if (result.ok) {
+        result.entry = verdict.entry;
+    } else if (verdict.cause.cause == Cause::UnitPackage) {
         result.message = UnitPackageText;
     } else {
-        // The test's own report of its entry, not the log's line read back.
-        zip::Outcome tested = {false, tally.error, tally.cause};
-        zip::Events events = EventsFor(state);
-        const auto log = events.tested;
-        events.tested = [&](const QString& name, const zip::Outcome& entry) {
-            log(name, entry);
-            result.entry = TrimBlanks(name);
-            tested = entry;
-        };
-        // An empty archive tests no entry: it is no package of ours.
-        result.ok = tally.entries == 1 && zip::TestArchive(package, events).ok && tested.ok;
-        if (!result.ok) {
-            result.entry.clear();
-            // The system's first line; then what is wrong with the file, where it is known.
-            const bool known = tested.cause != zip::Cause::None && tested.cause != zip::Cause::NotArchive;
-            result.message = PersonalDocumentText + (known ? "\n" + PackageRefusal(tested) : QString());
-        }
+        // The system's first line; then what is wrong with the file, where it is known.
+        const bool known = verdict.cause.cause != Cause::NotAPackage && verdict.cause.cause != Cause::EmptyPackage;
+        result.message = PersonalDocumentText + (known ? "\n" + Explain(verdict.cause) : QString());
     }
     progress().Close();
     return result;

@@ -22,12 +22,27 @@ inline const QString PersonalDocumentText = QStringLiteral("本文件是个人�
 
 inline const QString UnitPackageText = QStringLiteral("本文件可能是单位提交数据,无法在个人版打开!");
 
+class ZipReader;
+
+// The check a personal package passes wherever it is read (the submission as it packs, qvtool
+// check, the intake): an archive the engine reads, exactly one entry, which inflates whole with
+// its CRC. keep: the entry's bytes are kept for the caller, so that it is inflated once.
+struct PackageVerdict {
+    Outcome cause;        // None, or what is wrong with the package
+    QString entry;        // the one entry's name
+    QByteArray document;  // its bytes, when kept
+    bool noMemory = false;  // the entry could not be held: no verdict on the package
+    bool ok() const { return cause.ok(); }
+};
+PackageVerdict JudgePackage(const ZipReader& reader, const QString& path, bool keep, const zip::Events& events = {});
+
 struct PackResult {
     bool ok = false;
     QString message;  // what failed and where, for the user; empty when all went well
 };
-// Writes the package whole or not at all: a failure leaves whatever stood at the package path
-// (an older package) as it was, and never touches the document.
+// Writes the package whole or not at all, and checks it (JudgePackage) before it takes the
+// place of anything: a failure leaves whatever stood at the package path (an older package) as
+// it was, and never touches the document.
 PackResult CompressPackage(PackageState& state, const QString& document, const QString& package, int deflateType);
 struct PackageCheck {
     bool ok = false;

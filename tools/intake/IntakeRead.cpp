@@ -147,33 +147,27 @@ void ReadDocument(const QByteArray& bytes, IntakeRow& row, bool allProblems)
 }
 
 // A package is checked as the submission checks it (one entry, which must test good), and its
-// entry taken out of it in memory.
+// entry taken out of it in memory by that same check.
 void ReadPackage(const QByteArray& bytes, IntakeRow& row, const IntakeOptions& options)
 {
     const ZipReader::Opened opened = ZipReader::openData(bytes);
-    const auto& reader = opened.reader;
-    if (!reader) {
-        row.message = PackageRefusal(opened.outcome);
+    if (!opened.reader) {
+        row.message = Explain(PackageOutcome(opened.outcome, row.file.shownPath));
         return;
     }
-    const qsizetype entries = reader->entries().size();
-    if (entries != 1) {
-        row.message = entries > 1 ? UnitPackageText : QStringLiteral("上报文件中没有申请书");
-        return;
-    }
-    row.entry = TrimBlanks(reader->entries().first().name);
     if (options.stop && *options.stop) {
         row.unfinished = true;
         return;
     }
-    const ZipReader::Contents document = reader->readAll(0);
-    if (!document.ok()) {
-        row.unfinished = document.outcome.cause == zip::Cause::NoMemory;
-        row.message = PackageRefusal(document.outcome);
+    const PackageVerdict verdict = JudgePackage(*opened.reader, row.file.shownPath, true);
+    row.entry = verdict.entry;
+    if (!verdict.ok()) {
+        row.unfinished = verdict.noMemory;
+        row.message = Explain(verdict.cause);
         return;
     }
-    row.documentSha256 = Sha256Hex(document.bytes.constData(), document.bytes.size());
-    ReadDocument(document.bytes, row, options.allProblems);
+    row.documentSha256 = Sha256Hex(verdict.document.constData(), verdict.document.size());
+    ReadDocument(verdict.document, row, options.allProblems);
 }
 
 } // namespace
