@@ -1,56 +1,26 @@
 #include "ZipReader.h"
 
 #include "Gb18030.h"
-#include "LargeBuffer.h"
 #include "PkCipher.h"
+#include "ZipReaderInternal.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QIODevice>
 #include <QStringDecoder>
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <libdeflate.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 using namespace zip;
+using namespace zip::reading;
 
 namespace {
 
-const QString NotAnArchive = QStringLiteral("不是有效的压缩文件");
-const QString Truncated = QStringLiteral("压缩文件不完整（可能没有下载或复制完）");
-const QString Damaged = QStringLiteral("压缩文件已损坏");
-
-// Entries up to this size are inflated in one call into a buffer of their size; larger ones (and
-// a crafted archive's claims) are inflated as a stream, whose memory does not grow with them.
-constexpr qint64 WholeBufferLimit = 64LL * 1024 * 1024;
 constexpr qint64 ShortTail = 4096;
-
-// An entry deflate could hardly shrink (pictures, an archive) is mostly stored blocks, which
-// zlib's stream copies as fast as libdeflate does, without fresh memory for the whole entry.
-bool MostlyStored(const EntryInfo& e)
-{
-    return e.compressedSize * 10 >= e.uncompressedSize * 9;
-}
-constexpr qint64 Piece = 1 << 16;  // small enough to stay in the cache, and to touch little new memory
-
-quint16 U16(const unsigned char* p) { return qFromLittleEndian<quint16>(p); }
-quint32 U32(const unsigned char* p) { return qFromLittleEndian<quint32>(p); }
-
-bool Fail(Outcome* out, Cause cause, const QString& text)
-{
-    if (out) {
-        out->ok = false;
-        out->cause = cause;
-        out->error = text;
-    }
-    return false;
-}
 
 // A header's bytes after its signature, deciphered when the signature says so; the name
 // follows with the same running key stream.
@@ -115,7 +85,6 @@ constexpr quint32 Zip64LocatorSignature = 0x07064b50;
 constexpr int Zip64LocatorSize = 20;
 constexpr int Zip64EndFixedSize = 56;
 constexpr quint16 Zip64ExtraTag = 0x0001;
-quint64 U64(const unsigned char* p) { return qFromLittleEndian<quint64>(p); }
 
 // Where an entry's sizes or offset would not fit 32 bits they stand in its ZIP64 extra field, in
 // this order, each only when its 32-bit field says 0xFFFFFFFF. Values beyond 32 bits are beyond
@@ -153,17 +122,6 @@ bool ApplyZip64Extra(const QByteArray& extra, EntryInfo& entry)
     return false;
 }
 
-// One decompressor a thread, made at its first use (the intake reads on several threads).
-libdeflate_decompressor* Decompressor()
-{
-    struct Holder {
-        libdeflate_decompressor* d = libdeflate_alloc_decompressor();
-        ~Holder() { libdeflate_free_decompressor(d); }
-    };
-    static thread_local Holder holder;
-    return holder.d;
-}
-
 } // namespace
 
 ZipReader::~ZipReader()
@@ -175,7 +133,7 @@ ZipReader::~ZipReader()
 ZipReader::Opened ZipReader::finishOpening(std::unique_ptr<ZipReader> reader)
 {
     Opened opened;
-    opened.outcome.ok = reader->parse(&opened.outcome);
+    opened.outcome = reader->parse();
     if (opened.outcome.ok)
         opened.reader = std::move(reader);
     return opened;
@@ -187,14 +145,15 @@ ZipReader::Opened ZipReader::openFile(const QString& path)
     // Opened without waiting: a pipe or a device would block or mean nothing.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        opened.outcome.systemError = errno;
-        Fail(&opened.outcome, Cause::Unreadable, QStringLiteral("无法打开文件 %1").arg(path));
+        const int error = errno;
+        opened.outcome = Failed(Cause::Unreadable, QStringLiteral("无法打开文件 %1").arg(path));
+        opened.outcome.systemError = error;
         return opened;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        Fail(&opened.outcome, Cause::NotArchive, QStringLiteral("%1 不是文件").arg(path));
+        opened.outcome = Failed(Cause::NotArchive, QStringLiteral("%1 不是文件").arg(path));
         return opened;
     }
     std::unique_ptr<ZipReader> reader(new ZipReader);
@@ -209,7 +168,7 @@ ZipReader::Opened ZipReader::openDescriptor(int fd)
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         Opened opened;
-        Fail(&opened.outcome, Cause::NotArchive, NotAnArchive);
+        opened.outcome = Failed(Cause::NotArchive, NotAnArchive);
         return opened;
     }
     std::unique_ptr<ZipReader> reader(new ZipReader);
@@ -264,27 +223,27 @@ bool ZipReader::hasCentralHeaderAt(qint64 offset) const
     return p[0] == 'P' && (p[1] == PlainMark || p[1] == EncipheredMark) && p[2] == 1 && p[3] == 2;
 }
 
-bool ZipReader::readZip64End(const QByteArray& tail, qint64 tailAt, EndRecord& end, Outcome* error) const
+ZipReader::EndRead ZipReader::withZip64End(const QByteArray& tail, qint64 tailAt, EndRecord end) const
 {
     // The locator stands just before the end record; without it the 32-bit values are the ones.
     const qint64 locatorAt = end.at - Zip64LocatorSize;
     if (locatorAt < 0)
-        return true;
+        return {end, Succeeded()};
     unsigned char locator[Zip64LocatorSize];
     if (locatorAt >= tailAt)
         std::memcpy(locator, tail.constData() + (locatorAt - tailAt), Zip64LocatorSize);
     else if (!fetch(locatorAt, Zip64LocatorSize, reinterpret_cast<char*>(locator)))
-        return true;
+        return {end, Succeeded()};
     if (U32(locator) != Zip64LocatorSignature)
-        return true;
+        return {end, Succeeded()};
     const quint64 recordAt = U64(locator + 8);
     unsigned char record[Zip64EndFixedSize];
     if (recordAt > quint64(locatorAt) || !fetch(qint64(recordAt), Zip64EndFixedSize, reinterpret_cast<char*>(record))
         || U32(record) != Zip64EndSignature)
-        return Fail(error, Cause::Damaged, Damaged);
+        return {end, Failed(Cause::Damaged, DamagedText)};
     const quint64 onDisk = U64(record + 24), total = U64(record + 32), cdSize = U64(record + 40), cdOffset = U64(record + 48);
     if (total > quint64(MaxEntries) || onDisk > quint64(MaxEntries) || cdSize > recordAt || cdOffset > recordAt)
-        return Fail(error, Cause::Damaged, Damaged);
+        return {end, Failed(Cause::Damaged, DamagedText)};
     end.disk = U32(record + 16);
     end.cdDisk = U32(record + 20);
     end.onDisk = qint64(onDisk);
@@ -292,7 +251,7 @@ bool ZipReader::readZip64End(const QByteArray& tail, qint64 tailAt, EndRecord& e
     end.cdSize = qint64(cdSize);
     end.cdOffset = qint64(cdOffset);
     end.at = qint64(recordAt);  // the directory ends before the ZIP64 records
-    return true;
+    return {end, Succeeded()};
 }
 
 bool ZipReader::fetch(qint64 offset, qint64 length, char* to) const
@@ -314,20 +273,22 @@ bool ZipReader::fetch(qint64 offset, qint64 length, char* to) const
     return true;
 }
 
-bool ZipReader::fetchAll(qint64 offset, qint64 length, QByteArray& to) const
+std::optional<QByteArray> ZipReader::fetchAll(qint64 offset, qint64 length) const
 {
     if (offset < 0 || length < 0 || offset + length > m_size)
-        return false;
-    to.resize(qsizetype(length));
-    return fetch(offset, length, to.data());
+        return std::nullopt;
+    QByteArray bytes(qsizetype(length), Qt::Uninitialized);
+    if (!fetch(offset, length, bytes.data()))
+        return std::nullopt;
+    return bytes;
 }
 
-bool ZipReader::parse(Outcome* error)
+Outcome ZipReader::parse()
 {
     if (m_size > MaxArchiveSize)
-        return Fail(error, Cause::Damaged, Damaged);
+        return Failed(Cause::Damaged, DamagedText);
     if (m_size < EndRecordSize)
-        return Fail(error, Cause::NotArchive, NotAnArchive);
+        return Failed(Cause::NotArchive, NotAnArchive);
     // The end record sits within the last 22 + 65535 bytes (its comment is at most 65535); an
     // archive without a long comment has it in the last few bytes, which are read first.
     // Searching back from the end, a record whose comment reaches exactly to the end and whose
@@ -337,8 +298,10 @@ bool ZipReader::parse(Outcome* error)
     std::optional<EndRecord> found;
     for (const qint64 span : {ShortTail, qint64(EndRecordSize) + 0xffff}) {
         tailAt = qMax<qint64>(0, m_size - span);
-        if (!fetchAll(tailAt, m_size - tailAt, tail))
-            return Fail(error, Cause::NotArchive, NotAnArchive);
+        const std::optional<QByteArray> read = fetchAll(tailAt, m_size - tailAt);
+        if (!read)
+            return Failed(Cause::NotArchive, NotAnArchive);
+        tail = *read;
         found = FindEnd(tail, tailAt, [this](qint64 at) { return hasCentralHeaderAt(at); });
         if (found || tailAt == 0)
             break;
@@ -348,20 +311,23 @@ bool ZipReader::parse(Outcome* error)
         char head[4];
         const auto* h = reinterpret_cast<const unsigned char*>(head);
         if (fetch(0, 4, head) && h[0] == 'P' && (h[1] == PlainMark || h[1] == EncipheredMark) && h[2] == 3 && h[3] == 4)
-            return Fail(error, Cause::Damaged, Truncated);
-        return Fail(error, Cause::NotArchive, NotAnArchive);
+            return Failed(Cause::Damaged, Truncated);
+        return Failed(Cause::NotArchive, NotAnArchive);
     }
-    EndRecord end = *found;
-    if (!readZip64End(tail, tailAt, end, error))
-        return false;
+    const EndRead ended = withZip64End(tail, tailAt, *found);
+    if (!ended.outcome.ok)
+        return ended.outcome;
+    const EndRecord& end = ended.end;
     if (end.disk != 0 || end.cdDisk != 0 || end.onDisk != end.total)
-        return Fail(error, Cause::Unsupported, QStringLiteral("不支持分卷压缩文件"));
+        return Failed(Cause::Unsupported, QStringLiteral("不支持分卷压缩文件"));
     const qint64 cdSize = end.cdSize, cdOffset = end.cdOffset;
     const qint64 total = end.total;
     if (total > MaxEntries || cdOffset < 0 || cdOffset + cdSize > end.at)
-        return Fail(error, Cause::Damaged, Damaged);
-    if (!fetchAll(cdOffset, m_size - cdOffset, m_directory))
-        return Fail(error, Cause::Damaged, Damaged);
+        return Failed(Cause::Damaged, DamagedText);
+    const std::optional<QByteArray> directory = fetchAll(cdOffset, m_size - cdOffset);
+    if (!directory)
+        return Failed(Cause::Damaged, DamagedText);
+    m_directory = *directory;
 
     const auto* cd = reinterpret_cast<const unsigned char*>(m_directory.constData());
     qint64 at = 0;
@@ -371,7 +337,7 @@ bool ZipReader::parse(Outcome* error)
         if (at + CentralFixedSize > cdSize
             || !ReadHeader(QByteArray::fromRawData(m_directory.constData() + at, qsizetype(cdSize - at)),
                            CentralSignature, CentralFixedSize, 24, true, h))
-            return Fail(error, Cause::Damaged, Damaged);
+            return Failed(Cause::Damaged, DamagedText);
         const unsigned char* f = h.fixed;  // offsets relative to byte 4 of the header
         EntryInfo entry;
         entry.versionMadeBy = U16(f + 0);
@@ -391,26 +357,26 @@ bool ZipReader::parse(Outcome* error)
         if (!ApplyZip64Extra(QByteArray::fromRawData(m_directory.constData() + at + CentralFixedSize + h.name.size(),
                                                      qMin<qint64>(U16(f + 26), cdSize - at - CentralFixedSize - h.name.size())),
                              entry))
-            return Fail(error, Cause::Damaged, Damaged);
+            return Failed(Cause::Damaged, DamagedText);
         entry.headersEnciphered = h.enciphered;
         const qint64 extraAt = at + CentralFixedSize + h.name.size();
         at = extraAt + extra + comment;
         if (at > cdSize)
-            return Fail(error, Cause::Damaged, Damaged);
+            return Failed(Cause::Damaged, DamagedText);
         entry.extra = QByteArray(reinterpret_cast<const char*>(cd + extraAt), extra);
         entry.name = DecodeName(h.name, entry.flags, entry.extra);
 
         // The local header says how long its name and extra field are: the data follows them.
-        QByteArray localBytes;
         Header local;
-        if (qint64(entry.localHeaderOffset) + LocalFixedSize > cdOffset
-            || !fetchAll(entry.localHeaderOffset, LocalFixedSize, localBytes)
-            || !ReadHeader(localBytes, LocalSignature, LocalFixedSize, 22, false, local))
-            return Fail(error, Cause::Damaged, Damaged);
+        const std::optional<QByteArray> localBytes = qint64(entry.localHeaderOffset) + LocalFixedSize > cdOffset
+                                                         ? std::nullopt
+                                                         : fetchAll(entry.localHeaderOffset, LocalFixedSize);
+        if (!localBytes || !ReadHeader(*localBytes, LocalSignature, LocalFixedSize, 22, false, local))
+            return Failed(Cause::Damaged, DamagedText);
         entry.dataOffset = qint64(entry.localHeaderOffset) + LocalFixedSize + U16(local.fixed + 22) + U16(local.fixed + 24);
         // The data must lie between its local header and the central directory.
         if (entry.dataOffset + entry.compressedSize > cdOffset)
-            return Fail(error, Cause::Damaged, Damaged);
+            return Failed(Cause::Damaged, DamagedText);
         m_entries.append(entry);
     }
     // Entries that overlap or share their data make a crafted archive, not one a program wrote.
@@ -421,188 +387,7 @@ bool ZipReader::parse(Outcome* error)
     std::sort(spans.begin(), spans.end());
     for (qsizetype i = 1; i < spans.size(); ++i)
         if (spans.at(i).first < spans.at(i - 1).second)
-            return Fail(error, Cause::Damaged, Damaged);
-    return true;
+            return Failed(Cause::Damaged, DamagedText);
+    return Succeeded();
 }
 
-int ZipReader::find(const QString& name) const
-{
-    for (int i = 0; i < m_entries.size(); ++i)
-        if (m_entries[i].name == name)
-            return i;
-    return -1;
-}
-
-qint64 ZipReader::totalCompressed() const
-{
-    qint64 total = 0;
-    for (const EntryInfo& e : m_entries)
-        total += e.compressedSize;
-    return total;
-}
-
-bool ZipReader::copyRaw(int index, QIODevice& out) const
-{
-    const EntryInfo& e = m_entries.at(index);
-    QByteArray piece;
-    for (qint64 done = 0; done < e.compressedSize;) {
-        const qint64 n = qMin<qint64>(Piece, e.compressedSize - done);
-        if (!fetchAll(e.dataOffset + done, n, piece) || out.write(piece) != n)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
-zip::Outcome ZipReader::read(int index, const Sink& sink, const std::function<void(qint64)>& progress) const
-{
-    zip::Outcome outcome;
-    outcome.ok = readEntry(index, sink, progress, &outcome);
-    return outcome;
-}
-
-bool ZipReader::readEntry(int index, const Sink& sink, const std::function<void(qint64)>& progress, Outcome* error) const
-{
-    if (index < 0 || index >= m_entries.size())
-        return Fail(error, Cause::Missing, QStringLiteral("压缩文件中没有该文件"));
-    const EntryInfo& e = m_entries[index];
-    if (e.flags & FlagEncrypted)
-        return Fail(error, Cause::Encrypted, QStringLiteral("文件已加密: %1").arg(e.name));
-    if (e.uncompressedSize > MaxEntrySize)
-        return Fail(error, Cause::TooLarge, QStringLiteral("文件过大: %1").arg(e.name));
-    quint32 crc = 0;
-    auto deliver = [&](const char* data, qint64 n) {
-        crc = Crc32(crc, data, n);
-        return sink(data, n);
-    };
-
-    if (e.method == MethodStored) {
-        if (e.compressedSize != e.uncompressedSize)
-            return Fail(error, Cause::Damaged, Damaged);
-        QByteArray piece;
-        for (qint64 done = 0; done < e.compressedSize;) {
-            const qint64 n = qMin<qint64>(Piece, e.compressedSize - done);
-            if (!fetchAll(e.dataOffset + done, n, piece))
-                return Fail(error, Cause::Damaged, Damaged);
-            if (!deliver(piece.constData(), n))
-                return Fail(error, Cause::Refused, QStringLiteral("无法写入数据"));
-            done += n;
-            if (progress)
-                progress(done);
-        }
-    } else if (e.method == MethodDeflated && e.uncompressedSize <= WholeBufferLimit && !MostlyStored(e)) {
-        LargeBuffer out(size_t(e.uncompressedSize));
-        if (!out.ok())
-            return Fail(error, Cause::NoMemory, QStringLiteral("内存不足: %1").arg(e.name));
-        if (!inflateInto(e, out.data(), error))
-            return false;
-        for (qint64 done = 0; done < e.uncompressedSize;) {
-            const qint64 n = qMin<qint64>(Piece, e.uncompressedSize - done);
-            if (!deliver(out.data() + done, n))
-                return Fail(error, Cause::Refused, QStringLiteral("无法写入数据"));
-            done += n;
-        }
-        if (progress)
-            progress(e.compressedSize);
-    } else if (e.method == MethodDeflated) {
-        z_stream z{};
-        if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
-            return Fail(error, Cause::NoMemory, QStringLiteral("解压初始化失败"));
-        struct End {
-            z_stream* z;
-            ~End() { inflateEnd(z); }
-        } guard{&z};
-        QByteArray in;
-        static thread_local QByteArray out(Piece, Qt::Uninitialized);
-        qint64 consumed = 0, produced = 0;
-        int status = Z_OK;
-        while (status != Z_STREAM_END) {
-            if (z.avail_in == 0) {
-                const qint64 left = e.compressedSize - consumed;
-                if (left <= 0 || !fetchAll(e.dataOffset + consumed, qMin(Piece, left), in))
-                    return Fail(error, Cause::Damaged, Damaged);  // data ended before the stream did
-                z.next_in = reinterpret_cast<Bytef*>(in.data());
-                z.avail_in = uInt(in.size());
-                consumed += in.size();
-            }
-            z.next_out = reinterpret_cast<Bytef*>(out.data());
-            z.avail_out = uInt(out.size());
-            status = inflate(&z, Z_NO_FLUSH);
-            if (status != Z_OK && status != Z_STREAM_END)
-                return Fail(error, Cause::Damaged, Damaged);
-            const qint64 n = out.size() - z.avail_out;
-            produced += n;
-            if (produced > e.uncompressedSize)
-                return Fail(error, Cause::Damaged, Damaged);  // more than the headers declare
-            if (n > 0 && !deliver(out.constData(), n))
-                return Fail(error, Cause::Refused, QStringLiteral("无法写入数据"));
-            if (progress)
-                progress(consumed - z.avail_in);
-        }
-        if (produced != e.uncompressedSize)
-            return Fail(error, Cause::Damaged, Damaged);
-    } else {
-        return Fail(error, e.method == MethodAes ? Cause::Encrypted : Cause::Unsupported, e.method == MethodAes ? QStringLiteral("文件已加密: %1").arg(e.name) : QStringLiteral("不支持的压缩方法: %1").arg(e.name));
-    }
-    if (crc != e.crc32)
-        return Fail(error, Cause::Damaged, QStringLiteral("校验错误: %1").arg(e.name));
-    return true;
-}
-
-bool ZipReader::inflateInto(const EntryInfo& e, char* out, Outcome* error) const
-{
-    // Deflate cannot grow data more than about 1032 times: a larger claim is a lie.
-    if (qint64(e.uncompressedSize) > qint64(e.compressedSize) * 1032 + 1024)
-        return Fail(error, Cause::Damaged, Damaged);
-    LargeBuffer in(size_t(e.compressedSize));
-    size_t produced = 0;
-    if (!in.ok())
-        return Fail(error, Cause::NoMemory, QStringLiteral("内存不足: %1").arg(e.name));
-    if (!fetch(e.dataOffset, e.compressedSize, in.data())
-        || libdeflate_deflate_decompress(Decompressor(), in.data(), in.size(), out, size_t(e.uncompressedSize),
-                                         &produced) != LIBDEFLATE_SUCCESS
-        || qint64(produced) != e.uncompressedSize)
-        return Fail(error, Cause::Damaged, Damaged);
-    return true;
-}
-
-ZipReader::Contents ZipReader::readAll(int index) const
-{
-    Contents contents;
-    if (index >= 0 && index < m_entries.size()) {
-        // Inflated straight into what is returned, without a second copy.
-        const EntryInfo& e = m_entries.at(index);
-        if (e.method == MethodDeflated && !(e.flags & FlagEncrypted) && e.uncompressedSize <= WholeBufferLimit) {
-            contents.bytes = QByteArray(qsizetype(e.uncompressedSize), Qt::Uninitialized);
-            if (!inflateInto(e, contents.bytes.data(), &contents.outcome)) {
-                contents.bytes.clear();
-                return contents;
-            }
-            if (Crc32(0, contents.bytes.constData(), contents.bytes.size()) != e.crc32) {
-                contents.bytes.clear();
-                Fail(&contents.outcome, Cause::Damaged, QStringLiteral("校验错误: %1").arg(e.name));
-                return contents;
-            }
-            contents.outcome.ok = true;
-            return contents;
-        }
-        contents.bytes.reserve(qsizetype(qMin<qint64>(e.uncompressedSize, WholeBufferLimit)));
-    }
-    QByteArray& out = contents.bytes;
-    contents.outcome.ok = readEntry(index, [&out](const char* d, qint64 n) { out.append(d, n); return true; }, {},
-                                    &contents.outcome);
-    if (!contents.outcome.ok)
-        out.clear();
-    return contents;
-}
-
-ZipReader::Contents ZipReader::readAll(const QString& name) const
-{
-    const int index = find(name);
-    if (index < 0) {
-        Contents missing;
-        Fail(&missing.outcome, Cause::Missing, QStringLiteral("压缩文件中没有 %1").arg(name));
-        return missing;
-    }
-    return readAll(index);
-}

@@ -56,17 +56,21 @@ private:
     };
     ZipReader() = default;
     static Opened finishOpening(std::unique_ptr<ZipReader> reader);
-    bool parse(zip::Outcome* error);
+    zip::Outcome parse();
     static std::optional<EndRecord> FindEnd(const QByteArray& tail, qint64 tailAt,
                                             const std::function<bool(qint64)>& directoryAt);
     bool hasCentralHeaderAt(qint64 offset) const;
-    bool readZip64End(const QByteArray& tail, qint64 tailAt, EndRecord& end, zip::Outcome* error) const;
-    bool readEntry(int index, const Sink& sink, const std::function<void(qint64)>& progress, zip::Outcome* error) const;
-    // Exactly length bytes at offset, or false.
+    // The end record with the ZIP64 record's values, where there is one.
+    struct EndRead {
+        EndRecord end;
+        zip::Outcome outcome;
+    };
+    EndRead withZip64End(const QByteArray& tail, qint64 tailAt, EndRecord end) const;
+    // Exactly length bytes at offset into to, or false.
     bool fetch(qint64 offset, qint64 length, char* to) const;
-    bool fetchAll(qint64 offset, qint64 length, QByteArray& to) const;
+    std::optional<QByteArray> fetchAll(qint64 offset, qint64 length) const;
     // The whole entry inflated into out, which holds its uncompressed size.
-    bool inflateInto(const zip::EntryInfo& e, char* out, zip::Outcome* error) const;
+    zip::Outcome inflateInto(const zip::EntryInfo& e, char* out) const;
 
     QByteArray m_data;  // the archive, when it is in memory
     int m_fd = -1;      // the file, when it is read from one

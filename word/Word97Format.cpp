@@ -1,6 +1,7 @@
 #include "Word97Format.h"
 
 #include "CompoundFile.h"
+#include "Word97Properties.h"
 
 #include <QtEndian>
 #include <algorithm>
@@ -23,83 +24,10 @@ constexpr int DopBaseSize = 84;
 // Far beyond any application (its text is a few thousand characters), far below the memory.
 constexpr qint32 MaxCharacters = 32 * 1024 * 1024;
 constexpr int MaxFieldNesting = 64;
-constexpr int MaxTableDepth = 64;
 
-// The paragraph and table properties this reader asks for.
-constexpr quint16 SprmPFInTable = 0x2416;
-constexpr quint16 SprmPFTtp = 0x2417;
-constexpr quint16 SprmPFInnerTableCell = 0x244B;
-constexpr quint16 SprmPFInnerTtp = 0x244C;
-constexpr quint16 SprmPItap = 0x6649;
-constexpr quint16 SprmPDtap = 0x664A;
-constexpr quint16 SprmTDefTable = 0xD608;
-constexpr quint16 SprmTVertMerge = 0xD62B;
-constexpr quint16 SprmTMerge = 0x5624;
-constexpr quint16 SprmTSplit = 0x5625;
-constexpr quint16 SprmPChgTabs = 0xC615;
-// A paragraph's properties too large for its page stand in the Data stream; the page names them.
-constexpr quint16 SprmPHugePapx = 0x6646;
+// The section property this reader asks for (the paragraph and table ones are in
+// Word97Properties).
 constexpr quint16 SprmSFProtected = 0x3006;  // its operand is fUnlocked
-constexpr quint16 TcgrfHorizontal = 0x0003;
-constexpr quint16 TcgrfVertical = 0x0060;
-constexpr int Tc80Size = 20;
-
-quint16 U16(const char* p) { return qFromLittleEndian<quint16>(p); }
-quint32 U32(const char* p) { return qFromLittleEndian<quint32>(p); }
-qint32 I32(const char* p) { return qFromLittleEndian<qint32>(p); }
-
-// Whether [at, at + size) lies inside bytes.
-bool Inside(const QByteArray& bytes, qint64 at, qint64 size)
-{
-    return at >= 0 && size >= 0 && at + size <= bytes.size();
-}
-
-// The operand's length of a property at p (its operand starts at p), or -1 when it runs past end.
-int OperandLength(quint16 sprm, const char* p, const char* end)
-{
-    switch (sprm >> 13) {
-    case 0:
-    case 1: return 1;
-    case 2:
-    case 4:
-    case 5: return 2;
-    case 3: return 4;
-    case 7: return 3;
-    default: break;
-    }
-    if (p >= end)
-        return -1;
-    if (sprm == SprmTDefTable)
-        return end - p >= 2 ? int(U16(p)) + 1 : -1;
-    if (sprm == SprmPChgTabs && quint8(*p) == 255) {
-        // Tabs deleted (4 bytes each) then tabs added (3 bytes each), each with its count.
-        if (end - p < 2)
-            return -1;
-        const int deleted = quint8(p[1]);
-        const qint64 addedAt = 2 + 4 * deleted;
-        if (end - p <= addedAt)
-            return -1;
-        return int(addedAt + 1 + 3 * quint8(p[addedAt]));
-    }
-    return int(quint8(*p)) + 1;
-}
-
-// Calls visit(sprm, operand, length) for every property of a grpprl; false when one runs past it.
-template <typename Visit>
-bool ForEachSprm(const char* p, qint64 size, Visit visit)
-{
-    const char* end = p + size;
-    while (end - p >= 2) {
-        const quint16 sprm = U16(p);
-        p += 2;
-        const int length = OperandLength(sprm, p, end);
-        if (length < 0 || length > end - p)
-            return false;
-        visit(sprm, p, length);
-        p += length;
-    }
-    return true;
-}
 
 // One run of paragraphs sharing a PAPX: the characters in [fcStart, fcEnd) of the stream.
 struct PapxRun {
@@ -128,13 +56,16 @@ struct Fib {
     qint32 ccpText = 0;
     const char* pairs = nullptr;
     int pairCount = 0;
-    bool pair(int index, quint32& fc, quint32& lcb) const
+    // Where a structure stands in the table stream and how long it is; nothing (0, 0) for a
+    // pair the FIB does not have.
+    struct Place {
+        quint32 fc = 0, lcb = 0;
+    };
+    Place pair(int index) const
     {
         if (index >= pairCount)
-            return false;
-        fc = U32(pairs + 8 * index);
-        lcb = U32(pairs + 8 * index + 4);
-        return true;
+            return {};
+        return {U32(pairs + 8 * index), U32(pairs + 8 * index + 4)};
     }
 };
 
@@ -159,9 +90,9 @@ private:
     bool readParagraphs();
     bool readSections();
     bool readProtection();
-    quint32 fcOf(qint32 cp, int& piece) const;
-    void apply(const char* grpprl, int size, Paragraph& p, bool& inTable, bool& ttp, bool& innerCell,
-               bool& innerTtp, int& itap, bool& itapSet, bool huge = true) const;
+    // The piece that holds cp, looking on from piece from (the paragraphs come in order).
+    int pieceOf(qint32 cp, int from) const;
+    quint32 fcOf(qint32 cp, int piece) const;
 
     const QByteArray& m_main;
     const QByteArray& m_table;
@@ -201,8 +132,7 @@ bool Reader::readFib()
 
 bool Reader::readPieces()
 {
-    quint32 fc = 0, lcb = 0;
-    m_fib.pair(ClxPair, fc, lcb);
+    const auto [fc, lcb] = m_fib.pair(ClxPair);
     if (!Inside(m_table, fc, lcb) || lcb == 0)
         return fail(QStringLiteral("没有文本片段表"));
     const char* p = m_table.constData() + fc;
@@ -272,8 +202,7 @@ bool Reader::readText()
 
 bool Reader::readPapx()
 {
-    quint32 fc = 0, lcb = 0;
-    m_fib.pair(PlcfBtePapxPair, fc, lcb);
+    const auto [fc, lcb] = m_fib.pair(PlcfBtePapxPair);
     if (!Inside(m_table, fc, lcb) || lcb < 4 || (lcb - 4) % 8 != 0)
         return fail(QStringLiteral("段落属性表已损坏"));
     const int count = int((lcb - 4) / 8);
@@ -313,65 +242,17 @@ bool Reader::readPapx()
     return true;
 }
 
-quint32 Reader::fcOf(qint32 cp, int& piece) const
+int Reader::pieceOf(qint32 cp, int piece) const
 {
     while (piece + 1 < m_pieces.size() && cp >= m_pieces.at(piece).cpEnd)
         ++piece;
-    const Piece& p = m_pieces.at(piece);
-    return p.fc + quint32(cp - p.cpStart) * (p.compressed ? 1 : 2);
+    return piece;
 }
 
-void Reader::apply(const char* grpprl, int size, Paragraph& p, bool& inTable, bool& ttp, bool& innerCell,
-                   bool& innerTtp, int& itap, bool& itapSet, bool huge) const
+quint32 Reader::fcOf(qint32 cp, int piece) const
 {
-    ForEachSprm(grpprl, size, [&](quint16 sprm, const char* operand, int length) {
-        switch (sprm) {
-        case SprmPHugePapx: {
-            // Once only: the properties found there cannot send the reader on.
-            const quint32 at = U32(operand);
-            if (huge && Inside(m_data, at, 2) && Inside(m_data, qint64(at) + 2, U16(m_data.constData() + at)))
-                apply(m_data.constData() + at + 2, U16(m_data.constData() + at), p, inTable, ttp, innerCell, innerTtp,
-                      itap, itapSet, false);
-            break;
-        }
-        case SprmPFInTable: inTable = operand[0] != 0; break;
-        case SprmPFTtp: ttp = operand[0] != 0; break;
-        case SprmPFInnerTableCell: innerCell = operand[0] != 0; break;
-        case SprmPFInnerTtp: innerTtp = operand[0] != 0; break;
-        case SprmPItap:
-            itap = qBound(0, I32(operand), MaxTableDepth);
-            itapSet = true;
-            break;
-        case SprmPDtap:
-            itap = qBound(0, itap + I32(operand), MaxTableDepth);
-            itapSet = true;
-            break;
-        case SprmTDefTable: {
-            if (length < 3)
-                break;
-            const int columns = quint8(operand[2]);
-            const int tcAt = 3 + 2 * (columns + 1);
-            p.cells = QVector<quint16>(columns, 0);
-            for (int c = 0; c < columns && tcAt + (c + 1) * Tc80Size <= length; ++c)
-                p.cells[c] = U16(operand + tcAt + c * Tc80Size);
-            break;
-        }
-        case SprmTVertMerge:
-            if (length >= 3 && quint8(operand[1]) < p.cells.size())
-                p.cells[quint8(operand[1])] = quint16((p.cells.at(quint8(operand[1])) & ~TcgrfVertical)
-                                                      | ((quint8(operand[2]) & 3) << 5));
-            break;
-        case SprmTMerge:
-        case SprmTSplit:
-            for (int c = quint8(operand[0]); c < quint8(operand[1]) && c < p.cells.size(); ++c) {
-                p.cells[c] &= ~TcgrfHorizontal;
-                if (sprm == SprmTMerge)
-                    p.cells[c] |= c == quint8(operand[0]) ? 1 : 2;
-            }
-            break;
-        default: break;
-        }
-    });
+    const Piece& p = m_pieces.at(piece);
+    return p.fc + quint32(cp - p.cpStart) * (p.compressed ? 1 : 2);
 }
 
 bool Reader::readParagraphs()
@@ -387,29 +268,29 @@ bool Reader::readParagraphs()
         p.start = start;
         p.end = cp + 1;
         p.mark = c;
-        bool inTable = false, ttp = false, innerCell = false, innerTtp = false, itapSet = false;
-        int itap = 0;
+        TableProperties table;
+        piece = pieceOf(cp, piece);
         const quint32 fc = fcOf(cp, piece);
         const auto run = std::upper_bound(m_runs.cbegin(), m_runs.cend(), fc,
                                           [](quint32 value, const PapxRun& r) { return value < r.fcStart; });
         if (run != m_runs.cbegin() && fc < (run - 1)->fcEnd)
-            apply((run - 1)->grpprl, (run - 1)->size, p, inTable, ttp, innerCell, innerTtp, itap, itapSet);
+            table = ApplyProperties((run - 1)->grpprl, (run - 1)->size, m_data, table);
         // A piece may carry properties of its own for the paragraphs that end in it.
         const quint16 prm = m_pieces.at(piece).prm;
         if ((prm & 1) && (prm >> 1) < m_prcs.size()) {
             const QByteArray& extra = m_prcs.at(prm >> 1);
-            apply(extra.constData(), int(extra.size()), p, inTable, ttp, innerCell, innerTtp, itap, itapSet);
+            table = ApplyProperties(extra.constData(), int(extra.size()), m_data, table);
         }
-        p.depth = itapSet ? itap : (inTable ? 1 : 0);
+        p.depth = table.itapSet ? table.itap : (table.inTable ? 1 : 0);
         if (p.depth == 1 && c == CellMark) {
-            p.rowEnd = ttp;
-            p.cellEnd = !ttp;
+            p.rowEnd = table.ttp;
+            p.cellEnd = !table.ttp;
         } else if (p.depth >= 2) {
-            p.rowEnd = innerTtp;
-            p.cellEnd = innerCell && !innerTtp;
+            p.rowEnd = table.innerTtp;
+            p.cellEnd = table.innerCell && !table.innerTtp;
         }
-        if (!p.rowEnd)
-            p.cells.clear();
+        if (p.rowEnd)
+            p.cells = table.cells;
         m_out.paragraphs.append(p);
         start = cp + 1;
     }
@@ -420,8 +301,7 @@ bool Reader::readParagraphs()
 
 bool Reader::readSections()
 {
-    quint32 fc = 0, lcb = 0;
-    m_fib.pair(PlcfSedPair, fc, lcb);
+    const auto [fc, lcb] = m_fib.pair(PlcfSedPair);
     const qint32 length = qint32(m_out.text.size());
     if (lcb == 0) {
         m_out.sections.append({0, length, true});
@@ -457,8 +337,7 @@ bool Reader::readSections()
 
 bool Reader::readProtection()
 {
-    quint32 fc = 0, lcb = 0;
-    m_fib.pair(DopPair, fc, lcb);
+    const auto [fc, lcb] = m_fib.pair(DopPair);
     if (!Inside(m_table, fc, lcb) || lcb < DopBaseSize)
         return fail(QStringLiteral("文档属性已损坏"));
     const char* dop = m_table.constData() + fc;

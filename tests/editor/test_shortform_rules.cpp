@@ -264,6 +264,16 @@ TEST_F(RulesTest, TheTitleLookup)
         Control<QToolButton>("SpeedButton12")->click();
         EXPECT_EQ(screen->text("edcddw1"), QString());
         EXPECT_TRUE(screen->WheelHookInstalled());
+
+        // A lookup that cannot open says so and leaves the wheel as it was.
+        Tfrmcode* lookup = frmcode.built();
+        frmcode = nullptr;
+        frmcode.makeWith(nullptr);
+        Control<QToolButton>("SpeedButton11")->click();
+        frmcode.makeWith([]() -> Tfrmcode* { return new Tfrmcode; });
+        frmcode = lookup;
+        EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("代码查询窗口不可用"));
+        EXPECT_TRUE(screen->WheelHookInstalled());
     });
     EXPECT_FALSE(hookWhileOpen);
     EXPECT_FALSE(screen->WheelHookInstalled());  // closing removed it

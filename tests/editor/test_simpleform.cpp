@@ -1,5 +1,7 @@
 // The short-form screen: opening, storing, closing, layout, byte limits and the wheel.
 #include "ScreenFixture.h"
+#include "DocumentEngine.h"
+#include "Failure.h"
 
 #include "Edition.h"
 #include "FormPanel.h"
@@ -146,7 +148,15 @@ TEST_F(ScreenTest, AFileThatIsNoApplicationIsNeverWritten)
     EXPECT_FALSE(appeared);
     EXPECT_EQ(Tag(screen), 88);
     EXPECT_EQ(ReadAll(stranger), QByteArray("just some text\n"));
-    EXPECT_TRUE(home.prompter.texts().last().startsWith(QStringLiteral("本文不是合法项目申请书。\n")));
+    // The system's line, then the cause as qvtool info and the intake word it.
+    QString cause;
+    try {
+        OpenWordDocument(stranger);
+    } catch (const Failure& failure) {
+        cause = failure.text();
+    }
+    EXPECT_FALSE(cause.isEmpty());
+    EXPECT_EQ(home.prompter.texts().last(), QStringLiteral("本文不是合法项目申请书。\n") + cause);
 }
 
 TEST_F(ScreenTest, ADamagedDocumentGivesTheLongNoticeAndEndsNobodysProgram)

@@ -9,9 +9,13 @@
 #include "ShortForm.h"
 #include "TestSupport.h"
 #include "OpenApplication.h"
+#include "SystemCalls.h"
 #include "ZipReader.h"
 
 #include <QFileInfo>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -130,6 +134,36 @@ TEST_F(ShortFormTest, AFailedSaveKeepsTheOldValuesForTheNextTry)
     EXPECT_EQ(result.cause.cause, Cause::Replaced);
     EXPECT_EQ(document.LoadedValues, loaded);
     EXPECT_EQ(ReadAll(path), "damaged");
+}
+
+TEST_F(ShortFormTest, AStoreWhoseFolderCannotBeFlushedIsStoredAndTheNextStoreToo)
+{
+    document.LoadShortForm(screen);
+    Edit("xmmc", QStringLiteral("第一次"));
+    {
+        systemCalls().fsync = [](int fd) {
+            struct stat st {};
+            if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+                errno = EIO;
+                return -1;
+            }
+            return ::fsync(fd);
+        };
+        const StoreResult stored = document.SaveShortForm(screen, counting);
+        RestoreSystemCalls();
+        // Stored, with the warning that a power cut might still lose it.
+        EXPECT_EQ(stored.status, StoreStatus::Stored);
+        EXPECT_EQ(stored.cause.cause, Cause::NotDurable);
+    }
+    EXPECT_EQ(Cell(2, 4), QStringLiteral("第一次\r\a"));
+    EXPECT_EQ(document.LoadedValues, document.EditValues);
+    // The document is the one written: the next store does not take the user's own file for
+    // somebody else's.
+    Edit("xmmc", QStringLiteral("第二次"));
+    const StoreResult again = document.SaveShortForm(screen, counting);
+    EXPECT_EQ(again.status, StoreStatus::Stored);
+    EXPECT_TRUE(again.cause.ok());
+    EXPECT_EQ(Cell(2, 4), QStringLiteral("第二次\r\a"));
 }
 
 TEST_F(ShortFormTest, MemberRowsCloseUpKeepingTheirOrder)

@@ -115,11 +115,13 @@ void ReadDocument(const QByteArray& bytes, IntakeRow& row, bool allProblems)
         row.bodyChars = check.bodyCharacters;
         if (allProblems) {
             row.message = AllProblems(values, check);
-            if (row.message.isEmpty())
-                row.message = CheckPassedIntakeText;
+            row.passed = row.message.isEmpty();
         } else {
-            row.message = check.passed() ? CheckPassedIntakeText : check.message;
+            row.passed = check.passed();
+            row.message = check.message;
         }
+        if (row.passed)
+            row.message = CheckPassedIntakeText;
         row.applicant = Value(values, "xm1");
         row.idNumber = Value(values, "sfzh1");
         row.category = Value(values, "xmlb");

@@ -32,6 +32,7 @@ struct IntakeRow {
     QString documentSha256;  // the application document's: a package's entry, or the file
     bool known = false;   // the register has this path with this content: nothing else was read
     bool taken = false;   // status "ok"; otherwise "refused"
+    bool passed = false;  // taken, and the check found nothing to mend
     // The read did not reach a verdict on the file (the run was interrupted, the machine ran
     // out of memory): nothing is recorded, so that the next run reads it again.
     bool unfinished = false;

@@ -42,10 +42,9 @@ MailMessage ReceiptFor(const ReceiptSender& sender, const MessageRows& message, 
         if (!row.sha256.isEmpty())
             lines << QStringLiteral("SHA-256：%1").arg(row.sha256);
         if (row.taken) {
-            const bool passed = row.message == CheckPassedIntakeText;
-            lines << (passed ? QStringLiteral("检查结果：检查通过")
-                             : QStringLiteral("检查结果：未通过，请修改以下问题后重新发送：\n") + row.message);
-            allTaken = allTaken && passed;
+            lines << (row.passed ? QStringLiteral("检查结果：检查通过")
+                                 : QStringLiteral("检查结果：未通过，请修改以下问题后重新发送：\n") + row.message);
+            allTaken = allTaken && row.passed;
         } else {
             lines << QStringLiteral("未能接收：%1\n请检查文件后重新发送。").arg(row.message);
             allTaken = false;

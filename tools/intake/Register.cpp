@@ -66,6 +66,8 @@ const QList<Column>& Columns()
          [](const IntakeRow& r) { return QVariant(QString(r.taken ? "ok" : "refused")); },
          [](IntakeRow& r, const SqlResult& s, int c) { r.taken = s.text(c) == "ok"; }},
         TEXT_COLUMN("message", "TEXT NOT NULL DEFAULT ''", message),
+        {"passed", "BIGINT", [](const IntakeRow& r) { return r.taken ? QVariant(qint64(r.passed)) : QVariant(); },
+         [](IntakeRow& r, const SqlResult& s, int c) { r.passed = !s.isNull(c) && s.number(c) != 0; }},
         TEXT_COLUMN("applicant", "TEXT", applicant),
         TEXT_COLUMN("id_number", "TEXT", idNumber),
         TEXT_COLUMN("category", "TEXT", category),
