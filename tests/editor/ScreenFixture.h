@@ -41,6 +41,15 @@ private:
     int* m_opens;
 };
 
+// The catalogue record of an own field by name.
+inline int Record(const QString& name)
+{
+    for (int i = 0; i <= FieldHigh(); ++i)
+        if (FieldData().at(i).Name == name && FieldData().at(i).Source == -1)
+            return i;
+    return -1;
+}
+
 // Types each character as a key press with that text, as a keyboard layout would deliver it;
 // QTest::keyClicks knows ASCII only.
 inline void Type(QWidget* control, const QString& text)
