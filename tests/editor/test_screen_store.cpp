@@ -71,6 +71,8 @@ TEST_F(ScreenTest, AReplacedDocumentIsNeverWrittenInto)
     const QByteArray hers = ReadAll(other);
     const QString moved = home.path() + QStringLiteral("/张三新.qvx");
     home.picker.answers = {moved};
+    QStringList announced;  // what the window title and the submission follow
+    QObject::connect(&document, &ApplicationDocument::pathChanged, [&announced](const QString& p) { announced << p; });
     Show([&] {
         screen->setText("edxm1", QStringLiteral("张三"));
         QFile::remove(path);
@@ -86,6 +88,7 @@ TEST_F(ScreenTest, AReplacedDocumentIsNeverWrittenInto)
     });
     EXPECT_EQ(ReadAll(path), hers);
     EXPECT_EQ(document.CurDocPath(), moved);
+    EXPECT_EQ(announced, QStringList{moved});
     EXPECT_EQ(Cell(2, 4, moved), QStringLiteral("新题目"));
     EXPECT_EQ(Cell(2, 6, moved), QStringLiteral("张三"));
     EXPECT_EQ(Cell(2, 10, moved), QStringLiteral("2013年"));  // the blank document's own values stay
