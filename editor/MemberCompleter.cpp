@@ -82,3 +82,8 @@ void RememberTeam(TFrmSimpleform& screen)
     TeamMemory().remember(rows);
     Offer(screen);
 }
+
+void OfferRememberedTeam(TFrmSimpleform& screen)
+{
+    Offer(screen);
+}

@@ -7,3 +7,5 @@ void AttachMemberCompleters(TFrmSimpleform& screen);
 // The screen's filled member rows into the memory, and the offer brought up to date; after
 // every load and every store.
 void RememberTeam(TFrmSimpleform& screen);
+// The offer alone, from what is remembered.
+void OfferRememberedTeam(TFrmSimpleform& screen);

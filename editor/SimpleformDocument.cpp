@@ -91,7 +91,10 @@ bool TFrmSimpleform::Open()
             if (m_notesLoaded)
                 m_carryOverNotes.clear();
             m_notesLoaded = true;
-            RememberTeam(*this);
+            // What is remembered is offered at once; the loaded team goes into the memory once
+            // the screen is up, so that writing it costs the opening nothing.
+            OfferRememberedTeam(*this);
+            QTimer::singleShot(0, this, [this] { RememberTeam(*this); });
             m_journaled.clear();
             OfferJournal();
             RefreshUnits(*this);

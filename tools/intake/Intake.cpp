@@ -157,6 +157,16 @@ bool TakeFolders(const IntakeArguments& args, Register& reg, Recorder& recorder,
     const IntakeScan scan = ScanFolders(args.folders);
     for (const QString& problem : scan.problems)
         Warn(problem);
+    // A folder where the packages were saved under other names (an old mail program's) holds
+    // nothing to take: said, with what it does hold, and the run is no success.
+    if (scan.files.isEmpty()) {
+        Warn(QStringLiteral("在 %1 中没有找到上报文件（.qvs）或申请书（.qvx）。").arg(args.folders.join(QStringLiteral("、"))));
+        if (scan.skippedCount > 0 && scan.skippedCount <= MaxSkippedNamed)
+            Warn(QStringLiteral("找到的其他文件：\n  ") + scan.skipped.join(QStringLiteral("\n  ")));
+        else if (scan.skippedCount > 0)
+            Warn(QStringLiteral("另有 %1 个其他文件（不是上报文件或申请书）。").arg(scan.skippedCount));
+        return false;
+    }
     // What the register saw unchanged is not read again; what was refused at sight needs no reader.
     QList<IntakeRow> ready;
     QList<IntakeFile> toRead;

@@ -58,11 +58,14 @@ void Walk(int parent, const QByteArray& folder, int depth, IntakeScan& scan)
         struct stat st {};
         if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;  // gone since the folder was listed
-        IntakeFile::Kind kind;
-        if (S_ISDIR(st.st_mode))
+        if (S_ISDIR(st.st_mode)) {
             folders << name;
-        else if (IsIntakeName(name, &kind))
-            scan.files << Described(Joined(folder, name), kind, st);
+        } else if (const std::optional<IntakeFile::Kind> kind = IntakeKindOf(name)) {
+            scan.files << Described(Joined(folder, name), *kind, st);
+        } else {
+            if (scan.skippedCount++ < MaxSkippedNamed)
+                scan.skipped << QFile::decodeName(Joined(folder, name));
+        }
     }
     for (const QByteArray& name : std::as_const(folders)) {
         const QByteArray path = Joined(folder, name);
@@ -81,18 +84,16 @@ void Walk(int parent, const QByteArray& folder, int depth, IntakeScan& scan)
 
 } // namespace
 
-bool IsIntakeName(const QByteArray& name, IntakeFile::Kind* kind)
+std::optional<IntakeFile::Kind> IntakeKindOf(const QByteArray& name)
 {
     const QByteArray lower = name.toLower();
     if (lower.size() <= 4)
-        return false;
+        return std::nullopt;
     if (lower.endsWith(".qvs"))
-        *kind = IntakeFile::Package;
-    else if (lower.endsWith(".qvx"))
-        *kind = IntakeFile::Document;
-    else
-        return false;
-    return true;
+        return IntakeFile::Package;
+    if (lower.endsWith(".qvx"))
+        return IntakeFile::Document;
+    return std::nullopt;
 }
 
 IntakeScan ScanFolders(const QStringList& folders)
@@ -103,7 +104,7 @@ IntakeScan ScanFolders(const QStringList& folders)
         const QString canonical = QFileInfo(folder).canonicalFilePath();
         const QByteArray path = QFile::encodeName(canonical);
         struct stat st {};
-        IntakeFile::Kind kind;
+        const std::optional<IntakeFile::Kind> kind = IntakeKindOf(path.mid(path.lastIndexOf('/') + 1));
         if (canonical.isEmpty() || ::stat(path.constData(), &st) != 0) {
             scan.problems << QStringLiteral("找不到文件夹 %1").arg(folder);
         } else if (S_ISDIR(st.st_mode)) {
@@ -112,8 +113,8 @@ IntakeScan ScanFolders(const QStringList& folders)
                 scan.problems << QStringLiteral("无法读取文件夹 %1：%2").arg(folder, FailureCause(errno));
             else
                 Walk(fd, path, 0, scan);
-        } else if (IsIntakeName(path.mid(path.lastIndexOf('/') + 1), &kind)) {
-            scan.files << Described(path, kind, st);
+        } else if (kind) {
+            scan.files << Described(path, *kind, st);
         } else {
             scan.problems << QStringLiteral("%1 不是文件夹，也不是上报文件或申请书").arg(folder);
         }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 struct IntakeFile {
     enum Kind { Package, Document };
@@ -21,10 +22,15 @@ struct IntakeFile {
 struct IntakeScan {
     QList<IntakeFile> files;  // in path order
     QStringList problems;     // folders that could not be read, and arguments that are no folder
+    // The other files found, by name, so that a folder without one package can say what it has.
+    QStringList skipped;      // the first MaxSkippedNamed of them
+    int skippedCount = 0;
 };
+
+inline constexpr int MaxSkippedNamed = 20;
 
 inline constexpr int MaxFolderDepth = 64;  // deeper folders are not entered (and are reported)
 
 IntakeScan ScanFolders(const QStringList& folders);
-// Whether a file name is one an intake takes, and as what.
-bool IsIntakeName(const QByteArray& name, IntakeFile::Kind* kind);
+// What an intake takes a file of that name as; nothing for a name it does not take.
+std::optional<IntakeFile::Kind> IntakeKindOf(const QByteArray& name);
