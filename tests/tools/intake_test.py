@@ -240,6 +240,17 @@ class Intake(unittest.TestCase):
                                    "张三.qvs": ("package", "ok", "word97")})
         self.assertEqual({r[4:] for r in rows}, {("检查通过", "张三丰", rows[0][6])})  # judged alike
 
+    def test_a_folder_without_a_package_says_so(self):
+        # As an old unpacker saves attachments: mangled names, no .qvs among them.
+        for name in ("ATT00001.dat", "=_UTF-8_B_55Sz6K-35Lmm.qvs_=", "申请书.doc"):
+            with open(os.path.join(self.box, name), "wb") as f:
+                f.write(b"x")
+        result = self.intake()
+        self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
+        self.assertIn("没有找到上报文件（.qvs）或申请书（.qvx）", result.stderr)
+        for name in ("ATT00001.dat", "申请书.doc"):
+            self.assertIn(name, result.stderr)
+
     def test_bad_usage(self):
         self.assertEqual(qvtool("intake", self.box).returncode, 2)  # no register
         self.assertEqual(qvtool("intake", "--db", self.db).returncode, 2)  # no folder
