@@ -70,6 +70,12 @@ void TFrmSimpleform::ShowWithoutWaiting()
     activateWindow();
 }
 
+namespace {
+
+constexpr int RememberAfterOpeningMs = 300;
+
+} // namespace
+
 bool TFrmSimpleform::Open()
 {
     try {
@@ -92,9 +98,9 @@ bool TFrmSimpleform::Open()
                 m_carryOverNotes.clear();
             m_notesLoaded = true;
             // What is remembered is offered at once; the loaded team goes into the memory once
-            // the screen is up, so that writing it costs the opening nothing.
+            // the screen has been drawn, so that writing it costs the opening nothing.
             OfferRememberedTeam(*this);
-            QTimer::singleShot(0, this, [this] { RememberTeam(*this); });
+            QTimer::singleShot(RememberAfterOpeningMs, this, [this] { RememberTeam(*this); });
             m_journaled.clear();
             OfferJournal();
             RefreshUnits(*this);
