@@ -15,9 +15,9 @@ RUNTIME_PACKAGES=(cmake ninja-build g++ pkg-config python3 qt6-base-dev qt6-base
 DESKTOP_PACKAGES=(fcitx5-frontend-qt6)
 # The mail tests talk to a loopback SMTP server with a certificate made for the run; the package
 # test builds a .deb (dpkg-shlibdeps) and validates what it installs; the intake test reads the
-# spreadsheet back with openpyxl.
+# spreadsheet back with openpyxl and has LibreOffice Calc open the CSV; lintian judges the package.
 TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth zip unzip python3-aiosmtpd openssl poppler-utils
-  dpkg-dev appstream make python3-openpyxl)
+  dpkg-dev appstream make python3-openpyxl lintian)
 # The servers the office's tests start on loopback, each with a configuration of its own: they
 # are installed, never started as the system's.
 SERVER_PACKAGES=(dovecot-imapd postgresql postgresql-client)
@@ -69,6 +69,14 @@ word_processor() {
   install_packages "$1"
 }
 
+# The office's CSV is tried in LibreOffice Calc: the headless one unless a Calc is installed.
+spreadsheet() {
+  if installed libreoffice-calc || installed libreoffice-calc-nogui; then
+    return
+  fi
+  install_packages "$1"
+}
+
 build() {
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build build --parallel "$(nproc)"
@@ -85,6 +93,7 @@ case "$mode" in
     install_packages "${RUNTIME_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     install_servers "${SERVER_PACKAGES[@]}"
     word_processor libreoffice-writer-nogui
+    spreadsheet libreoffice-calc-nogui
     build -DVANTRA_TESTS=ON
     # Widget tests draw offscreen; nothing needs a display. The servers were installed above: a
     # test whose server does not start fails here rather than skipping.

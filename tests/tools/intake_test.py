@@ -174,6 +174,50 @@ class Intake(unittest.TestCase):
         titles = {t for (t,) in self.rows("SELECT title FROM applications WHERE path = ?", self.path("zhang.qvx"))}
         self.assertEqual(titles, {"基于深度学习的高校科研项目智能评审方法研究", "改过的项目名称"})
 
+    def test_what_spreadsheet_programs_make_of_the_tables(self):
+        # Digits a spreadsheet would take for a number, a code with a trailing zero, a title that
+        # would run as a formula.
+        weights = [7, 9, 10, 5, 8, 4, 2, 1, 6, 3, 7, 9, 10, 5, 8, 4, 2]
+        first17 = next(f"3601021961021101{n}" for n in range(10)
+                       if "10X98765432"[sum(int(c) * w for c, w in zip(f"3601021961021101{n}", weights)) % 11] != "X")
+        digits = first17 + "10X98765432"[sum(int(c) * w for c, w in zip(first17, weights)) % 11]
+        filled(self.path("a.qvx"), sfzh1=digits, xkdm="520.2040", xmmc="=1+1 异构数据融合")
+        csv_path, xlsx_path = os.path.join(self.work, "t.csv"), os.path.join(self.work, "t.xlsx")
+        self.assertEqual(self.intake("--csv", csv_path, "--xlsx", xlsx_path).returncode, 0)
+        register = self.rows("SELECT id_number, discipline_code, title, start FROM applications")[0]
+        self.assertEqual(register[:2], (digits, "520.2040"))
+
+        # LibreOffice Calc opens the CSV as its import offers (UTF-8, formulas evaluated).
+        if not shutil.which("soffice"):
+            if os.environ.get("VANTRA_REQUIRE_SERVERS"):
+                self.fail("LibreOffice is not installed")
+            self.skipTest("LibreOffice is not installed")
+        office = os.path.join(self.work, "office")
+        os.makedirs(office)
+        options = "44,34,76,1,,0,false,false,false,false,false,-1,true,false,false,false,false,false"
+        subprocess.run(["soffice", f"-env:UserInstallation=file://{office}/profile", "--headless",
+                        f"--infilter=CSV:{options}", "--convert-to", "xlsx", "--outdir", office, csv_path],
+                       capture_output=True, timeout=120, env=self.env)
+        opened = openpyxl.load_workbook(os.path.join(office, "t.xlsx"), data_only=True).active
+        header = [c.value for c in opened[1]]
+        values = dict(zip(header, [c.value for c in opened[2]]))
+        self.assertEqual(values["身份证号"], digits)
+        self.assertEqual(values["学科代码"], "520.2040")
+        self.assertEqual(values["项目名称"], "=1+1 异构数据融合")  # as it is: no guard shown, nothing run
+        self.assertEqual(values["起始时间"], register[3])
+
+        # The program's own XLSX: the times as dates, printed landscape one page wide with the header.
+        book = openpyxl.load_workbook(xlsx_path)
+        sheet = book["已接收"]
+        cells = {c.value: i for i, c in enumerate(sheet[1])}
+        self.assertIsInstance(sheet.cell(2, cells["首次登记"] + 1).value, __import__("datetime").datetime)
+        self.assertEqual(sheet.cell(2, cells["身份证号"] + 1).value, digits)
+        self.assertEqual(sheet.page_setup.orientation, "landscape")
+        self.assertTrue(sheet.sheet_properties.pageSetUpPr.fitToPage)
+        self.assertIn(sheet.page_setup.fitToWidth, (None, 1))  # one page wide (1 is the default)
+        self.assertEqual(sheet.page_setup.fitToHeight, 0)        # as many pages down as it takes
+        self.assertEqual(sheet.print_title_rows.replace("$", ""), "1:1")
+
     def test_every_problem_with_all(self):
         assert qvtool("new", self.path("blank.qvx")).returncode == 0
         result = self.intake("--all")

@@ -35,4 +35,8 @@ inline const char* const IntakeUsage =
     "                      [--cacert FILE] [--mark-seen] [--max-message-mb N]\n"
     "                      [--receipts --smtp smtps://USER@HOST[:PORT] --from ADDRESS [--smtp-password-file FILE]]]\n"
     "       qvtool intake --db postgresql://USER@HOST[:PORT]/DBNAME --import REGISTER.sqlite\n"
-    "REGISTER is an SQLite file or postgresql://USER@HOST[:PORT]/DBNAME.\n";
+    "REGISTER is an SQLite file or postgresql://USER@HOST[:PORT]/DBNAME.\n"
+    "The CSV is UTF-8 with a byte-order mark, comma-separated, CR LF line ends; a text that a\n"
+    "spreadsheet would take for a number, a date or a formula (an identity number, a code, a\n"
+    "telephone number, a year-month) is written as the string formula =\"...\", which Excel, WPS\n"
+    "and LibreOffice (with its import's \"Evaluate formulas\") show as the text itself.\n";

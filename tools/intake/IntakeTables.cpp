@@ -3,7 +3,9 @@
 #include "DocumentEngine.h"
 #include "SafeWrite.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <optional>
 #include <functional>
 #include <xlsxwriter.h>
 
@@ -11,10 +13,16 @@ namespace {
 
 constexpr double WidestColumn = 60;
 
+enum class CellKind {
+    Text,
+    Number,  // written as a number where the text is one
+    Time,    // an ISO 8601 time with its offset: a date cell in local time
+};
+
 struct Column {
     QString header;
     std::function<QString(const IntakeRow&, bool duplicate)> value;
-    bool number = false;  // written as a number where the text is one
+    CellKind kind = CellKind::Text;
 };
 
 QString Count(int n)
@@ -55,16 +63,16 @@ const QList<Column>& TakenColumns()
         {QStringLiteral("学科"), [](const IntakeRow& r, bool) { return r.discipline; }},
         {QStringLiteral("承担单位"), [](const IntakeRow& r, bool) { return r.unit; }},
         {QStringLiteral("项目名称"), [](const IntakeRow& r, bool) { return r.title; }},
-        {QStringLiteral("申请经费（万元）"), [](const IntakeRow& r, bool) { return r.amount; }, true},
+        {QStringLiteral("申请经费（万元）"), [](const IntakeRow& r, bool) { return r.amount; }, CellKind::Number},
         {QStringLiteral("起始时间"), [](const IntakeRow& r, bool) { return r.start; }},
         {QStringLiteral("终止时间"), [](const IntakeRow& r, bool) { return r.end; }},
-        {QStringLiteral("成员数"), [](const IntakeRow& r, bool) { return Count(r.members); }, true},
-        {QStringLiteral("正文字数"), [](const IntakeRow& r, bool) { return Count(r.bodyChars); }, true},
+        {QStringLiteral("成员数"), [](const IntakeRow& r, bool) { return Count(r.members); }, CellKind::Number},
+        {QStringLiteral("正文字数"), [](const IntakeRow& r, bool) { return Count(r.bodyChars); }, CellKind::Number},
         {QStringLiteral("格式"), [](const IntakeRow& r, bool) { return r.format ? FormatName(*r.format) : QString(); }},
-        {QStringLiteral("大小（字节）"), [](const IntakeRow& r, bool) { return QString::number(r.file.size); }, true},
+        {QStringLiteral("大小（字节）"), [](const IntakeRow& r, bool) { return QString::number(r.file.size); }, CellKind::Number},
         {QStringLiteral("SHA-256"), [](const IntakeRow& r, bool) { return r.sha256; }},
-        {QStringLiteral("首次登记"), [](const IntakeRow& r, bool) { return r.firstSeen; }},
-        {QStringLiteral("最近登记"), [](const IntakeRow& r, bool) { return r.lastSeen; }},
+        {QStringLiteral("首次登记"), [](const IntakeRow& r, bool) { return r.firstSeen; }, CellKind::Time},
+        {QStringLiteral("最近登记"), [](const IntakeRow& r, bool) { return r.lastSeen; }, CellKind::Time},
     } + MailColumns();
     return columns;
 }
@@ -75,10 +83,10 @@ const QList<Column>& RefusedColumns()
         {QStringLiteral("文件"), [](const IntakeRow& r, bool) { return r.file.shownPath; }},
         {QStringLiteral("类型"), [](const IntakeRow& r, bool) { return KindText(r); }},
         {QStringLiteral("原因"), [](const IntakeRow& r, bool) { return r.message; }},
-        {QStringLiteral("大小（字节）"), [](const IntakeRow& r, bool) { return QString::number(r.file.size); }, true},
+        {QStringLiteral("大小（字节）"), [](const IntakeRow& r, bool) { return QString::number(r.file.size); }, CellKind::Number},
         {QStringLiteral("SHA-256"), [](const IntakeRow& r, bool) { return r.sha256; }},
-        {QStringLiteral("首次登记"), [](const IntakeRow& r, bool) { return r.firstSeen; }},
-        {QStringLiteral("最近登记"), [](const IntakeRow& r, bool) { return r.lastSeen; }},
+        {QStringLiteral("首次登记"), [](const IntakeRow& r, bool) { return r.firstSeen; }, CellKind::Time},
+        {QStringLiteral("最近登记"), [](const IntakeRow& r, bool) { return r.lastSeen; }, CellKind::Time},
     } + MailColumns();
     return columns;
 }
@@ -93,12 +101,23 @@ QList<Column> CsvColumns()
     return columns;
 }
 
-QByteArray CsvField(const QString& text)
+QByteArray CsvField(const QString& text, CellKind kind)
 {
-    QString t = SpreadsheetText(text);
+    QString t = kind == CellKind::Text ? SpreadsheetText(text) : text;
     if (t.contains(',') || t.contains('"') || t.contains('\n') || t.contains('\r'))
         t = '"' + t.replace('"', QStringLiteral("\"\"")) + '"';
     return t.toUtf8();
+}
+
+// A date cell's value: days since 1899-12-30 in local time, as spreadsheets count them.
+std::optional<lxw_datetime> LocalTime(const QString& iso)
+{
+    const QDateTime when = QDateTime::fromString(iso, Qt::ISODate);
+    if (!when.isValid())
+        return std::nullopt;
+    const QDateTime local = when.toLocalTime();
+    return lxw_datetime{local.date().year(), local.date().month(), local.date().day(), local.time().hour(),
+                        local.time().minute(), double(local.time().second())};
 }
 
 void WriteSheet(lxw_workbook* book, lxw_worksheet* sheet, const QList<Column>& columns, const QList<IntakeRow>& rows,
@@ -111,6 +130,9 @@ void WriteSheet(lxw_workbook* book, lxw_worksheet* sheet, const QList<Column>& c
     lxw_format* wrapped = workbook_add_format(book);
     format_set_text_wrap(wrapped);
     format_set_align(wrapped, LXW_ALIGN_VERTICAL_TOP);
+    lxw_format* time = workbook_add_format(book);
+    format_set_num_format(time, "yyyy-mm-dd hh:mm");
+    const int timeWidth = DisplayWidth(QStringLiteral("2013-12-31 23:59"));
     QList<int> widths;
     for (int c = 0; c < columns.size(); ++c) {
         worksheet_write_string(sheet, 0, lxw_col_t(c), columns.at(c).header.toUtf8().constData(), header);
@@ -121,9 +143,17 @@ void WriteSheet(lxw_workbook* book, lxw_worksheet* sheet, const QList<Column>& c
         const bool duplicate = duplicates.contains(row.file.shownPath);
         for (int c = 0; c < columns.size(); ++c) {
             const QString text = columns.at(c).value(row, duplicate);
+            const CellKind kind = columns.at(c).kind;
             bool isNumber = false;
-            const double number = columns.at(c).number ? text.toDouble(&isNumber) : 0;
+            const double number = kind == CellKind::Number ? text.toDouble(&isNumber) : 0;
+            const std::optional<lxw_datetime> when = kind == CellKind::Time ? LocalTime(text) : std::nullopt;
             const auto cell = lxw_row_t(r + 1);
+            if (when) {
+                lxw_datetime value = *when;
+                worksheet_write_datetime(sheet, cell, lxw_col_t(c), &value, time);
+                widths[c] = qMax(widths.at(c), timeWidth);
+                continue;
+            }
             if (isNumber)
                 worksheet_write_number(sheet, cell, lxw_col_t(c), number, nullptr);
             else if (!text.isEmpty())
@@ -137,6 +167,11 @@ void WriteSheet(lxw_workbook* book, lxw_worksheet* sheet, const QList<Column>& c
     for (int c = 0; c < columns.size(); ++c)
         worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), qMin(WidestColumn, widths.at(c) + 2.0), nullptr);
     worksheet_freeze_panes(sheet, 1, 0);
+    // Printed as the office files it: landscape, one page wide, the header on every page.
+    worksheet_set_landscape(sheet);
+    worksheet_set_paper(sheet, 9);  // A4
+    worksheet_fit_to_pages(sheet, 1, 0);
+    worksheet_repeat_rows(sheet, 0, 0);
     if (!rows.isEmpty())
         worksheet_autofilter(sheet, 0, 0, lxw_row_t(rows.size()), lxw_col_t(columns.size() - 1));
 }
@@ -145,9 +180,17 @@ void WriteSheet(lxw_workbook* book, lxw_worksheet* sheet, const QList<Column>& c
 
 QString SpreadsheetText(const QString& text)
 {
-    if (!text.isEmpty() && QStringLiteral("=+-@\t\r\n").contains(text.at(0)))
-        return '\'' + text;
-    return text;
+    // A spreadsheet reads a text that begins like a number, a date or a formula as one: an
+    // identity number's 18 digits lose their last ones, a code loses its trailing zero, "=…"
+    // runs. As the string formula ="…", Excel, WPS and LibreOffice (evaluating formulas, as its
+    // import offers by default) keep it as the text it is, with nothing shown before it. A formula's
+    // string holds 255 characters; a longer text that could run as a formula keeps an apostrophe.
+    static const QString risky = QStringLiteral("0123456789+-=@.\t\r\n");
+    if (text.isEmpty() || !risky.contains(text.at(0)))
+        return text;
+    if (text.size() <= MaxFormulaText)
+        return QStringLiteral("=\"") + QString(text).replace('"', QStringLiteral("\"\"")) + '"';
+    return QStringLiteral("=+-@").contains(text.at(0)) || text.at(0).isSpace() ? '\'' + text : text;
 }
 
 int DisplayWidth(const QString& text)
@@ -164,13 +207,13 @@ Outcome WriteIntakeCsv(const QString& path, const QList<IntakeRow>& rows, const 
     QByteArray out("\xEF\xBB\xBF");  // so that spreadsheet programs read the Chinese as UTF-8
     QList<QByteArray> fields;
     for (const Column& column : columns)
-        fields << CsvField(column.header);
+        fields << CsvField(column.header, CellKind::Text);
     out += fields.join(',') + "\r\n";
     for (const IntakeRow& row : rows) {
         fields.clear();
         const bool duplicate = duplicates.contains(row.file.shownPath);
         for (const Column& column : columns)
-            fields << CsvField(column.value(row, duplicate));
+            fields << CsvField(column.value(row, duplicate), column.kind);
         out += fields.join(',') + "\r\n";
     }
     return WriteBytesAtomically(path, out);

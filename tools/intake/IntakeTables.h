@@ -14,8 +14,9 @@ Outcome WriteIntakeCsv(const QString& path, const QList<IntakeRow>& rows, const 
 Outcome WriteIntakeXlsx(const QString& path, const QList<IntakeRow>& rows, const QSet<QString>& duplicates,
                         const QString& workFolder);
 
-// A cell's text as a spreadsheet program will not take it for a formula: a leading = + - @
-// (or a tab or line break) gets an apostrophe before it.
+// A CSV cell's text as a spreadsheet program keeps it: a text that begins like a number, a date
+// or a formula (a digit, + - = @ . , or a blank) as the string formula ="…".
 QString SpreadsheetText(const QString& text);
+inline constexpr int MaxFormulaText = 255;
 // Columns a text fills: two for each wide (CJK) character.
 int DisplayWidth(const QString& text);
