@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -34,10 +36,29 @@ public:
     }
 };
 
+// Answered on the terminal, before any window or display is needed.
+constexpr char HelpText[] =
+    "usage: vantra [DOCUMENT.qvx | PACKAGE.qvs]\n"
+    "       vantra --help | --version\n"
+    "\n"
+    "Prepares an application for the provincial natural-science research programme and hands it in.\n"
+    "With a document, works on it; with a package, unpacks its document first; without either, offers\n"
+    "the documents of the year's folder. See vantra(1) and qvtool(1).\n";
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(HelpText, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("vantra %s\n", VersionText.toUtf8().constData());
+            return 0;
+        }
+    }
     VantraApplication app(argc, argv);
     QApplication::setApplicationName("vantra");
     InstallQtChinese();

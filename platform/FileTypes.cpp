@@ -99,7 +99,7 @@ QByteArray DesktopEntry(const QString& name, const QString& exec, const QStringL
     entry += QStringLiteral("Exec=%1\nIcon=%2\nTerminal=false\nMimeType=%3;\n")
                  .arg(exec, ProgramIconName, mimeTypes.join(';'));
     if (listed)
-        entry += QStringLiteral("Categories=Office;Education;\nKeywords=申请书;项目;申报;科研;\nStartupNotify=true\n");
+        entry += QStringLiteral("Categories=Office;\nKeywords=申请书;项目;申报;科研;\nStartupNotify=true\n");
     else
         entry += QStringLiteral("NoDisplay=true\n");
     return entry.toUtf8();

@@ -15,6 +15,7 @@
 #include "DocumentLock.h"
 #include "FormProblems.h"
 #include "ApplicationDocument.h"
+#include "QvtoolArguments.h"
 #include "FieldRules.h"
 #include "ShortForm.h"
 #include "WordSession.h"
@@ -36,25 +37,11 @@ namespace {
 // interrupt does not reach.
 volatile std::sig_atomic_t Interrupted = 0;
 
-int Usage()
+int Usage(const QString& command = {}, const QString& problem = {})
 {
-    std::fputs("usage: qvtool new PATH\n"
-               "       qvtool new NEW.qvx --from OLD [--only GROUP,GROUP...]\n"
-               "              (groups: project, applicant, units, members, abstract, body; all by default)\n"
-               "       qvtool catalogue\n"
-               "       qvtool pack DOC PKG\n"
-               "       qvtool check PKG\n"
-               "       qvtool unpack PKG TARGET\n"
-               "       qvtool list PKG\n"
-               "       qvtool info DOC\n"
-               "       qvtool dump DOC\n"
-               "       qvtool set DOC NAME=VALUE ...\n"
-               "       qvtool verify DOC [--names NAME,NAME...]\n"
-               "       qvtool verify DOC --all\n"
-               "       qvtool preview DOC OUT.pdf\n"
-               "       qvtool convert OLD.qvx NEW.qvx\n"
-               "       qvtool intake FOLDER... --db REGISTER [--xlsx TABLE] [--csv TABLE] [--all]\n",
-               stderr);
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "qvtool: %s\n", problem.toUtf8().constData());
+    std::fputs(QvtoolUsage(command).toUtf8().constData(), stderr);
     return 2;
 }
 
@@ -353,41 +340,48 @@ int Convert(const QString& original, const QString& target)
     return converted.ok() ? 0 : Refuse(converted.message);
 }
 
-int Run(const QStringList& args)
+int Run(const QStringList& arguments)
 {
-    const QString command = args.value(0);
-    const qsizetype n = args.size();
-    if (command == "new" && n == 2)
-        return New(args.at(1));
-    if (command == "new" && (n == 4 || n == 6) && args.at(2) == "--from" && (n == 4 || args.at(4) == "--only"))
-        return NewFrom(args.at(1), args.at(3), n == 6 ? args.at(5).split(',', Qt::SkipEmptyParts) : QStringList());
-    if (command == "catalogue" && n == 1)
+    const QvtoolCommand c = ParseQvtoolArguments(arguments);
+    if (c.help) {
+        Print(QvtoolUsage(c.name));
+        return 0;
+    }
+    if (!c.problem.isEmpty() || c.name.isEmpty())
+        return Usage(c.name, c.problem);
+    const QString& command = c.name;
+    const QStringList& o = c.operands;
+    const qsizetype n = o.size();
+    const auto split = [](const QString& list) { return list.split(',', Qt::SkipEmptyParts); };
+    if (command == "new" && n == 1 && c.options.contains("--from"))
+        return NewFrom(o.at(0), c.options.value("--from"), split(c.options.value("--only")));
+    if (command == "new" && n == 1 && !c.options.contains("--only"))
+        return New(o.at(0));
+    if (command == "catalogue" && n == 0)
         return Catalogue();
-    if (command == "pack" && n == 3)
-        return Pack(args.at(1), args.at(2));
-    if (command == "check" && n == 2)
-        return Check(args.at(1));
-    if (command == "unpack" && n == 3)
-        return Unpack(args.at(1), args.at(2));
-    if (command == "list" && n == 2)
-        return List(args.at(1));
-    if (command == "info" && n == 2)
-        return Info(args.at(1));
-    if (command == "dump" && n == 2)
-        return Dump(args.at(1));
-    if (command == "set" && n >= 3)
-        return Set(args.at(1), args.mid(2));
-    if (command == "preview" && n == 3)
-        return Preview(args.at(1), args.at(2));
-    if (command == "convert" && n == 3)
-        return Convert(args.at(1), args.at(2));
-    if (command == "verify" && n == 2)
-        return Verify(args.at(1), {});
-    if (command == "verify" && n == 3 && args.at(2) == "--all")
-        return VerifyAll(args.at(1));
-    if (command == "verify" && n == 4 && args.at(2) == "--names")
-        return Verify(args.at(1), args.at(3).split(',', Qt::SkipEmptyParts));
-    return Usage();
+    if (command == "pack" && n == 2)
+        return Pack(o.at(0), o.at(1));
+    if (command == "check" && n == 1)
+        return Check(o.at(0));
+    if (command == "unpack" && n == 2)
+        return Unpack(o.at(0), o.at(1));
+    if (command == "list" && n == 1)
+        return List(o.at(0));
+    if (command == "info" && n == 1)
+        return Info(o.at(0));
+    if (command == "dump" && n == 1)
+        return Dump(o.at(0));
+    if (command == "set" && n >= 2)
+        return Set(o.at(0), o.mid(1));
+    if (command == "preview" && n == 2)
+        return Preview(o.at(0), o.at(1));
+    if (command == "convert" && n == 2)
+        return Convert(o.at(0), o.at(1));
+    if (command == "verify" && n == 1 && c.options.contains("--all") && !c.options.contains("--names"))
+        return VerifyAll(o.at(0));
+    if (command == "verify" && n == 1 && !c.options.contains("--all"))
+        return Verify(o.at(0), split(c.options.value("--names")));
+    return Usage(command);
 }
 
 // "qvtool intake" is qvtool-intake, found beside qvtool (a build) or in the program's helper
@@ -419,7 +413,8 @@ int main(int argc, char** argv)
     // The application object (and its event loop) serves only the preview, which runs a
     // program; every other command starts without it, a millisecond sooner.
     std::optional<QCoreApplication> app;
-    if (arguments.value(0) == "preview" || arguments.value(0) == "convert" || arguments.contains("--from"))
+    const QString command = ParseQvtoolArguments(arguments).name;
+    if (command == "preview" || command == "convert" || command == "new")
         app.emplace(argc, argv);
     QCoreApplication::setApplicationName("vantra");
     // Whatever a file does to the tool, it ends with a message, never with an abort.

@@ -37,6 +37,12 @@ $cause\" &&
   test \"\$('$qv' set '$work/bad.qvx' xmmc=x 2>&1)\" = \"本文不是合法项目申请书。
 $cause\""
 check "set judges a value by the field's own rule" bash -c "'$qv' set '$work/a.qvx' 'sqje=12a' 2>&1 | grep -qx '字段 sqje：请输入正确的申请经费!'; test \${PIPESTATUS[0]} -eq 1"
+# Options anywhere, as getopt-style tools take them, and --help for every command.
+check "verify takes --all before the document" bash -c "'$qv' verify --all '$work/blank.qvx' > '$work/all2.txt'; test \$? -eq 1 && cmp -s '$work/all.txt' '$work/all2.txt'"
+check "options take their value after =" bash -c "'$qv' verify --names=xm1 '$work/blank.qvx' 2>&1 | grep -q '正文字数'"
+check "qvtool --help answers on standard output" bash -c "'$qv' --help | grep -q 'qvtool intake'"
+check "every command answers --help" bash -c "for c in new catalogue pack check unpack list info dump set verify preview convert intake; do '$qv' \$c --help | grep -q \"qvtool \$c\" || exit 1; done"
+check "an unknown option is bad usage" test "$(code "$qv" dump --frobnicate "$work/a.qvx")" = 2
 check "unknown field is refused" test "$(code "$qv" set "$work/a.qvx" nosuch=1)" = 1
 check "bad usage exits 2" test "$(code "$qv" frobnicate)" = 2
 check "pack" "$qv" pack "$work/a.qvx" "$work/p.qvs"

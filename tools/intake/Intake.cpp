@@ -314,6 +314,10 @@ int RunIntake(const QStringList& arguments)
         return 2;
     }
     const IntakeArguments& args = *parsed.arguments;
+    if (args.help) {
+        std::fputs(IntakeUsage, stdout);
+        return 0;
+    }
     FieldData();  // read once here, before the readers start
     static KeychainSecrets keychain;
     installSecrets(&keychain);

@@ -17,16 +17,29 @@ IntakeArgumentsParsed ParseIntakeArguments(const QStringList& arguments)
         {"--password-file", &a.passwordFile}, {"--cacert", &a.caFile}, {"--max-message-mb", &maxMb},
         {"--smtp", &a.smtp}, {"--from", &a.from}, {"--smtp-password-file", &a.smtpPasswordFile},
         {"--import", &a.importFrom}};
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& word = arguments.at(i);
+        const QString& given = arguments.at(i);
+        if (optionsEnded || !given.startsWith(QLatin1String("-"))) {
+            a.folders << given;
+            continue;
+        }
+        // "--name value" or "--name=value", as getopt-style tools take them.
+        const qsizetype eq = given.startsWith(QLatin1String("--")) ? given.indexOf('=') : -1;
+        const QString word = eq < 0 ? given : given.left(eq);
         QString* value = nullptr;
         for (const auto& [name, target] : valued)
             if (word == QLatin1String(name))
                 value = target;
         if (value) {
-            if (i + 1 >= arguments.size() || !value->isEmpty())
+            if ((eq < 0 && i + 1 >= arguments.size()) || !value->isEmpty())
                 return {std::nullopt, QStringLiteral("%1 需要一个值，且只能给一次").arg(word)};
-            *value = arguments.at(++i);
+            *value = eq < 0 ? arguments.at(++i) : given.mid(eq + 1);
+        } else if (word == "--") {
+            optionsEnded = true;
+        } else if (word == "--help" || word == "-h") {
+            a.help = true;
+            return {a, {}};
         } else if (word == "--all") {
             a.all = true;
         } else if (word == "--mark-seen") {
