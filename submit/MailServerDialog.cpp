@@ -2,6 +2,7 @@
 
 #include "Edition.h"
 #include "FormHelpers.h"
+#include "MailTrust.h"
 #include "Seams.h"
 
 #include <QApplication>
@@ -44,6 +45,12 @@ Tfrmmailserver::Tfrmmailserver(QWidget* parent)
     labresult->setObjectName("labresult");
     labresult->setWordWrap(true);
     labresult->setMinimumHeight(48);
+    labtrust = new QLabel(this);
+    labtrust->setObjectName("labtrust");
+    labtrust->setWordWrap(true);
+    labtrust->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    BitBtnForget = new QPushButton(QStringLiteral("不再信任此证书"), this);
+    BitBtnForget->setObjectName("BitBtnForget");
 
     auto* form = new QFormLayout;
     AddSpokenRows(form, {{edhost, QStringLiteral("发信服务器：")}, {edport, QStringLiteral("端口：")},
@@ -60,10 +67,20 @@ Tfrmmailserver::Tfrmmailserver(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(labresult);
+    layout->addWidget(labtrust);
+    layout->addWidget(BitBtnForget, 0, Qt::AlignLeft);
     layout->addWidget(ButtonRow(this, BitBtn1, BitBtn2, {BitBtnPropose, BitBtnTry}));
     resize(460, 280);
 
     connect(BitBtnPropose, &QPushButton::clicked, this, [this] { ProposeFor(m_sender); });
+    connect(BitBtnForget, &QPushButton::clicked, this, [this] {
+        m_pinnedKey.clear();
+        m_pinnedCertificate.clear();
+        ShowTrust();
+    });
+    connect(edhost, &QLineEdit::textChanged, this, [this] { ShowTrust(); });
+    connect(edport, qOverload<int>(&QSpinBox::valueChanged), this, [this] { ShowTrust(); });
+    ShowTrust();
     connect(BitBtnTry, &QPushButton::clicked, this, &Tfrmmailserver::TryClick);
     connect(BitBtn1, &QPushButton::clicked, this, &Tfrmmailserver::OkClick);
     connect(BitBtn2, &QPushButton::clicked, this, [this] { done(ModalCancel); });
@@ -79,7 +96,31 @@ MailServer Tfrmmailserver::Server() const
     server.port = edport->value();
     server.security = QString::fromLatin1(Securities[qBound(0, cbsecurity->currentIndex(), 2)]);
     server.user = eduser->text().trimmed();
+    // What was trusted holds for the server it was trusted for.
+    if (m_trustFor == server.host + ":" + QString::number(server.port)) {
+        server.pinnedKey = m_pinnedKey;
+        server.pinnedCertificate = m_pinnedCertificate;
+        server.plainLoginAgreed = m_plainAgreed;
+    }
     return server;
+}
+
+void Tfrmmailserver::KeepTrust(const MailServer& server)
+{
+    m_trustFor = server.host + ":" + QString::number(server.port);
+    m_pinnedKey = server.pinnedKey;
+    m_pinnedCertificate = server.pinnedCertificate;
+    m_plainAgreed = server.plainLoginAgreed;
+    ShowTrust();
+}
+
+void Tfrmmailserver::ShowTrust()
+{
+    const MailServer server = Server();
+    labtrust->setText(server.pinnedKey.isEmpty() ? QString()
+                                                 : QStringLiteral("已信任这个服务器的证书：\n") + server.pinnedCertificate);
+    labtrust->setVisible(!server.pinnedKey.isEmpty());
+    BitBtnForget->setVisible(!server.pinnedKey.isEmpty());
 }
 
 void Tfrmmailserver::ShowServer(const MailServer& server)
@@ -90,6 +131,7 @@ void Tfrmmailserver::ShowServer(const MailServer& server)
         if (server.security == QLatin1String(Securities[i]))
             cbsecurity->setCurrentIndex(i);
     eduser->setText(server.user);
+    KeepTrust(server);
 }
 
 void Tfrmmailserver::ProposeFor(const QString& senderAddress)
@@ -124,11 +166,20 @@ void Tfrmmailserver::TryClick()
     labresult->setText(QStringLiteral("正在连接……"));
     labresult->repaint();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    SmtpOutcome outcome;
-    const MailServer server = Server();
+    MailServer server = Server();
     const QString password = edpassword->text();
+    // The test sends a password as the sending would: never in clear without the user's word.
+    if (!AgreeToPlainLogin(server)) {
+        QApplication::restoreOverrideCursor();
+        labresult->setText(QStringLiteral("没有测试：没有同意在不加密的连接上发送密码。"));
+        return;
+    }
+    SmtpOutcome outcome;
     RunWithoutFreezing([&] { outcome = SmtpTry(server, password); });
+    if (outcome.failure == SmtpOutcome::Untrusted && TrustCertificateOnRequest(server))
+        RunWithoutFreezing([&] { outcome = SmtpTry(server, password); });
     QApplication::restoreOverrideCursor();
+    KeepTrust(server);
     labresult->setText(TryOutcomeText(Server(), outcome));
 }
 

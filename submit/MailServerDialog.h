@@ -34,13 +34,20 @@ public:
     QLineEdit* eduser;
     QLineEdit* edpassword;
     QLabel* labresult;
+    QLabel* labtrust;           // the certificate trusted for this server, when there is one
+    QPushButton* BitBtnForget;  // 不再信任
     QPushButton* BitBtnTry;
     QPushButton* BitBtnPropose;
     QPushButton* BitBtn1;  // 确定
     QPushButton* BitBtn2;  // 取消
 
 private:
+    void ShowTrust();
+    void KeepTrust(const MailServer& server);
     QString m_sender;
+    // What was trusted or agreed, and for which server ("host:port").
+    QString m_trustFor, m_pinnedKey, m_pinnedCertificate;
+    bool m_plainAgreed = false;
 };
 
 extern OnFirstUse<Tfrmmailserver> frmmailserver;

@@ -39,15 +39,27 @@ MailServer ReadMailServer()
     if (security == QLatin1String("ssl") || security == QLatin1String("starttls") || security == QLatin1String("none"))
         server.security = security;
     server.user = saved.value(QStringLiteral("user")).trimmed();
+    // What was trusted or agreed holds for the server it was given for, and no other.
+    const QString where = server.host + ":" + QString::number(server.port);
+    if (saved.value(QStringLiteral("pinnedFor")) == where) {
+        server.pinnedKey = saved.value(QStringLiteral("pinnedKey"));
+        server.pinnedCertificate = saved.value(QStringLiteral("pinnedCertificate"));
+    }
+    server.plainLoginAgreed = saved.value(QStringLiteral("plainLoginFor")) == where;
     return server;
 }
 
 bool WriteMailServer(const MailServer& server)
 {
+    const QString where = server.host.trimmed() + ":" + QString::number(server.port);
     return SetSettingValues(QStringLiteral("mail"), {{QStringLiteral("host"), server.host.trimmed()},
                                                      {QStringLiteral("port"), QString::number(server.port)},
                                                      {QStringLiteral("security"), server.security},
-                                                     {QStringLiteral("user"), server.user.trimmed()}});
+                                                     {QStringLiteral("user"), server.user.trimmed()},
+                                                     {QStringLiteral("pinnedFor"), server.pinnedKey.isEmpty() ? QString() : where},
+                                                     {QStringLiteral("pinnedKey"), server.pinnedKey},
+                                                     {QStringLiteral("pinnedCertificate"), server.pinnedCertificate},
+                                                     {QStringLiteral("plainLoginFor"), server.plainLoginAgreed ? where : QString()}});
 }
 
 MailServer ProposedServer(const QString& senderAddress)

@@ -9,6 +9,12 @@ struct MailServer {
     QString security = QStringLiteral("ssl");  // "ssl", "starttls" or "none"
     QString user;                              // empty: no login
     QString caFile;  // an authority trusted beside the system's (the office's own), or empty
+    // The one certificate the user chose to trust for this server although it does not verify:
+    // its public key ("sha256//BASE64") and, as it was shown, its owner and fingerprint.
+    QString pinnedKey;
+    QString pinnedCertificate;
+    // The user agreed that the password may cross the network in clear to this server.
+    bool plainLoginAgreed = false;
     bool isSet() const { return !host.trimmed().isEmpty(); }
 };
 

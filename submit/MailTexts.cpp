@@ -1,6 +1,8 @@
 // The sentences that tell the applicant how a mail server answered.
 #include "SmtpTransport.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 QString Where(const MailServer& server)
@@ -23,7 +25,20 @@ QString FailureText(const MailServer& server, const SmtpOutcome& outcome)
         return QStringLiteral("邮件服务器 %1 超过 %2 秒没有响应，已停止发送。").arg(where).arg(MailStallLimit() / 1000);
     case SmtpOutcome::LoginRefused:
         return QStringLiteral("邮件服务器拒绝登录：%1").arg(reply);
+    case SmtpOutcome::Temporary:
+        return QStringLiteral("邮件服务器暂时不能接收邮件，它要求稍后再试：%1").arg(reply);
+    case SmtpOutcome::Untrusted:
+        return QStringLiteral("邮件服务器 %1 的证书不受信任（不是公认机构签发的，或与信任的证书不同）。").arg(where);
+    case SmtpOutcome::NoGreeting:
+        return server.security == QLatin1String("none")
+                   ? QStringLiteral("邮件服务器 %1 没有应答：这个端口使用 SSL 加密连接，请把加密方式选为 SSL。").arg(where)
+                   : QStringLiteral("邮件服务器 %1 连接后没有应答。").arg(where);
     case SmtpOutcome::Refused:
+        if (outcome.code == MapiTextTooLarge)
+            return QStringLiteral("邮件服务器拒绝了邮件：%1（上报文件 %2 MB%3）")
+                .arg(reply, QString::number(outcome.messageBytes / 1048576.0, 'f', 1),
+                     outcome.sizeLimit > 0 ? QStringLiteral("，服务器只接收 %1 MB 以内的邮件").arg(QString::number(outcome.sizeLimit / 1048576.0, 'f', 1))
+                                           : QString());
         if (outcome.refusedCommand.startsWith("RCPT"))
             return QStringLiteral("邮件服务器拒绝了收信人：%1").arg(reply);
         if (outcome.refusedCommand.startsWith("MAIL") || outcome.refusedCommand.startsWith("DATA")
@@ -53,12 +68,31 @@ QString TryOutcomeText(const MailServer& server, const SmtpOutcome& outcome)
     const QString where = Where(server);
     switch (outcome.failure) {
     case SmtpOutcome::None:
-        return server.user.isEmpty() ? QStringLiteral("已连接邮件服务器 %1（未设用户名，没有登录）。").arg(where)
-                                     : QStringLiteral("已连接邮件服务器 %1，并以 %2 登录成功。").arg(where, server.user);
+        // Only a login that took place is called one.
+        if (outcome.loggedIn)
+            return QStringLiteral("已连接邮件服务器 %1，并以 %2 登录成功。").arg(where, server.user);
+        if (server.user.isEmpty())
+            return QStringLiteral("已连接邮件服务器 %1（未设用户名，没有登录）。").arg(where);
+        if (server.security == QLatin1String("none") && outcome.startTlsOffered)
+            return QStringLiteral("已连接邮件服务器 %1，但没有登录：服务器只在加密连接上接受登录，请选择 STARTTLS。").arg(where);
+        return QStringLiteral("已连接邮件服务器 %1，但服务器没有要求登录：不登录也能发信，用户名和密码没有用上。").arg(where);
     case SmtpOutcome::LoginRefused:
         return QStringLiteral("已连接邮件服务器 %1，但登录被拒绝：请检查用户名和密码（有的邮箱要用“授权码”代替密码）。\r\n%2")
             .arg(where, outcome.reply);
     default:
         return FailureText(server, outcome);
     }
+}
+
+int RetryDelaySeconds(const QString& reply)
+{
+    static const QRegularExpression seconds(QStringLiteral("(\\d+)\\s*(?:seconds?|secs?|s\\b|秒)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression minutes(QStringLiteral("(\\d+)\\s*(?:minutes?|mins?|分钟)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = seconds.match(reply); m.hasMatch())
+        return qBound(1, m.captured(1).toInt(), 3600);
+    if (const QRegularExpressionMatch m = minutes.match(reply); m.hasMatch())
+        return qBound(1, m.captured(1).toInt() * 60, 3600);
+    return 60;
 }

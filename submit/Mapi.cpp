@@ -2,6 +2,7 @@
 
 #include "BusyInput.h"
 #include "Edition.h"
+#include "MailTrust.h"
 #include "Seams.h"
 
 #include <QCoreApplication>
@@ -39,6 +40,33 @@ void RunWithoutFreezing(const std::function<void()>& work)
     delete worker;
 }
 
+namespace {
+
+constexpr int MaxAttempts = 5;
+
+// One transfer, with the progress window's gauge and its 取消.
+SmtpOutcome SendOnce(const MailServer& server, const QString& password, const MailMessage& message)
+{
+    SmtpOutcome outcome;
+    ClearMailCancel();
+    std::atomic<int> sent{0};
+    progress().zipxMsg(QStringLiteral("正在发送邮件……"));
+    progress().allowCancel(true);
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&sent] {
+        progress().setGauge(sent);
+        if (progress().cancelRequested())
+            CancelMailSending();
+    });
+    watch.start(100);
+    RunWithoutFreezing([&] { outcome = SmtpSend(server, password, message, [&sent](int percent) { sent = percent; }); });
+    progress().allowCancel(false);
+    progress().Close();
+    return outcome;
+}
+
+} // namespace
+
 void SetMailServerAsker(MailServerAsker asker)
 {
     Asker() = std::move(asker);
@@ -57,25 +85,19 @@ bool SendMapiMail(const QString& subject, const QString& body, const QString& at
         // No server yet, or no password for it: the applicant is asked; cancelling is an abort.
         if (!ready)
             ready = Asker() && Asker()(senderAddress, server, password);
+        // A password that would cross the network in clear goes only once the applicant agreed.
+        if (ready && !AgreeToPlainLogin(server))
+            ready = false;
         SmtpOutcome outcome = SmtpOutcome::Ended(ready ? int(MapiSuccess) : int(MapiUserAbort), QString());
-        if (ready) {
-            ClearMailCancel();
-            std::atomic<int> sent{0};
-            progress().zipxMsg(QStringLiteral("正在发送邮件……"));
-            progress().allowCancel(true);
-            // The gauge follows the transfer; the progress window's 取消 ends it.
-            QTimer watch;
-            QObject::connect(&watch, &QTimer::timeout, [&sent] {
-                progress().setGauge(sent);
-                if (progress().cancelRequested())
-                    CancelMailSending();
-            });
-            watch.start(100);
-            RunWithoutFreezing([&] {
-                outcome = SmtpSend(server, password, message, [&sent](int percent) { sent = percent; });
-            });
-            progress().allowCancel(false);
-            progress().Close();
+        // A certificate trusted on the spot, or a server that asks to try later, gets the same
+        // message again; nothing counts as sent until the server took it.
+        for (int attempt = 0; ready && attempt < MaxAttempts; ++attempt) {
+            outcome = SendOnce(server, password, message);
+            if (outcome.failure == SmtpOutcome::Untrusted && TrustCertificateOnRequest(server))
+                continue;
+            if (outcome.failure == SmtpOutcome::Temporary && WaitToRetry(server, outcome))
+                continue;
+            break;
         }
         if (outcome.code == MapiSuccess) {
             ShowNotice(QStringLiteral("邮件已发送至 ") + recipientAddress.trimmed(), NoticeCaption);

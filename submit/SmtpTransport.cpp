@@ -2,6 +2,7 @@
 
 #include "CurlLibrary.h"
 #include "Edition.h"
+#include "MailComposer.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -11,12 +12,14 @@
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <sys/socket.h>
 
 namespace {
 
 constexpr long ConnectTimeoutSeconds = 15;
 constexpr long TransferTimeoutSeconds = 900;  // the whole message, attachment included
+constexpr int GreetingLimitMs = 10000;        // how long a connected server may stay silent
 
 // A server that sends and takes nothing for this long (after DATA, say) is given up.
 std::atomic<int> StallLimitMs{60000};
@@ -44,26 +47,6 @@ bool HasControlOrBrackets(const QString& text)
     return false;
 }
 
-bool IsAscii(const QString& text)
-{
-    for (const QChar c : text)
-        if (c.unicode() >= 128)
-            return false;
-    return true;
-}
-
-// "名字 <a@b.cn>", the name as encoded words where it is not plain ASCII.
-QByteArray Mailbox(const QString& name, const QString& address)
-{
-    const QString shown = name.isEmpty() ? address : name;
-    QByteArray phrase;
-    if (IsAscii(shown) && !HasControlOrBrackets(shown))
-        phrase = "\"" + shown.toLatin1().replace("\\", "\\\\").replace("\"", "\\\"") + "\"";
-    else
-        phrase = EncodedWords(shown);
-    return phrase + " <" + address.toUtf8() + ">";
-}
-
 QByteArray MessageId(const QString& senderAddress)
 {
     QString domain = senderAddress.section('@', -1).trimmed();
@@ -84,28 +67,66 @@ QByteArray Url(const MailServer& server)
 
 // From libcurl's protocol trace: the command the server refused first, which tells a refused
 // recipient from a refused message or a broken line.
+// What the server offered in its last EHLO answer, and whether a login took place.
 struct Trace {
     QByteArray lastCommand;
     QByteArray refused;     // the command the server refused first
     long refusedWith = 0;   // with this code
     QByteArray reply;       // and this reply, as the server wrote it
+    std::atomic<bool> greeted{false};  // the server has said anything at all
+    bool authOffered = false, startTlsOffered = false, loggedIn = false;
+    qint64 sizeLimit = 0;
 };
 
 int OnTrace(CURL*, curl_infotype type, char* data, size_t size, void* user)
 {
     auto* trace = static_cast<Trace*>(user);
-    const QByteArray line = QByteArray(data, qsizetype(size)).trimmed();
-    if (type == CURLINFO_HEADER_OUT) {
-        trace->lastCommand = line.toUpper();
-    } else if (type == CURLINFO_HEADER_IN && trace->refused.isEmpty()) {
+    for (QByteArray line : QByteArray(data, qsizetype(size)).split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty())
+            continue;
+        if (type == CURLINFO_HEADER_OUT) {
+            trace->lastCommand = line.toUpper();
+            // A new EHLO (after STARTTLS) answers anew for the encrypted connection.
+            if (trace->lastCommand.startsWith("EHLO"))
+                trace->authOffered = trace->startTlsOffered = false;
+            continue;
+        }
+        if (type != CURLINFO_HEADER_IN)
+            continue;
+        trace->greeted = true;
         const long code = line.left(3).toLong();
-        if (code >= 400) {
+        const QByteArray said = line.mid(4).toUpper();
+        if (code == 250 && trace->lastCommand.startsWith("EHLO")) {
+            trace->authOffered = trace->authOffered || said.startsWith("AUTH");
+            trace->startTlsOffered = trace->startTlsOffered || said.startsWith("STARTTLS");
+            if (said.startsWith("SIZE "))
+                trace->sizeLimit = said.mid(5).trimmed().toLongLong();
+        }
+        if (code == 235)
+            trace->loggedIn = true;
+        if (code >= 400 && trace->refused.isEmpty()) {
             trace->refused = trace->lastCommand.isEmpty() ? QByteArray("CONNECT") : trace->lastCommand;
             trace->refusedWith = code;
             trace->reply = line.left(300);
         }
     }
     return 0;
+}
+
+// The message's bytes, handed to libcurl as it asks for them.
+struct Upload {
+    QByteArray bytes;
+    qsizetype at = 0;
+};
+
+size_t ReadUpload(char* buffer, size_t size, size_t count, void* user)
+{
+    auto* upload = static_cast<Upload*>(user);
+    const qsizetype n = qMin<qsizetype>(qsizetype(size * count), upload->bytes.size() - upload->at);
+    std::memcpy(buffer, upload->bytes.constData() + upload->at, size_t(n));
+    upload->at += n;
+    return size_t(n);
 }
 
 size_t Discard(char*, size_t size, size_t count, void*)
@@ -121,6 +142,8 @@ struct ProgressHook {
     QElapsedTimer sinceMoved;
     bool stalled = false;
     bool cancelled = false;
+    const Trace* trace = nullptr;
+    bool silent = false;  // connected, but the server never greeted: it speaks TLS, say
 };
 
 int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t uploadTotal, curl_off_t uploaded)
@@ -134,7 +157,11 @@ int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t uploadT
     }
     hook->cancelled = CancelRequested;
     hook->stalled = !hook->cancelled && hook->sinceMoved.elapsed() > StallLimitMs;
-    if (!hook->cancelled && !hook->stalled)
+    // A server greets at once; one that says nothing on a connection made waits for something
+    // else (a TLS handshake), and is not waited for as long as a busy one.
+    hook->silent = !hook->cancelled && hook->socket != CURL_SOCKET_BAD && hook->trace && !hook->trace->greeted
+                   && hook->sinceMoved.elapsed() > std::min<int>(StallLimitMs, GreetingLimitMs);
+    if (!hook->cancelled && !hook->stalled && !hook->silent)
         return 0;
     // Ended at once: libcurl would still say QUIT and wait for a server that does not answer.
     if (hook->socket != CURL_SOCKET_BAD)
@@ -175,9 +202,16 @@ CURL* Session(const MailServer& server, const QString& password, Trace& trace, Q
     api->easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     api->easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, ConnectTimeoutSeconds);
     api->easy_setopt(curl, CURLOPT_TIMEOUT, TransferTimeoutSeconds);
-    // Certificates are checked against the system's store; one that does not verify is refused.
-    api->easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    api->easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    // Certificates are checked against the system's store; one that does not verify is refused,
+    // unless the user trusted exactly this server's certificate: then its key, and no other, is taken.
+    if (server.pinnedKey.isEmpty()) {
+        api->easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+        api->easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    } else {
+        api->easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+        api->easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+        api->easy_setopt(curl, CURLOPT_PINNEDPUBLICKEY, server.pinnedKey.toLatin1().constData());
+    }
     if (!server.caFile.isEmpty())
         api->easy_setopt(curl, CURLOPT_CAINFO, QFile::encodeName(server.caFile).constData());
     if (server.security == QLatin1String("starttls"))
@@ -197,6 +231,8 @@ int CodeFor(CURLcode result, long response, const Trace& trace)
 {
     if (result == CURLE_OK)
         return MapiSuccess;
+    if (trace.refusedWith >= 400 && trace.refusedWith < 500 && !trace.refused.startsWith("AUTH"))
+        return MapiFailure;  // to be tried again: no recipient or message was refused for good
     if (trace.refusedWith == 552 && (trace.refused.startsWith("MAIL") || trace.refused.startsWith("DATA")
                                      || trace.refused == "."))
         return MapiTextTooLarge;
@@ -229,10 +265,15 @@ SmtpOutcome::Failure FailureOf(CURLcode result, const Trace& trace, const Progre
         return SmtpOutcome::None;
     if (hook.cancelled)
         return SmtpOutcome::Cancelled;
+    if (hook.silent)
+        return SmtpOutcome::NoGreeting;
     if (hook.stalled)
         return SmtpOutcome::Stalled;
     if (result == CURLE_LOGIN_DENIED || trace.refused.startsWith("AUTH"))
         return SmtpOutcome::LoginRefused;
+    // 4xx: the server asks to try again later (greylisting, a full queue); nothing was taken.
+    if (trace.refusedWith >= 400 && trace.refusedWith < 500)
+        return SmtpOutcome::Temporary;
     if (trace.refusedWith >= 400)
         return SmtpOutcome::Refused;
     switch (result) {
@@ -248,8 +289,10 @@ SmtpOutcome::Failure FailureOf(CURLcode result, const Trace& trace, const Progre
     case CURLE_RECV_ERROR:
     case CURLE_WEIRD_SERVER_REPLY:
         return SmtpOutcome::Broken;
-    case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        return SmtpOutcome::Untrusted;
+    case CURLE_SSL_CONNECT_ERROR:
     case CURLE_USE_SSL_FAILED:
     case CURLE_SSL_CACERT_BADFILE:
         return SmtpOutcome::Insecure;
@@ -271,6 +314,10 @@ SmtpOutcome Outcome(CURL* curl, CURLcode result, const Trace& trace, const QByte
     outcome.failure = FailureOf(result, trace, hook);
     outcome.refusedCommand = trace.refused;
     outcome.reply = QString::fromUtf8(trace.reply);
+    outcome.authOffered = trace.authOffered;
+    outcome.startTlsOffered = trace.startTlsOffered;
+    outcome.loggedIn = trace.loggedIn;
+    outcome.sizeLimit = trace.sizeLimit;
     outcome.detail = QString::fromUtf8(error.constData()).trimmed();
     if (outcome.detail.isEmpty() && result != CURLE_OK)
         outcome.detail = QString::fromUtf8(api->easy_strerror(result));
@@ -285,31 +332,6 @@ QString MapiResultText(int code)
     if (code < 0 || code >= int(std::size(ResultTexts)))
         return QStringLiteral("UNKNOWN MAPI ERROR");
     return QString::fromLatin1(ResultTexts[code]);
-}
-
-QByteArray EncodedWords(const QString& text)
-{
-    // Each word holds whole characters and stays within the 75 characters a word may have.
-    QList<QByteArray> words;
-    QByteArray chunk;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const QByteArray piece = text.mid(i, width).toUtf8();
-        i += width - 1;
-        if (chunk.size() + piece.size() > 45) {
-            words << "=?UTF-8?B?" + chunk.toBase64() + "?=";
-            chunk.clear();
-        }
-        chunk += piece;
-    }
-    if (!chunk.isEmpty() || words.isEmpty())
-        words << "=?UTF-8?B?" + chunk.toBase64() + "?=";
-    return words.join(' ');
-}
-
-QByteArray Rfc2231Value(const QString& text)
-{
-    return "UTF-8''" + QUrl::toPercentEncoding(text);
 }
 
 SmtpOutcome SmtpSend(const MailServer& server, const QString& password, const MailMessage& message,
@@ -342,49 +364,39 @@ SmtpOutcome SmtpSend(const MailServer& server, const QString& password, const Ma
         recipients = api->slist_append(recipients, ("<" + message.recipientAddress.toUtf8() + ">").constData());
     api->easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
 
-    QList<QByteArray> lines;
-    lines << "Date: " + QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1();
-    if (!message.senderAddress.isEmpty())
-        lines << "From: " + Mailbox(message.senderName, message.senderAddress);
-    if (!message.recipientAddress.isEmpty())
-        lines << "To: " + Mailbox(message.recipientName, message.recipientAddress);
-    if (!message.subject.isEmpty())
-        lines << "Subject: " + EncodedWords(message.subject);
-    lines << "Message-ID: " + MessageId(message.senderAddress);
-    lines << "X-Mailer: vantra " + VersionText.toLatin1();
-    curl_slist* headers = nullptr;
-    for (const QByteArray& line : lines)
-        headers = api->slist_append(headers, line.constData());
-    api->easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-
-    curl_mime* mime = api->mime_init(curl);
-    curl_mimepart* text = api->mime_addpart(mime);
-    const QByteArray body = message.body.toUtf8();
-    api->mime_data(text, body.constData(), size_t(body.size()));
-    api->mime_type(text, "text/plain; charset=UTF-8");
-    api->mime_encoder(text, "base64");
+    ComposedMail mail;
+    mail.subject = message.subject;
+    mail.body = message.body;
+    mail.senderName = message.senderName;
+    mail.senderAddress = message.senderAddress;
+    mail.recipientName = message.recipientName;
+    mail.recipientAddress = message.recipientAddress;
+    mail.date = QDateTime::currentDateTime();
+    mail.messageId = MessageId(message.senderAddress);
+    mail.mailer = "vantra " + VersionText.toLatin1();
     if (!message.attachment.isEmpty()) {
-        curl_mimepart* file = api->mime_addpart(mime);
-        api->mime_filedata(file, QFile::encodeName(message.attachment).constData());
-        api->mime_filename(file, nullptr);  // named below, in both forms
-        api->mime_encoder(file, "base64");
-        const QString name = QFileInfo(message.attachment).fileName();
-        curl_slist* fileHeaders = nullptr;
-        fileHeaders = api->slist_append(
-            fileHeaders, ("Content-Type: application/octet-stream; name=\"" + EncodedWords(name) + "\"").constData());
-        fileHeaders = api->slist_append(fileHeaders, ("Content-Disposition: attachment; filename=\"" + EncodedWords(name)
-                                                      + "\"; filename*=" + Rfc2231Value(name)).constData());
-        api->mime_headers(file, fileHeaders, 1);
+        QFile file(message.attachment);
+        if (!file.open(QIODevice::ReadOnly)) {
+            api->slist_free_all(recipients);
+            api->easy_cleanup(curl);
+            return SmtpOutcome::Ended(MapiAttachmentOpenFailure, message.attachment);
+        }
+        mail.attachmentName = QFileInfo(message.attachment).fileName();
+        mail.attachment = file.readAll();
     }
-    api->easy_setopt(curl, CURLOPT_MIMEPOST, mime);
+    Upload upload{ComposeMail(mail)};
+    api->easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+    api->easy_setopt(curl, CURLOPT_READFUNCTION, ReadUpload);
+    api->easy_setopt(curl, CURLOPT_READDATA, &upload);
+    api->easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(upload.bytes.size()));
 
     ProgressHook hook;
     hook.report = progress;
+    hook.trace = &trace;
     Watch(curl, hook);
     const CURLcode result = api->easy_perform(curl);
-    const SmtpOutcome outcome = Outcome(curl, result, trace, error, hook);
-    api->mime_free(mime);
-    api->slist_free_all(headers);
+    SmtpOutcome outcome = Outcome(curl, result, trace, error, hook);
+    outcome.messageBytes = mail.attachment.size();
     api->slist_free_all(recipients);
     api->easy_cleanup(curl);
     return outcome;
@@ -402,6 +414,7 @@ SmtpOutcome SmtpTry(const MailServer& server, const QString& password)
         return SmtpOutcome::Ended(MapiInsufficientMemory, QStringLiteral("curl_easy_init"));
     api->easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");  // after the login; then QUIT
     ProgressHook hook;
+    hook.trace = &trace;
     Watch(curl, hook);
     const CURLcode result = api->easy_perform(curl);
     const SmtpOutcome outcome = Outcome(curl, result, trace, error, hook);

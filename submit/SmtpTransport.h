@@ -39,11 +39,21 @@ struct SmtpOutcome {
     // What happened, for the sentence the applicant reads.
     enum Failure {
         None, Cancelled, Stalled, Refused, LoginRefused, HostNotFound, ConnectionRefused, ConnectTimeout,
-        Broken, Insecure, AttachmentUnreadable, Other
+        Broken, Insecure, AttachmentUnreadable, Other,
+        Temporary,   // a 4xx answer: the server asks to try again later
+        Untrusted,   // the certificate did not verify (or is not the one the user trusted)
+        NoGreeting,  // connected, but the server said nothing (it waits for TLS, say)
     };
     Failure failure = None;
     QByteArray refusedCommand;  // the command the server refused ("RCPT TO:<…>", "DATA", ".")
     QString reply;              // the server's own reply to it ("552 5.3.4 Message size exceeds fixed limit")
+    // What the server offered on the connection as it last answered EHLO, and whether a login
+    // took place: a test of the settings says what really happened.
+    bool authOffered = false;
+    bool startTlsOffered = false;
+    bool loggedIn = false;
+    qint64 sizeLimit = 0;       // SIZE, where the server advertised it
+    qint64 messageBytes = 0;    // the attachment's size, for a refusal by size
 
     // An outcome known before anything reached a server: no command refused, no reply.
     static SmtpOutcome Ended(int code, const QString& detail)
@@ -78,6 +88,5 @@ int MailStallLimit();
 // The text of a result code ("SUCCESSFULL", "Error: MAPI_E_FAILURE", …).
 QString MapiResultText(int code);
 
-// The header forms of a text: RFC 2047 encoded words, and the RFC 2231 parameter value.
-QByteArray EncodedWords(const QString& text);
-QByteArray Rfc2231Value(const QString& text);
+// The delay a temporary refusal names ("… try again in 300 seconds"), else a minute.
+int RetryDelaySeconds(const QString& reply);
