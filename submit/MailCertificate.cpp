@@ -26,9 +26,15 @@ ServerCertificate Described(const QByteArray& pem)
         BIO_free(bio);
     if (!x509)
         return certificate;
-    char subject[512] = {};
-    X509_NAME_oneline(X509_get_subject_name(x509), subject, sizeof subject);
-    certificate.owner = QString::fromUtf8(subject);
+    // Its subject as a person reads it, a Chinese organisation's name in its own characters.
+    if (BIO* out = BIO_new(BIO_s_mem())) {
+        X509_NAME_print_ex(out, X509_get_subject_name(x509), 0,
+                           (XN_FLAG_ONELINE | ASN1_STRFLGS_UTF8_CONVERT) & ~ASN1_STRFLGS_ESC_MSB);
+        char* text = nullptr;
+        const long length = BIO_get_mem_data(out, &text);
+        certificate.owner = QString::fromUtf8(text, length);
+        BIO_free(out);
+    }
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     if (X509_digest(x509, EVP_sha256(), digest, &length) == 1)

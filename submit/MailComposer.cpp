@@ -27,6 +27,38 @@ struct Owned {
     }
 };
 
+bool IsAscii(const QString& text)
+{
+    for (QChar c : text)
+        if (c.unicode() > 0x7e || c.unicode() < 0x20)
+            return false;
+    return true;
+}
+
+// RFC 2047 words short enough that any header line holding one stays within 78 characters
+// ("Subject: " or a parameter's indent before it). Each word ends on a whole character, as a
+// reader that decodes word by word needs. GMime would write a Chinese subject, or a name
+// parameter, as one word of any length.
+QList<QByteArray> EncodedWords(const QString& text)
+{
+    constexpr int WordBytes = 39;  // 52 characters of base64, a word of 64
+    QList<QByteArray> words;
+    QByteArray chunk;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QByteArray character = text.mid(i, length).toUtf8();
+        i += length - 1;
+        if (chunk.size() + character.size() > WordBytes) {
+            words << "=?UTF-8?B?" + chunk.toBase64() + "?=";
+            chunk.clear();
+        }
+        chunk += character;
+    }
+    if (!chunk.isEmpty())
+        words << "=?UTF-8?B?" + chunk.toBase64() + "?=";
+    return words;
+}
+
 } // namespace
 
 QByteArray ComposeMail(const ComposedMail& mail)
@@ -39,8 +71,11 @@ QByteArray ComposeMail(const ComposedMail& mail)
     if (!mail.recipientAddress.isEmpty())
         g_mime_message_add_mailbox(message.object, GMIME_ADDRESS_TYPE_TO, Utf8(mail.recipientName).constData(),
                                    Utf8(mail.recipientAddress).constData());
-    if (!mail.subject.isEmpty())
+    if (IsAscii(mail.subject))
         g_mime_message_set_subject(message.object, Utf8(mail.subject).constData(), "utf-8");
+    else  // GMime folds between the words
+        g_mime_object_set_header(GMIME_OBJECT(message.object), "Subject",
+                                 EncodedWords(mail.subject).join(' ').constData(), nullptr);
     GDateTime* date = g_date_time_new_from_unix_local(mail.date.toSecsSinceEpoch());
     g_mime_message_set_date(message.object, date);
     g_date_time_unref(date);
@@ -71,6 +106,15 @@ QByteArray ComposeMail(const ComposedMail& mail)
         GMimeContentType* type = g_mime_object_get_content_type(GMIME_OBJECT(file.object));
         if (GMimeParam* p = g_mime_param_list_get_parameter(g_mime_content_type_get_parameters(type), "name"))
             g_mime_param_set_encoding_method(p, GMIME_PARAM_ENCODING_METHOD_RFC2047);
+        if (!IsAscii(mail.attachmentName)) {
+            // The encoded name folded between its words inside the quotes, as the common mail
+            // programs write it; GMime keeps a parameter's value on one line.
+            GMimeHeader* header =
+                g_mime_header_list_get_header(g_mime_object_get_header_list(GMIME_OBJECT(file.object)), "Content-Type");
+            const QByteArray folded =
+                " application/octet-stream;\n\tname=\"" + EncodedWords(mail.attachmentName).join("\n ") + "\"\n";
+            g_mime_header_set_raw_value(header, folded.constData());
+        }
         GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(GMIME_OBJECT(file.object));
         if (GMimeParam* p = g_mime_param_list_get_parameter(g_mime_content_disposition_get_parameters(disposition), "filename"))
             g_mime_param_set_encoding_method(p, GMIME_PARAM_ENCODING_METHOD_RFC2231);

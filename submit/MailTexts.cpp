@@ -10,6 +10,15 @@ QString Where(const MailServer& server)
     return server.host.trimmed() + ":" + QString::number(server.port);
 }
 
+// A size as the refusal names it: a limit below a megabyte would read "0.0 MB".
+QString SizeText(qint64 bytes)
+{
+    constexpr qint64 Megabyte = 1024 * 1024;
+    if (bytes < Megabyte)
+        return QStringLiteral("%1 KB").arg((bytes + 1023) / 1024);
+    return QStringLiteral("%1 MB").arg(QString::number(double(bytes) / Megabyte, 'f', 1));
+}
+
 } // namespace
 
 QString FailureText(const MailServer& server, const SmtpOutcome& outcome)
@@ -35,9 +44,9 @@ QString FailureText(const MailServer& server, const SmtpOutcome& outcome)
                    : QStringLiteral("邮件服务器 %1 连接后没有应答。").arg(where);
     case SmtpOutcome::Refused:
         if (outcome.code == MapiTextTooLarge)
-            return QStringLiteral("邮件服务器拒绝了邮件：%1（上报文件 %2 MB%3）")
-                .arg(reply, QString::number(outcome.messageBytes / 1048576.0, 'f', 1),
-                     outcome.sizeLimit > 0 ? QStringLiteral("，服务器只接收 %1 MB 以内的邮件").arg(QString::number(outcome.sizeLimit / 1048576.0, 'f', 1))
+            return QStringLiteral("邮件服务器拒绝了邮件：%1（上报文件 %2%3）")
+                .arg(reply, SizeText(outcome.messageBytes),
+                     outcome.sizeLimit > 0 ? QStringLiteral("，服务器只接收 %1 以内的邮件").arg(SizeText(outcome.sizeLimit))
                                            : QString());
         if (outcome.refusedCommand.startsWith("RCPT"))
             return QStringLiteral("邮件服务器拒绝了收信人：%1").arg(reply);

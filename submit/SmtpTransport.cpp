@@ -259,7 +259,7 @@ int CodeFor(CURLcode result, long response, const Trace& trace)
     }
 }
 
-SmtpOutcome::Failure FailureOf(CURLcode result, const Trace& trace, const ProgressHook& hook)
+SmtpOutcome::Failure FailureOf(CURLcode result, const Trace& trace, const ProgressHook& hook, bool connected)
 {
     if (result == CURLE_OK)
         return SmtpOutcome::None;
@@ -283,6 +283,9 @@ SmtpOutcome::Failure FailureOf(CURLcode result, const Trace& trace, const Progre
     case CURLE_COULDNT_CONNECT:
         return SmtpOutcome::ConnectionRefused;
     case CURLE_OPERATION_TIMEDOUT:
+        // Connected, and the server never said a word: it waits for a TLS handshake.
+        if (connected && !trace.greeted)
+            return SmtpOutcome::NoGreeting;
         return trace.lastCommand.isEmpty() ? SmtpOutcome::ConnectTimeout : SmtpOutcome::Stalled;
     case CURLE_GOT_NOTHING:
     case CURLE_SEND_ERROR:
@@ -309,9 +312,11 @@ SmtpOutcome Outcome(CURL* curl, CURLcode result, const Trace& trace, const QByte
     const CurlLibrary* api = Curl();
     long response = 0;
     api->easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response);
+    curl_off_t connectTime = 0;
+    api->easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connectTime);
     SmtpOutcome outcome;
     outcome.code = hook.cancelled ? int(MapiUserAbort) : CodeFor(result, response, trace);
-    outcome.failure = FailureOf(result, trace, hook);
+    outcome.failure = FailureOf(result, trace, hook, connectTime > 0);
     outcome.refusedCommand = trace.refused;
     outcome.reply = QString::fromUtf8(trace.reply);
     outcome.authOffered = trace.authOffered;

@@ -1,4 +1,5 @@
 // Mail over SMTP, against a real server on loopback that each test starts and stops.
+#include "MailServerDialog.h"
 #include "Mapi.h"
 #include "SendEmail.h"
 #include "TestSupport.h"
@@ -74,7 +75,8 @@ struct MailTest : ::testing::Test {
         WriteFile(attachment, bytes);
         SetMailServerAsker({});
     }
-    void UseServer(int port, const QString& security, const QString& user, const QString& password)
+    void UseServer(int port, const QString& security, const QString& user, const QString& password,
+                   bool plainLoginAgreed = true)
     {
         MailServer server;
         server.host = "127.0.0.1";
@@ -82,7 +84,7 @@ struct MailTest : ::testing::Test {
         server.security = security;
         server.user = user;
         // The loopback servers take passwords in clear: agreed, as the applicant would be asked once.
-        server.plainLoginAgreed = security == QLatin1String("none");
+        server.plainLoginAgreed = plainLoginAgreed && security == QLatin1String("none");
         ASSERT_TRUE(WriteMailServer(server));
         if (!user.isEmpty())
             secrets().write(PasswordKey(server), password);
@@ -195,8 +197,153 @@ TEST_F(MailTest, ARefusedMessageSaysTheServersOwnReply)
     EXPECT_FALSE(Send());
     EXPECT_EQ(FirstLine(), QStringLiteral("发邮件出错: Error: MAPI_E_TEXT_TOO_LARGE"));
     // The server's reply, and the package's size beside it.
-    EXPECT_TRUE(SecondLine().startsWith(QStringLiteral("邮件服务器拒绝了邮件：552 5.3.4 Message size exceeds fixed limit（上报文件 0.1 MB")))
-        << SecondLine().toStdString();
+    EXPECT_EQ(SecondLine(), QStringLiteral("邮件服务器拒绝了邮件：552 5.3.4 Message size exceeds fixed limit（上报文件 69 KB，服务器只接收 32.0 MB 以内的邮件）"))
+        << SecondLine().toStdString();  // the limit the server advertised
+}
+
+TEST_F(MailTest, ARefusalBySizeNamesTheLimitTheServerAdvertised)
+{
+    MailServerProcess server({"--size-limit", "60000"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", QString(), QString());
+    EXPECT_FALSE(Send());
+    EXPECT_EQ(FirstLine(), QStringLiteral("发邮件出错: Error: MAPI_E_TEXT_TOO_LARGE"));
+    EXPECT_TRUE(SecondLine().startsWith(QStringLiteral("邮件服务器拒绝了邮件：552"))) << SecondLine().toStdString();
+    EXPECT_TRUE(SecondLine().endsWith(QStringLiteral("（上报文件 69 KB，服务器只接收 59 KB 以内的邮件）"))) << SecondLine().toStdString();
+}
+
+TEST_F(MailTest, TheConnectionTestClaimsOnlyTheLoginThatHappened)
+{
+    // AUTH offered only once TLS is on, reached without encryption.
+    MailServerProcess afterTls({"--auth", "zhangsan@arvel.edu.cn:good", "--auth-after-tls"});
+    ASSERT_NE(afterTls.port(), 0);
+    UseServer(afterTls.port(), "none", "zhangsan@arvel.edu.cn", "good");
+    SmtpOutcome outcome = SmtpTry(ReadMailServer(), "good");
+    EXPECT_EQ(outcome.code, 0) << outcome.detail.toStdString();
+    EXPECT_FALSE(outcome.loggedIn);
+    QString text = TryOutcomeText(ReadMailServer(), outcome);
+    EXPECT_TRUE(text.contains(QStringLiteral("服务器只在加密连接上接受登录，请选择 STARTTLS"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("登录成功")));
+
+    MailServerProcess open({});
+    ASSERT_NE(open.port(), 0);
+    UseServer(open.port(), "none", "zhangsan@arvel.edu.cn", "good");
+    outcome = SmtpTry(ReadMailServer(), "good");
+    text = TryOutcomeText(ReadMailServer(), outcome);
+    EXPECT_TRUE(text.contains(QStringLiteral("服务器没有要求登录"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("登录成功")));
+}
+
+TEST_F(MailTest, APasswordCrossesAnUnencryptedConnectionOnlyAfterTheUserAgreedOnce)
+{
+    MailServerProcess server({"--auth", "zhangsan@arvel.edu.cn:good"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", "zhangsan@arvel.edu.cn", "good", false);
+    EXPECT_FALSE(Send());  // declined: nothing goes
+    ASSERT_EQ(home.prompter.shown.size(), 2);
+    EXPECT_TRUE(home.prompter.shown.first().text.contains(QStringLiteral("明文")));
+    EXPECT_TRUE(server.messages().isEmpty());
+
+    home.prompter.shown.clear();
+    home.prompter.answers = {true};
+    ASSERT_TRUE(Send()) << LastNotice().toStdString();
+    EXPECT_TRUE(ReadMailServer().plainLoginAgreed);
+    home.prompter.shown.clear();
+    ASSERT_TRUE(Send()) << LastNotice().toStdString();  // asked once, for this server
+    EXPECT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_EQ(server.messages().size(), 2);
+}
+
+TEST_F(MailTest, ATlsPortReachedWithoutEncryptionSaysToChooseSsl)
+{
+    MailServerProcess server({"--implicit-tls"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", QString(), QString());
+    SetMailStallLimit(1500);
+    EXPECT_FALSE(Send());
+    SetMailStallLimit(60000);
+    EXPECT_TRUE(SecondLine().contains(QStringLiteral("请把加密方式选为 SSL"))) << SecondLine().toStdString();
+}
+
+TEST_F(MailTest, AnUnknownCertificateMayBeTrustedForThisServerAlone)
+{
+    const QString certificate = home.path() + "/server.pem";
+    MailServerProcess server({"--starttls", "--cert-out", certificate});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "starttls", QString(), QString());
+    home.prompter.answers = {true};
+    ASSERT_TRUE(Send()) << LastNotice().toStdString();
+    // The question showed whose certificate it is and its SHA-256 fingerprint.
+    QByteArray pem = ReadAll(certificate);
+    pem = pem.mid(pem.indexOf('\n') + 1);
+    pem.truncate(pem.indexOf("-----END"));
+    const QByteArray fingerprint =
+        QCryptographicHash::hash(QByteArray::fromBase64(pem), QCryptographicHash::Sha256).toHex(':').toUpper();
+    const QString question = home.prompter.shown.first().text;
+    EXPECT_TRUE(question.contains(QStringLiteral("持有者：O = Arvel理工大学, CN = localhost"))) << question.toStdString();
+    EXPECT_TRUE(question.contains(QString::fromLatin1(fingerprint))) << question.toStdString();
+    EXPECT_TRUE(ReadMailServer().pinnedKey.startsWith("sha256//"));
+    EXPECT_EQ(server.messages().size(), 1);
+
+    home.prompter.shown.clear();
+    ASSERT_TRUE(Send());  // trusted from now on, without a question
+    EXPECT_EQ(home.prompter.shown.size(), 1);
+
+    // The settings show what is trusted, and forget it on request.
+    {
+        Tfrmmailserver dialog;
+        dialog.ShowServer(ReadMailServer());
+        EXPECT_TRUE(dialog.labtrust->isVisibleTo(&dialog));
+        EXPECT_TRUE(dialog.labtrust->text().contains(QString::fromLatin1(fingerprint)));
+        dialog.BitBtnForget->click();
+        EXPECT_FALSE(dialog.labtrust->isVisibleTo(&dialog));
+        dialog.OkClick();
+    }
+    EXPECT_TRUE(ReadMailServer().pinnedKey.isEmpty());
+    home.prompter.shown.clear();
+    EXPECT_FALSE(Send());  // asked again, and declined
+    EXPECT_EQ(server.messages().size(), 2);
+
+    // Trusted again: another key than the one trusted is not let through on the strength of it.
+    home.prompter.answers = {true};
+    ASSERT_TRUE(Send());
+
+    MailServer other = ReadMailServer();
+    other.pinnedKey = "sha256//" + QByteArray(32, 'x').toBase64();
+    ASSERT_TRUE(WriteMailServer(other));
+    home.prompter.shown.clear();
+    EXPECT_FALSE(Send());
+    EXPECT_EQ(server.messages().size(), 3);
+}
+
+TEST_F(MailTest, ATemporaryRefusalIsTriedAgainAfterTheDelayTheServerNamed)
+{
+    MailServerProcess server({"--temporary-rcpt", "450 4.7.1 Greylisted, please try again in 3 seconds"});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", QString(), QString());
+    home.prompter.answers = {true};
+    ASSERT_TRUE(Send()) << LastNotice().toStdString();
+    EXPECT_TRUE(home.prompter.shown.first().text.contains(QStringLiteral("3 秒后自动重新发送")));
+    EXPECT_EQ(home.sleeper.slept, QList<int>({1000, 1000, 1000}));
+    EXPECT_EQ(server.messages().size(), 1);
+}
+
+TEST_F(MailTest, ALongAttachmentNameKeepsEveryHeaderLineWithinTheLimits)
+{
+    MailServerProcess server({});
+    ASSERT_NE(server.port(), 0);
+    UseServer(server.port(), "none", QString(), QString());
+    const QString name = QStringLiteral("Arvel理工大学化学与分子工程学院张三关于有机半导体材料中电荷输运机理及其器件应用研究的省高校项目申请书上报文件第二稿最终版本（根据学院意见修改后的提交稿）.qvs");
+    ASSERT_GE(name.size(), 80);
+    const QString file = home.path() + "/" + name;
+    WriteFile(file, bytes);
+    ASSERT_TRUE(Send("office@arvel-edu.cn", file)) << LastNotice().toStdString();
+    const QJsonObject message = server.decoded();
+    EXPECT_EQ(message["filename"].toString(), name);
+    EXPECT_EQ(message["type_name"].toString(), name);  // for the programs that read only the type's name
+    EXPECT_TRUE(message["strict"].toBool()) << message["defects"].toString().toStdString();
+    EXPECT_LE(message["longest_header_line"].toInt(), 78) << message["longest_header_text"].toString().toStdString();
+    EXPECT_LE(message["longest_line"].toInt(), 998);
 }
 
 TEST_F(MailTest, AConnectionThatClosesIsSaid)
