@@ -326,6 +326,16 @@ TEST_F(MailTest, ATemporaryRefusalIsTriedAgainAfterTheDelayTheServerNamed)
     EXPECT_TRUE(home.prompter.shown.first().text.contains(QStringLiteral("3 秒后自动重新发送")));
     EXPECT_EQ(home.sleeper.slept, QList<int>({1000, 1000, 1000}));
     EXPECT_EQ(server.messages().size(), 1);
+
+    // After the data, declined: not sent, and not called a refusal of the recipient.
+    MailServerProcess later({"--refuse-data", "451 4.3.0 Temporary failure, try again later"});
+    ASSERT_NE(later.port(), 0);
+    UseServer(later.port(), "none", QString(), QString());
+    home.prompter.shown.clear();
+    EXPECT_FALSE(Send());
+    EXPECT_EQ(FirstLine(), QStringLiteral("发邮件出错: Error: MAPI_E_FAILURE"));
+    EXPECT_EQ(SecondLine(), QStringLiteral("邮件服务器暂时不能接收邮件，它要求稍后再试：451 4.3.0 Temporary failure, try again later"));
+    EXPECT_TRUE(later.messages().isEmpty());
 }
 
 TEST_F(MailTest, ALongAttachmentNameKeepsEveryHeaderLineWithinTheLimits)
