@@ -253,6 +253,40 @@ class Intake(unittest.TestCase):
         with sqlite3.connect(self.db) as db:
             self.assertEqual(db.execute("PRAGMA integrity_check").fetchone(), ("ok",))
 
+    def test_a_second_clerk_waits_for_the_register_and_loses_nothing(self):
+        for name in ("zhang", "li", "wang"):
+            filled(self.path(f"{name}.qvx"), xm1=name)
+        self.assertEqual(self.intake().returncode, 0)
+        for name in ("zhao", "qian"):
+            filled(self.path(f"sub/{name}.qvx"), xm1=name)
+        # Another clerk's run holds the register; this one waits for it, says so, and writes all.
+        holder = sqlite3.connect(self.db, isolation_level=None)
+        holder.execute("BEGIN IMMEDIATE")
+        run = subprocess.Popen([QVTOOL, "intake", self.box, "--db", self.db, "--csv", os.path.join(self.work, "t.csv")],
+                               env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        self.assertIn("正被另一次接收写入", run.stderr.readline())
+        holder.execute("COMMIT")
+        holder.close()
+        self.assertEqual(run.wait(timeout=60), 0, run.stderr.read())
+        run.stderr.close()
+        self.assertEqual(self.rows("SELECT count(*), sum(status = 'ok') FROM applications"), [(5, 5)])
+        self.assertTrue(os.path.exists(os.path.join(self.work, "t.csv")))
+
+    def test_two_clerks_start_on_a_new_register_at_once(self):
+        filled(self.path("zhang.qvx"))
+        packed(self.path("zhang.qvx"), self.path("zhang.qvs"))
+        os.remove(self.path("zhang.qvx"))
+        for clerk in ("a", "b"):
+            os.makedirs(os.path.join(self.work, clerk))
+            for n in range(100):
+                os.link(self.path("zhang.qvs"), os.path.join(self.work, clerk, f"{n}.qvs"))
+        runs = [subprocess.Popen([QVTOOL, "intake", os.path.join(self.work, clerk), "--db", self.db], env=self.env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True) for clerk in ("a", "b")]
+        for run in runs:
+            self.assertEqual(run.wait(timeout=120), 0, run.stderr.read())
+            run.stderr.close()
+        self.assertEqual(self.rows("SELECT count(*), sum(status = 'ok') FROM applications"), [(200, 200)])
+
     def count_rows(self):
         try:
             return self.rows("SELECT count(*) FROM applications")[0][0]

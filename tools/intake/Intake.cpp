@@ -116,30 +116,36 @@ QString Now()
 // whole batches only. What was read without a verdict is counted, not recorded.
 class Recorder {
 public:
-    Recorder(Register& reg, QString seen) : m_reg(reg), m_seen(std::move(seen)) { m_written = m_reg.begin(); }
+    Recorder(Register& reg, QString seen) : m_reg(reg), m_seen(std::move(seen)) {}
     void record(const IntakeRow& row)
     {
         if (row.unfinished) {
             ++unfinished;
             return;
         }
-        m_written = m_written && m_reg.add(row, m_seen);
-        registered << row;
-        if (++m_inTransaction >= RowsPerTransaction)
+        m_pending << row;
+        if (m_pending.size() >= RowsPerTransaction)
             flush();
     }
-    // What is recorded so far, committed; the batch ends here.
+    // What is recorded so far, committed. The register is held only while a batch is written,
+    // never while files are read, so that another clerk's run waits for moments, not for ours.
     bool flush()
     {
-        m_written = m_written && m_reg.commit() && m_reg.begin();
-        m_inTransaction = 0;
-        return m_written;
+        if (!m_written || m_pending.isEmpty())
+            return m_written;
+        bool ok = m_reg.begin();
+        for (const IntakeRow& row : std::as_const(m_pending))
+            ok = ok && m_reg.add(row, m_seen);
+        ok = ok && m_reg.commit();
+        if (!ok)
+            m_reg.rollback();
+        else
+            registered << m_pending;
+        m_pending.clear();
+        m_written = ok;
+        return ok;
     }
-    bool finish()
-    {
-        m_written = m_written && m_reg.commit();
-        return m_written;
-    }
+    bool finish() { return flush(); }
     bool ok() const { return m_written; }
     QList<IntakeRow> registered;
     int unfinished = 0;
@@ -147,8 +153,8 @@ public:
 private:
     Register& m_reg;
     QString m_seen;
-    bool m_written = false;
-    int m_inTransaction = 0;
+    QList<IntakeRow> m_pending;
+    bool m_written = true;
 };
 
 // Every file under the folders, read on as many threads as the machine has cores.
@@ -365,7 +371,11 @@ int RunIntake(const QStringList& arguments)
         }
     }
 
-    Register::Opened opened = Register::open(args.db);
+    Register::Opened opened = Register::open(args.db, [&args](int limitSeconds) {
+        if (isatty(STDERR_FILENO))
+            std::fputs("\r\033[K", stderr);  // over the progress line
+        Warn(QStringLiteral("登记册 %1 正被另一次接收写入，等它写完（最多等 %2 秒）……").arg(args.db).arg(limitSeconds));
+    });
     if (!opened.reg) {
         Warn(opened.error);
         return 1;

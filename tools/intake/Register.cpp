@@ -179,11 +179,12 @@ QString Schema(const SqlConnection& db)
 
 } // namespace
 
-Register::Opened Register::open(const QString& where)
+Register::Opened Register::open(const QString& where, std::function<void(int)> waiting)
 {
     SqlOpened opened = OpenRegisterStore(where);
     if (!opened.connection)
         return {nullptr, opened.error};
+    opened.connection->onWaiting(std::move(waiting));
     std::unique_ptr<Register> reg(new Register);
     reg->m_db = std::move(opened.connection);
     reg->m_where = where;
@@ -238,7 +239,7 @@ bool Register::commit()
 
 bool Register::rollback()
 {
-    return m_db->exec("ROLLBACK") || fail();
+    return m_db->exec("ROLLBACK");  // the error that made it needed stays the one said
 }
 
 std::optional<IntakeRow> Register::unchanged(const IntakeFile& file)

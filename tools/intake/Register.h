@@ -19,8 +19,9 @@ public:
         std::unique_ptr<Register> reg;
         QString error;  // why not, for the clerk; a file that is no database is left as it is
     };
-    // An SQLite file, or postgresql://USER@HOST[:PORT]/DBNAME.
-    static Opened open(const QString& where);
+    // An SQLite file, or postgresql://USER@HOST[:PORT]/DBNAME. waiting is called when a write
+    // has to wait for another clerk's run (with the longest it waits, in seconds).
+    static Opened open(const QString& where, std::function<void(int limitSeconds)> waiting = {});
 
     // The row the register holds for a file whose path, size, time and inode are as it last saw
     // them: its content has not changed, and it is not read again.

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 class SqlResult {
@@ -29,6 +30,9 @@ public:
     // One statement; a QVariant() parameter is NULL.
     virtual std::unique_ptr<SqlResult> query(const QString& sql, const QVariantList& parameters = {}) = 0;
     virtual QString error() const = 0;
+    // Called once a write has waited a while for another clerk's run to finish its own (the
+    // wait is bounded); the clerk is told rather than left looking at a still line.
+    virtual void onWaiting(std::function<void(int limitSeconds)> notice) { (void)notice; }
     // What an application row's key is made with: SQLite's rowid, PostgreSQL's identity column.
     QString identityColumn() const
     {

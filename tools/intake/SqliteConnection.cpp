@@ -1,13 +1,16 @@
 // The register in an SQLite file (WAL), for one clerk's machine.
 #include "SqlConnection.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <sqlite3.h>
 
 namespace {
 
 // Another intake writing the same file: waited for, with the progress line saying so.
-constexpr int BusyWaitMs = 60000;
+constexpr int BusyWaitMs = 60000;   // how long a write waits for another run's transaction
+constexpr int NoticeAfterMs = 1000; // before the clerk is told of the wait
+constexpr int BusyStepMs = 20;
 
 class SqliteResult : public SqlResult {
 public:
@@ -84,9 +87,32 @@ public:
         return result;
     }
     QString error() const override { return m_error; }
+    void onWaiting(std::function<void(int)> notice) override { m_notice = std::move(notice); }
+
+    // SQLite's own busy timeout, with the notice once per wait.
+    static int OnBusy(void* self, int count)
+    {
+        auto* connection = static_cast<SqliteConnection*>(self);
+        if (count == 0) {
+            connection->m_waiting.start();
+            connection->m_told = false;
+        }
+        const qint64 waited = connection->m_waiting.elapsed();
+        if (waited >= BusyWaitMs)
+            return 0;  // SQLITE_BUSY: "database is locked", said by the caller
+        if (waited >= NoticeAfterMs && !connection->m_told && connection->m_notice) {
+            connection->m_told = true;
+            connection->m_notice(BusyWaitMs / 1000);
+        }
+        sqlite3_sleep(BusyStepMs);
+        return 1;
+    }
 
 private:
     QString m_error;
+    std::function<void(int)> m_notice;
+    QElapsedTimer m_waiting;
+    bool m_told = false;
 };
 
 } // namespace
@@ -98,8 +124,17 @@ SqlOpened OpenSqlite(const QString& path)
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (opened != SQLITE_OK || !connection->m_db)
         return {nullptr, QStringLiteral("无法打开登记册 %1：%2").arg(path, QString::fromUtf8(sqlite3_errstr(opened)))};
-    sqlite3_busy_timeout(connection->m_db, BusyWaitMs);
-    if (!connection->exec("PRAGMA journal_mode = WAL"))
+    sqlite3_busy_handler(connection->m_db, &SqliteConnection::OnBusy, connection.get());
+    // Two runs opening a new register at once: the change of journal mode is refused at once
+    // (SQLite calls no busy handler for it), and is tried again within the same bound.
+    QElapsedTimer opening;
+    opening.start();
+    bool wal = connection->exec("PRAGMA journal_mode = WAL");
+    while (!wal && sqlite3_errcode(connection->m_db) == SQLITE_BUSY && opening.elapsed() < BusyWaitMs) {
+        sqlite3_sleep(BusyStepMs);
+        wal = connection->exec("PRAGMA journal_mode = WAL");
+    }
+    if (!wal)
         return {nullptr, QStringLiteral("无法使用登记册 %1：%2").arg(path, connection->error())};
     return {std::move(connection), {}};
 }
