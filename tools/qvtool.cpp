@@ -132,10 +132,25 @@ int Catalogue()
     return 0;
 }
 
+struct Session {
+    explicit Session(const QString& path) : document(session, lock, path) {}
+    Twordqen session;
+    Tlockqen lock;
+    ApplicationDocument document;
+};
+
 int Pack(const QString& document, const QString& package)
 {
     if (!QFileInfo(document).isFile())
         return Refuse(QStringLiteral("无法打开文件 %1").arg(document));
+    // Only what reads as an application is sealed, as the submission seals only that: an empty
+    // file, a text or a truncated document would pass the package's own check afterwards.
+    {
+        Session open(document);
+        FieldMap fields;
+        if (const Outcome loaded = open.document.LoadShortForm(fields); !loaded.ok())
+            return Refuse(NotAnApplicationMessage(loaded));
+    }
     PackageState state;
     const PackResult packed = CompressPackage(state, document, package, zip::dtDeflateN);
     return packed.ok ? 0 : Refuse(packed.message);
@@ -224,13 +239,6 @@ QString Unescaped(const QString& value)
 // The document session and lock, and the application at path, as the program has them after
 // start-up. A document another program holds is refused, never taken from it: the tool asks
 // nobody.
-struct Session {
-    explicit Session(const QString& path) : document(session, lock, path) {}
-    Twordqen session;
-    Tlockqen lock;
-    ApplicationDocument document;
-};
-
 int Dump(const QString& path)
 {
     Session open(path);

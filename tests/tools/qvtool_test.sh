@@ -52,6 +52,10 @@ check "unpack gives the same bytes" bash -c "'$qv' unpack '$work/p.qvs' '$work/b
 printf 'plain text' > "$work/t.qvs"
 check "a text file is no package" bash -c "'$qv' check '$work/t.qvs' 2>&1 | grep -qx '本文件是个人申请书!'"
 check "a text file is no document" test "$(code "$qv" dump "$work/t.qvs")" = 1
+# Only an application is sealed: nothing is written for an empty, a text or a truncated document.
+: > "$work/empty.qvx"
+head -c 3000 "$work/a.qvx" > "$work/half.qvx"
+check "pack refuses what is no application" bash -c "for f in empty half; do test \"\$('$qv' pack '$work/'\$f.qvx '$work/'\$f.qvs 2>&1 >/dev/null | head -1)\" = '本文不是合法项目申请书。' && test ! -e '$work/'\$f.qvs || exit 1; done; ! '$qv' pack '$work/t.qvs' '$work/t2.qvs' 2>/dev/null && test ! -e '$work/t2.qvs'"
 # Names from a package can neither forge lines nor drive the terminal.
 evil="$work/"$'a\nFORGED\e[31m.qvx'
 cp "$work/a.qvx" "$evil"
